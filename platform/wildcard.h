@@ -1,0 +1,23 @@
+#pragma once
+// The drawing platform's wildcard patterns, as selection filters apply them to entity
+// type names, block names, layer names and extended-data texts.
+//
+//   #  one digit                 @  one letter
+//   .  one character that is neither a digit nor a letter
+//   *  any run of characters, the empty run included
+//   ?  any one character
+//   ~  at the start of a pattern: matches what the rest does not match
+//   [...]   one character of the class; "-" between two characters is a range
+//   [~...]  one character not in the class
+//   `  the next character stands for itself (`# matches "#", `, matches ",")
+//   ,  separates alternative patterns; the text matches when any alternative matches
+//
+// Characters are code points of UTF-8 texts. Without ignoreCase the comparison is exact.
+
+#include <string_view>
+
+namespace acad {
+
+bool WildcardMatch(std::string_view text, std::string_view pattern, bool ignoreCase);
+
+}  // namespace acad

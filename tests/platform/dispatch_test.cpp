@@ -1,0 +1,76 @@
+#include "platform/dispatch.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using com::CallType;
+using com::ErrorCode;
+using com::Variant;
+
+class Counter : public com::Dispatch {
+public:
+    std::string_view TypeName() const override { return "Counter"; }
+    const com::DispatchTable& Table() const override {
+        static const com::DispatchTable table = com::BuildTable<Counter>([](auto& b) {
+            b.Property("Value", &Counter::Value, &Counter::SetValue)
+                .Method("Add", &Counter::Add, 1)
+                .Method("Twice", &Counter::Twice)
+                .Method("Adopt", &Counter::Adopt);
+        });
+        return table;
+    }
+    int32_t Value() const { return value_; }
+    void SetValue(int32_t v) { value_ = v; }
+    // by-reference text updated in place; the step is optional
+    int32_t Add(std::string& log, int16_t step) {
+        value_ += step == 0 ? 1 : step;
+        log += "+";
+        return value_;
+    }
+    double Twice(double x) const { return 2 * x; }
+    std::string Adopt(Counter& other) { return std::to_string(other.value_); }
+
+private:
+    int32_t value_ = 0;
+};
+
+TEST(Dispatch, CallsMembersByNameWithCoercionAndByRefWriteBack) {
+    auto c = std::make_shared<Counter>();
+    Variant log("");
+    EXPECT_EQ(vb::CallByName(c, "add", CallType::Method, log, Variant("5")), Variant(int32_t{5}));
+    EXPECT_EQ(log, Variant("+"));
+    EXPECT_EQ(vb::CallByName(c, "ADD", CallType::Method, log), Variant(int32_t{6}));  // optional step omitted
+    EXPECT_EQ(log, Variant("++"));
+    vb::CallByName(c, "Value", CallType::Let, int32_t{40});
+    EXPECT_EQ(vb::CallByName(c, "Value", CallType::Get), Variant(int32_t{40}));
+    EXPECT_EQ(vb::CallByName(c, "Twice", CallType::Get, 1.25), Variant(2.5));
+}
+
+TEST(Dispatch, ReportsArgumentAndMemberErrors) {
+    auto c = std::make_shared<Counter>();
+    auto code = [&](auto&& call) {
+        try {
+            call();
+        } catch (const com::Error& e) {
+            return e.Code();
+        }
+        return ErrorCode::ServerError;
+    };
+    EXPECT_EQ(code([&] { vb::CallByName(c, "Missing", CallType::Method); }), ErrorCode::NotApplicable);
+    EXPECT_EQ(code([&] { vb::CallByName(c, "Add", CallType::Method); }), ErrorCode::ArgumentNotOptional);
+    EXPECT_EQ(code([&] { vb::CallByName(c, "Twice", CallType::Method, 1.0, 2.0); }), ErrorCode::WrongNumberOfArguments);
+    EXPECT_EQ(code([&] { vb::CallByName(c, "Twice", CallType::Method, "abc"); }), ErrorCode::TypeMismatch);
+    EXPECT_EQ(code([&] { vb::CallByName(c, "Adopt", CallType::Method, Variant()); }), ErrorCode::ObjectRequired);
+    EXPECT_EQ(code([&] { vb::CallByName(nullptr, "Value", CallType::Get); }), ErrorCode::ObjectVariableNotSet);
+    EXPECT_EQ(code([&] { vb::CallByName(c, "Twice", CallType::Let, 1.0); }), ErrorCode::NotApplicable);
+}
+
+TEST(Dispatch, PassesObjectsByIdentity) {
+    auto a = std::make_shared<Counter>();
+    auto b = std::make_shared<Counter>();
+    b->SetValue(-7);
+    EXPECT_EQ(vb::CallByName(a, "Adopt", CallType::Method, b), Variant("-7"));
+}
+
+}  // namespace
