@@ -217,8 +217,9 @@ public:
         if constexpr (kObjectRef) {
             if (slot_ != nullptr) object_ = Convert<std::shared_ptr<D>>::From(*slot_);
             if (!object_) Raise(ErrorCode::ObjectRequired);
-        } else {
-            if (slot_ != nullptr) value_ = Convert<D>::From(*slot_);
+        } else if (slot_ != nullptr && !(kWriteBack && slot_->IsEmpty())) {
+            // An Empty variable passed by reference is an output still to be filled.
+            value_ = Convert<D>::From(*slot_);
         }
     }
     decltype(auto) Get() {
@@ -253,6 +254,10 @@ struct MemberTraits<R (T::*)(P...)> {
 };
 template <class T, class R, class... P>
 struct MemberTraits<R (T::*)(P...) const> : MemberTraits<R (T::*)(P...)> {};
+template <class T, class R, class... P>
+struct MemberTraits<R (T::*)(P...) noexcept> : MemberTraits<R (T::*)(P...)> {};
+template <class T, class R, class... P>
+struct MemberTraits<R (T::*)(P...) const noexcept> : MemberTraits<R (T::*)(P...)> {};
 
 template <class T, class F, class R, class... P, std::size_t... I>
 Variant CallMember(T& self, F fn, ArgRefs args, std::tuple<P...>*, std::index_sequence<I...>) {

@@ -1,0 +1,147 @@
+#include "platform/acad_selection.h"
+
+#include <algorithm>
+
+#include "platform/acad_document.h"
+
+namespace acad {
+
+using com::ErrorCode;
+using com::Raise;
+using com::Variant;
+
+// ---- AcadSelectionSets --------------------------------------------------------------
+
+const com::DispatchTable& AcadSelectionSets::Table() const {
+    static const com::DispatchTable table = com::BuildTable<AcadSelectionSets>([](auto& b) {
+        b.Get("Count", &AcadSelectionSets::Count)
+            .Get("Item", &AcadSelectionSets::Item)
+            .Method("Add", &AcadSelectionSets::Add);
+    });
+    return table;
+}
+
+int32_t AcadSelectionSets::Count() const { return static_cast<int32_t>(sets_.size()); }
+
+std::shared_ptr<AcadSelectionSet> AcadSelectionSets::Item(const Variant& index) const {
+    return CollectionItem(sets_, index, "selection set");
+}
+
+std::shared_ptr<AcadSelectionSet> AcadSelectionSets::Add(const std::string& name) {
+    if (name.empty()) Raise(ErrorCode::InvalidInput, "empty selection set name");
+    for (const auto& set : sets_)
+        if (SameSymbolName(set->Name(), name)) Raise(ErrorCode::DuplicateName, "selection set " + name);
+    auto set = std::make_shared<AcadSelectionSet>(doc_, name);
+    sets_.push_back(set);
+    return set;
+}
+
+void AcadSelectionSets::Remove(const AcadSelectionSet& set) {
+    sets_.erase(std::remove_if(sets_.begin(), sets_.end(), [&](const auto& s) { return s.get() == &set; }), sets_.end());
+}
+
+void AcadSelectionSets::Clear() {
+    for (const auto& set : sets_) set->MarkDeleted();
+    sets_.clear();
+}
+
+// ---- AcadSelectionSet ---------------------------------------------------------------
+
+const com::DispatchTable& AcadSelectionSet::Table() const {
+    static const com::DispatchTable table = com::BuildTable<AcadSelectionSet>([](auto& b) {
+        b.Get("Name", &AcadSelectionSet::Name)
+            .Get("Count", &AcadSelectionSet::Count)
+            .Get("Item", &AcadSelectionSet::Item)
+            .Method("Select", &AcadSelectionSet::Select, 1)
+            .Method("SelectOnScreen", &AcadSelectionSet::SelectOnScreen, 0)
+            .Method("AddItems", &AcadSelectionSet::AddItems)
+            .Method("RemoveItems", &AcadSelectionSet::RemoveItems)
+            .Method("Clear", &AcadSelectionSet::Clear)
+            .Method("Erase", &AcadSelectionSet::Erase)
+            .Method("Delete", &AcadSelectionSet::Delete);
+    });
+    return table;
+}
+
+void AcadSelectionSet::CheckAlive() const {
+    if (deleted_ || doc_.expired()) Raise(ErrorCode::ObjectErased, "selection set " + name_ + " was deleted");
+}
+
+std::string AcadSelectionSet::Name() const {
+    CheckAlive();
+    return name_;
+}
+
+int32_t AcadSelectionSet::Count() const {
+    CheckAlive();
+    return static_cast<int32_t>(members_.size());
+}
+
+std::shared_ptr<AcadEntity> AcadSelectionSet::Item(int32_t index) const {
+    CheckAlive();
+    if (index < 0 || static_cast<std::size_t>(index) >= members_.size())
+        Raise(ErrorCode::InvalidInput, "selection set item " + std::to_string(index));
+    return members_[static_cast<std::size_t>(index)];
+}
+
+const std::vector<std::shared_ptr<AcadEntity>>& AcadSelectionSet::Members() const {
+    CheckAlive();
+    return members_;
+}
+
+void AcadSelectionSet::AddOne(const std::shared_ptr<AcadEntity>& entity) {
+    if (std::find(members_.begin(), members_.end(), entity) == members_.end()) members_.push_back(entity);
+}
+
+void AcadSelectionSet::Select(int32_t mode, const Variant&, const Variant&, const Variant& filterType,
+                              const Variant& filterData) {
+    CheckAlive();
+    if (mode != 5) Raise(ErrorCode::InvalidInput, "only selection mode 5 (all) is available without a screen");
+    SelectionFilter filter = SelectionFilter::FromVariants(filterType, filterData);
+    for (const auto& entity : doc_.lock()->Database()->SpaceEntities())
+        if (!entity->Erased() && filter.Matches(*entity)) AddOne(entity);
+}
+
+void AcadSelectionSet::SelectOnScreen(const Variant& filterType, const Variant& filterData) {
+    CheckAlive();
+    SelectionFilter filter = SelectionFilter::FromVariants(filterType, filterData);
+    for (const auto& entity : doc_.lock()->Utility()->NextSelection())
+        if (entity && !entity->Erased() && filter.Matches(*entity)) AddOne(entity);
+}
+
+void AcadSelectionSet::AddItems(const std::vector<std::shared_ptr<AcadEntity>>& items) {
+    CheckAlive();
+    auto db = doc_.lock()->Database();
+    for (const auto& entity : items) {
+        if (!entity) Raise(ErrorCode::ObjectRequired);
+        entity->CheckAlive();
+        if (entity->Database() != db) Raise(ErrorCode::InvalidInput, "the entity belongs to another drawing");
+        AddOne(entity);
+    }
+}
+
+void AcadSelectionSet::RemoveItems(const std::vector<std::shared_ptr<AcadEntity>>& objects) {
+    CheckAlive();
+    for (const auto& entity : objects)
+        members_.erase(std::remove(members_.begin(), members_.end(), entity), members_.end());
+}
+
+void AcadSelectionSet::Clear() {
+    CheckAlive();
+    members_.clear();
+}
+
+void AcadSelectionSet::Erase() {
+    CheckAlive();
+    for (const auto& entity : std::vector<std::shared_ptr<AcadEntity>>(members_))
+        if (!entity->Erased()) entity->Delete();
+    members_.clear();
+}
+
+void AcadSelectionSet::Delete() {
+    CheckAlive();
+    doc_.lock()->SelectionSets()->Remove(*this);
+    deleted_ = true;
+}
+
+}  // namespace acad
