@@ -1,0 +1,165 @@
+// The test host's event forwarding: which handlers it calls, with which lists, and how
+// the to-be-erased list cascades.
+
+#include "platform/host_driver.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/vb_text.h"
+#include "tests/support/error_code.h"
+
+namespace {
+
+using com::SafeArray;
+using com::Variant;
+
+class FakeGeneral : public com::Dispatch {
+public:
+    std::string_view TypeName() const override { return "General"; }
+    const com::DispatchTable& Table() const override {
+        static const com::DispatchTable t = com::BuildTable<FakeGeneral>(
+            [](auto& b) { b.Method("CheckEventsFlag", &FakeGeneral::CheckEventsFlag); });
+        return t;
+    }
+    int16_t CheckEventsFlag(const std::shared_ptr<acad::AcadDocument>&) { return flag; }
+    int16_t flag = 1;
+};
+
+// Records every call; the pipe handler queues the pipe's label (record entry 18) and
+// collects its node (entry 14), as the real handler does.
+class FakeEvents : public com::Dispatch {
+public:
+    std::string_view TypeName() const override { return "Events"; }
+    const com::DispatchTable& Table() const override {
+        static const com::DispatchTable t = com::BuildTable<FakeEvents>([](auto& b) {
+            b.Method("PipeWillBeErased", &FakeEvents::PipeWillBeErased)
+                .Method("AnnotationWillBeErased", &FakeEvents::AnnotationWillBeErased)
+                .Method("AnalyzeLowHighAfterDeleting", &FakeEvents::AnalyzeLowHighAfterDeleting)
+                .Method("VerifyCopiedElements", &FakeEvents::VerifyCopiedElements)
+                .Method("AdjustPipeEnds", &FakeEvents::Adjust)
+                .Method("AdjustLowHighPoint", &FakeEvents::Adjust)
+                .Method("AdjustCrossingLine", &FakeEvents::Adjust)
+                .Method("RebuildPipeCrossingPoints", &FakeEvents::Changed)
+                .Method("FlagChangedPipesProfilesForUpdate", &FakeEvents::Changed);
+        });
+        return t;
+    }
+    void PipeWillBeErased(const std::shared_ptr<acad::AcadDocument>&, const std::shared_ptr<acad::AcadEntity>& pipe,
+                          std::string& erased, std::string& toBe, std::string& nodes) {
+        calls.push_back("Pipe " + std::to_string(pipe->ObjectID()) + " erased=" + erased);
+        toBe += host::RecordText(*pipe, 18).substr(10) + ";";
+        nodes += host::RecordText(*pipe, 14).substr(10) + ";";
+    }
+    void AnnotationWillBeErased(const std::shared_ptr<acad::AcadDocument>&, const std::shared_ptr<acad::AcadEntity>& a,
+                                std::string& erased) {
+        calls.push_back("Annotation " + std::to_string(a->ObjectID()) + " erased=" + erased);
+    }
+    void AnalyzeLowHighAfterDeleting(const std::shared_ptr<acad::AcadDocument>&, const std::vector<std::string>& ids) {
+        calls.push_back("LowHigh " + vb::Join(ids, ","));
+    }
+    void VerifyCopiedElements(const std::shared_ptr<acad::AcadDocument>&, std::string& changed, const std::string& copied) {
+        calls.push_back("Copied " + copied);
+        changed = "changed;";
+    }
+    void Adjust(const std::shared_ptr<acad::AcadDocument>&, const std::shared_ptr<acad::AcadEntity>& e) {
+        calls.push_back("Adjust " + std::to_string(e->ObjectID()));
+    }
+    void Changed(const std::shared_ptr<acad::AcadDocument>&, const std::string& changed, const std::string&,
+                 const std::string&) {
+        calls.push_back("Changed " + changed);
+    }
+    std::vector<std::string> calls;
+};
+
+void Record(const std::shared_ptr<acad::AcadObject>& o, std::vector<std::string> entries) {
+    std::vector<int16_t> codes{1001};
+    std::vector<Variant> values{"Fluvamap"};
+    for (auto& e : entries) {
+        codes.push_back(1000);
+        values.push_back(e);
+    }
+    o->SetXData(Variant(SafeArray::FromInt16s(codes)), Variant(SafeArray::FromVariants(values)));
+}
+
+std::string Id(const std::shared_ptr<acad::AcadObject>& o) { return std::to_string(o->ObjectID()); }
+
+struct Network {
+    Network() {
+        doc = acad::NewDrawing();
+        auto ms = doc->ModelSpace();
+        doc->Blocks()->Add({0, 0, 0}, "Fluvamap_Node")->AddCircle({0, 0, 0}, 0.5);
+        node = ms->InsertBlock({0, 0, 0}, "Fluvamap_Node", 1, 1, 1, 0);
+        label = ms->AddText("P-1", {5, 1, 0}, 1);
+        pipe = ms->AddLightWeightPolyline({0, 0, 10, 0});
+        std::vector<std::string> p(24);
+        p[0] = "Pipe;Main;P-1";
+        p[1] = "GravityPipe";
+        p[13] = ";RelatedTo" + Id(node);
+        p[17] = ";RelatedTo" + Id(label);
+        Record(pipe, p);
+        Record(label, {";Main;P-1Annotation", "Annotation"});
+        std::vector<std::string> n(14);
+        n[0] = "Node;Main;N-1";
+        n[1] = "GravityNode";
+        n[6] = ";RelatedTo" + Id(pipe);
+        Record(node, n);
+        general = std::make_shared<FakeGeneral>();
+        events = std::make_shared<FakeEvents>();
+    }
+    std::shared_ptr<acad::AcadDocument> doc;
+    std::shared_ptr<acad::AcadEntity> node, label, pipe;
+    std::shared_ptr<FakeGeneral> general;
+    std::shared_ptr<FakeEvents> events;
+};
+
+TEST(EventDriver, EraseReportsTheSelectionThenCascadesThroughTheToBeErasedList) {
+    Network n;
+    host::EventDriver driver(n.doc, n.general, n.events);
+    auto lists = driver.Erase({n.pipe});
+    std::string pipeId = Id(n.pipe), labelId = Id(n.label), nodeId = Id(n.node);
+    EXPECT_TRUE(n.pipe->Erased());
+    EXPECT_TRUE(n.label->Erased());
+    EXPECT_FALSE(n.node->Erased());
+    EXPECT_EQ(lists.erased, pipeId + ";" + labelId + ";");
+    EXPECT_EQ(lists.toBeErased, labelId + ";");
+    EXPECT_EQ(lists.nodesForLowHigh, nodeId + ";");
+    EXPECT_EQ(n.events->calls, (std::vector<std::string>{"Pipe " + pipeId + " erased=",
+                                                         "Annotation " + labelId + " erased=" + pipeId + ";",
+                                                         "LowHigh " + nodeId}));
+}
+
+TEST(EventDriver, CascadeCanBeSilentAndTheFlagStopsForwarding) {
+    Network n;
+    host::EventDriver driver(n.doc, n.general, n.events);
+    driver.SetReportCascade(false);
+    driver.Erase({n.pipe});
+    EXPECT_TRUE(n.label->Erased());
+    ASSERT_EQ(n.events->calls.size(), 2u);
+    EXPECT_EQ(n.events->calls[1].rfind("LowHigh", 0), 0u);
+
+    Network off;
+    off.general->flag = 0;
+    host::EventDriver quiet(off.doc, off.general, off.events);
+    auto lists = quiet.Erase({off.pipe});
+    EXPECT_TRUE(off.pipe->Erased());
+    EXPECT_FALSE(off.label->Erased()) << "nothing cascades without the handlers";
+    EXPECT_TRUE(off.events->calls.empty());
+    EXPECT_EQ(lists.erased, Id(off.pipe) + ";");
+}
+
+TEST(EventDriver, CopyAndMoveCallTheFollowUps) {
+    Network n;
+    host::EventDriver driver(n.doc, n.general, n.events);
+    auto copy = driver.Copy({n.pipe}, {0, 0, 0}, {0, 50, 0});
+    ASSERT_EQ(copy.copies.size(), 1u);
+    EXPECT_EQ(copy.changedPipes, "changed;");
+    EXPECT_EQ(n.events->calls.at(0), "Copied " + Id(copy.copies[0]) + ";");
+    EXPECT_EQ(host::RecordText(*copy.copies[0], 1), "Pipe;Main;P-1");
+
+    n.events->calls.clear();
+    driver.Move({n.node}, {0, 0, 0}, {1, 1, 0});
+    EXPECT_EQ(n.events->calls, (std::vector<std::string>{"Adjust " + Id(n.pipe), "Changed " + Id(n.pipe) + ";",
+                                                         "Changed " + Id(n.pipe) + ";"}));
+}
+
+}  // namespace
