@@ -20,6 +20,7 @@ std::string DefaultDescription(ErrorCode code) {
     case ErrorCode::InvalidUseOfNull: return "Invalid use of Null";
     case ErrorCode::InvalidPropertyValue: return "Invalid property value";
     case ErrorCode::ObjectRequired: return "Object required";
+    case ErrorCode::CannotCreateObject: return "ActiveX component can't create object";
     case ErrorCode::NotApplicable: return "Object doesn't support this property or method";
     case ErrorCode::ArgumentNotOptional: return "Argument not optional";
     case ErrorCode::WrongNumberOfArguments: return "Wrong number of arguments or invalid property assignment";

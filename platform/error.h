@@ -22,6 +22,7 @@ enum class ErrorCode : int32_t {
     InvalidUseOfNull = 94,
     InvalidPropertyValue = 380,
     ObjectRequired = 424,
+    CannotCreateObject = 429,
     NotApplicable = 438,  // "Object doesn't support this property or method"
     ArgumentNotOptional = 449,
     WrongNumberOfArguments = 450,

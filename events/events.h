@@ -1,0 +1,50 @@
+#pragma once
+// Creatable as "Fluvanet.Events". Its late-bound members are listed in
+// server/events_table.cpp, one table per class.
+
+#include <memory>
+#include <string_view>
+
+#include "platform/dispatch.h"
+#include "server/instance_count.h"
+
+namespace fluvanet {
+
+class Crossing;
+class Editing;
+class General;
+class Library;
+class LowHigh;
+class Profile;
+class ViewStyle;
+
+class Events : public com::Dispatch {
+public:
+    std::string_view TypeName() const override { return "Events"; }
+    const com::DispatchTable& Table() const override;
+
+    // Stand-ins for tests: replace a member instance, created or not.
+    void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }
+    void Use(std::shared_ptr<Library> instance) { library_.Set(std::move(instance)); }
+    void Use(std::shared_ptr<ViewStyle> instance) { viewStyle_.Set(std::move(instance)); }
+    void Use(std::shared_ptr<Crossing> instance) { crossing_.Set(std::move(instance)); }
+    void Use(std::shared_ptr<Profile> instance) { profile_.Set(std::move(instance)); }
+    void Use(std::shared_ptr<LowHigh> instance) { lowHigh_.Set(std::move(instance)); }
+    void Use(std::shared_ptr<Editing> instance) { editing_.Set(std::move(instance)); }
+
+protected:
+    // Each created on first use and kept for this object's lifetime, so that no
+    // object builds the others at construction (they refer to one another).
+    vb::AutoNew<General> general_;
+    vb::AutoNew<Library> library_;
+    vb::AutoNew<ViewStyle> viewStyle_;
+    vb::AutoNew<Crossing> crossing_;
+    vb::AutoNew<Profile> profile_;
+    vb::AutoNew<LowHigh> lowHigh_;
+    vb::AutoNew<Editing> editing_;
+
+private:
+    server::LiveInstance live_;
+};
+
+}  // namespace fluvanet
