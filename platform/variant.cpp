@@ -23,7 +23,9 @@ std::string_view VarTypeName(VarType type) {
     return "Unknown";
 }
 
-Variant::Variant(SafeArray array) : value_(ArrayBox{std::make_unique<SafeArray>(std::move(array))}) {}
+void Variant::ArrayDeleter::operator()(SafeArray* a) const noexcept { delete a; }
+
+Variant::Variant(SafeArray array) : value_(ArrayBox{std::unique_ptr<SafeArray, ArrayDeleter>(new SafeArray(std::move(array)))}) {}
 
 Variant::Variant(const Variant& other) { *this = other; }
 Variant::Variant(Variant&& other) noexcept = default;
@@ -34,7 +36,7 @@ Variant& Variant::operator=(const Variant& other) {
     if (this == &other) return *this;
     switch (other.Type()) {
     case VarType::Array:
-        value_ = ArrayBox{std::make_unique<SafeArray>(*std::get<ArrayBox>(other.value_).p)};
+        value_ = ArrayBox{std::unique_ptr<SafeArray, ArrayDeleter>(new SafeArray(*std::get<ArrayBox>(other.value_).p))};
         break;
     case VarType::Record:
         value_ = RecordBox{std::get<RecordBox>(other.value_).p->Clone()};

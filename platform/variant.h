@@ -138,8 +138,12 @@ public:
     bool operator==(const Variant& other) const;
 
 private:
+    // The deleter is defined where SafeArray is complete, so this header stands alone.
+    struct ArrayDeleter {
+        void operator()(SafeArray* a) const noexcept;
+    };
     struct ArrayBox {
-        std::unique_ptr<SafeArray> p;
+        std::unique_ptr<SafeArray, ArrayDeleter> p;
     };
     struct RecordBox {
         std::unique_ptr<RecordValue> p;
