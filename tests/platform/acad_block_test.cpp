@@ -7,6 +7,7 @@
 
 #include "platform/acad_document.h"
 #include "tests/support/error_code.h"
+#include "tests/support/xdata.h"
 
 namespace {
 
@@ -130,7 +131,7 @@ TEST(AcadBlocks, MovingTurningHidingAndErasingAReferenceCarriesItsAttributes) {
 TEST(AcadEntities, CopyCarriesExtendedDataWithANewIdentifier) {
     auto doc = acad::NewDrawing();
     auto pipe = doc->ModelSpace()->AddLightWeightPolyline({0, 0, 10, 0, 10, 5});
-    pipe->SetXData(Variant(com::SafeArray::FromInt16s({1001, 1000})), Variant(com::SafeArray::FromVariants({"Fluvamap", "Pipe;Main;P-1"})));
+    testing_support::SetTextRecord(*pipe, {"Pipe;Main;P-1"});
     auto copy = std::static_pointer_cast<acad::AcadLWPolyline>(pipe->Copy());
     copy->Move({0, 0, 0}, {0, 100, 0});
     EXPECT_NE(copy->ObjectID(), pipe->ObjectID());

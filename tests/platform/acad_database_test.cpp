@@ -6,6 +6,7 @@
 
 #include "platform/acad_document.h"
 #include "tests/support/error_code.h"
+#include "tests/support/xdata.h"
 
 namespace {
 
@@ -16,8 +17,8 @@ using com::VarType;
 using com::Variant;
 using testing_support::ErrorOf;
 
-Variant Codes(std::vector<int16_t> codes) { return Variant(SafeArray::FromInt16s(codes)); }
-Variant Values(std::vector<Variant> values) { return Variant(SafeArray::FromVariants(values)); }
+using testing_support::Codes;
+using testing_support::Values;
 
 TEST(AcadDatabase, IdentifiersAreAwkwardUniqueAndNeverReused) {
     auto doc = acad::NewDrawing();

@@ -7,6 +7,7 @@
 #include "platform/ui_log.h"
 #include "platform/vb_text.h"
 #include "tests/support/error_code.h"
+#include "tests/support/xdata.h"
 
 namespace {
 
@@ -16,17 +17,11 @@ using com::SafeArray;
 using com::Variant;
 using testing_support::ErrorOf;
 
-Variant Codes(std::vector<int16_t> c) { return Variant(SafeArray::FromInt16s(c)); }
-Variant Values(std::vector<Variant> v) { return Variant(SafeArray::FromVariants(v)); }
+using testing_support::Codes;
+using testing_support::Values;
 
 void Tag(const std::shared_ptr<acad::AcadObject>& o, std::vector<Variant> texts) {
-    std::vector<int16_t> codes{1001};
-    std::vector<Variant> values{"Fluvamap"};
-    for (auto& t : texts) {
-        codes.push_back(1000);
-        values.push_back(t);
-    }
-    o->SetXData(Codes(codes), Values(values));
+    testing_support::SetTextRecord(*o, texts);
 }
 
 class AcadSelection : public ::testing::Test {

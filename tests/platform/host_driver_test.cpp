@@ -7,6 +7,7 @@
 
 #include "platform/vb_text.h"
 #include "tests/support/error_code.h"
+#include "tests/support/xdata.h"
 
 namespace {
 
@@ -71,14 +72,8 @@ public:
     std::vector<std::string> calls;
 };
 
-void Record(const std::shared_ptr<acad::AcadObject>& o, std::vector<std::string> entries) {
-    std::vector<int16_t> codes{1001};
-    std::vector<Variant> values{"Fluvamap"};
-    for (auto& e : entries) {
-        codes.push_back(1000);
-        values.push_back(e);
-    }
-    o->SetXData(Variant(SafeArray::FromInt16s(codes)), Variant(SafeArray::FromVariants(values)));
+void Record(const std::shared_ptr<acad::AcadObject>& o, const std::vector<std::string>& entries) {
+    testing_support::SetTextRecord(*o, std::vector<Variant>(entries.begin(), entries.end()));
 }
 
 std::string Id(const std::shared_ptr<acad::AcadObject>& o) { return std::to_string(o->ObjectID()); }
