@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/acad_document.h"
+#include "platform/civil.h"
 #include "platform/ui_log.h"
 #include "platform/vb_text.h"
 #include "tests/support/error_code.h"
@@ -193,9 +194,14 @@ TEST(AcadDocument, SystemVariablesAndApplicationInterfaces) {
     EXPECT_EQ(vb::CallByName(doc, "Application", com::CallType::Get).ObjectAs<acad::AcadApplication>()->Version(), "16.2");
     EXPECT_EQ(ErrorOf([&] { app->GetInterfaceObject(""); }), ErrorCode::InterfaceNotFound);
     EXPECT_EQ(ErrorOf([&] { app->GetInterfaceObject("AeccXUiLand.AeccApplication.3.0"); }), ErrorCode::InterfaceNotFound);
-    auto civil = std::make_shared<acad::AcadAcCmColor>(5);  // any object stands for a registered one here
-    app->RegisterInterfaceObject("AeccXUiLand.AeccApplication.3.0", civil);
-    EXPECT_EQ(app->GetInterfaceObject("AeccXUiLand.AeccApplication.3.0"), civil);
+    // The terrain application is reached only once registered, and then late-bound.
+    auto civilApp = std::make_shared<civil::AeccApplication>();
+    civilApp->ActiveDocument()->Surfaces()->Add("Ground")->AddTriangle({0, 0, 10}, {10, 0, 10}, {0, 10, 20});
+    app->RegisterInterfaceObject("AeccXUiLand.AeccApplication.3.0", civilApp);
+    com::ObjectPtr aecc = app->GetInterfaceObject("AeccXUiLand.AeccApplication.3.0");
+    Variant aeccDoc = vb::CallByName(aecc, "ActiveDocument", com::CallType::Get);
+    Variant ground = vb::CallByName(aeccDoc.Object(), "Surfaces", com::CallType::Get, "Ground");
+    EXPECT_EQ(vb::CallByName(ground.Object(), "FindElevationAtXY", com::CallType::Method, 0.0, 5.0), Variant(15.0));
     app->UnregisterInterfaceObject("AeccXUiLand.AeccApplication.3.0");
     EXPECT_EQ(ErrorOf([&] { app->GetInterfaceObject("AeccXUiLand.AeccApplication.3.0"); }), ErrorCode::InterfaceNotFound);
     EXPECT_EQ(app->ActiveDocument(), doc);
