@@ -29,27 +29,37 @@ Variant::Variant(SafeArray array) : value_(ArrayBox{std::unique_ptr<SafeArray, A
 
 Variant::Variant(const Variant& other) { *this = other; }
 Variant::Variant(Variant&& other) noexcept = default;
-Variant& Variant::operator=(Variant&& other) noexcept = default;
+Variant& Variant::operator=(Variant&& other) noexcept {
+    if (this != &other) {
+        // Taken out first: `other` may be an element of the array this Variant holds.
+        auto taken = std::move(other.value_);
+        value_ = std::move(taken);
+    }
+    return *this;
+}
 Variant::~Variant() = default;
 
 Variant& Variant::operator=(const Variant& other) {
     if (this == &other) return *this;
+    // Built aside first: `other` may be an element of the array this Variant holds.
+    decltype(value_) copy;
     switch (other.Type()) {
     case VarType::Array:
-        value_ = ArrayBox{std::unique_ptr<SafeArray, ArrayDeleter>(new SafeArray(*std::get<ArrayBox>(other.value_).p))};
+        copy = ArrayBox{std::unique_ptr<SafeArray, ArrayDeleter>(new SafeArray(*std::get<ArrayBox>(other.value_).p))};
         break;
     case VarType::Record:
-        value_ = RecordBox{std::get<RecordBox>(other.value_).p->Clone()};
+        copy = RecordBox{std::get<RecordBox>(other.value_).p->Clone()};
         break;
-    case VarType::Empty: value_ = std::monostate{}; break;
-    case VarType::Null: value_ = NullValue{}; break;
-    case VarType::Boolean: value_ = std::get<bool>(other.value_); break;
-    case VarType::Integer: value_ = std::get<int16_t>(other.value_); break;
-    case VarType::Long: value_ = std::get<int32_t>(other.value_); break;
-    case VarType::Double: value_ = std::get<double>(other.value_); break;
-    case VarType::String: value_ = std::get<std::string>(other.value_); break;
-    case VarType::Object: value_ = std::get<ObjectPtr>(other.value_); break;
+    case VarType::Empty: copy = std::monostate{}; break;
+    case VarType::Null: copy = NullValue{}; break;
+    case VarType::Boolean: copy = std::get<bool>(other.value_); break;
+    case VarType::Integer: copy = std::get<int16_t>(other.value_); break;
+    case VarType::Long: copy = std::get<int32_t>(other.value_); break;
+    case VarType::Double: copy = std::get<double>(other.value_); break;
+    case VarType::String: copy = std::get<std::string>(other.value_); break;
+    case VarType::Object: copy = std::get<ObjectPtr>(other.value_); break;
     }
+    value_ = std::move(copy);
     return *this;
 }
 

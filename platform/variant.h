@@ -80,7 +80,7 @@ public:
     template <RecordType T>
     static Variant FromRecord(T value) {
         Variant v;
-        v.value_ = RecordBox{std::make_unique<Record<T>>(std::move(value))};
+        v.value_ = RecordBox{std::make_unique<com::Record<T>>(std::move(value))};
         return v;
     }
     static Variant Nothing() { return Variant(ObjectPtr()); }

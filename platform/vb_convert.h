@@ -1,5 +1,5 @@
 #pragma once
-// The text and number rules every Part relies on, in one place: conversions between
+// The text and number rules the whole library relies on, in one place: conversions between
 // Variants, numbers and texts with VB semantics, the leading-number rule, rounding with
 // halves to even and number patterns.
 
