@@ -4,44 +4,33 @@
 #include <string>
 
 #include "platform/error.h"
+#include "platform/vb_text.h"
 
 namespace geom {
 
 namespace {
-
-// Bytes taken by the character at i; a byte that does not start valid UTF-8 is one
-// character on its own, so malformed text still has a width.
-std::size_t CharacterBytes(std::string_view s, std::size_t i) {
-    auto lead = static_cast<unsigned char>(s[i]);
-    std::size_t extra = lead >= 0xF8 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
-    if (extra == 0 || i + extra >= s.size()) return 1;
-    for (std::size_t k = 1; k <= extra; ++k)
-        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;
-    return extra + 1;
-}
-
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
 
+// Characters as the text shows them: the control codes are ASCII, so they are found by
+// bytes and their room taken off the character count.
 int32_t TextCharacterCount(std::string_view text) {
-    int32_t count = 0;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (text.substr(i, 2) == "%%" && i + 2 < text.size()) {
+    int32_t count = vb::Len(text);
+    for (std::size_t i = 0; i + 2 < text.size();) {
+        if (text[i] == '%' && text[i + 1] == '%') {
             char code = Lower(text[i + 2]);
             if (code == 'c' || code == 'd' || code == 'p' || code == '%') {
-                ++count;
+                count -= 2;
                 i += 3;
                 continue;
             }
             if (code == 'u' || code == 'o') {
+                count -= 3;
                 i += 3;
                 continue;
             }
         }
-        ++count;
-        i += CharacterBytes(text, i);
+        ++i;
     }
     return count;
 }
