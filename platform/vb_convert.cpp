@@ -277,33 +277,9 @@ int16_t CInt(double value) {
     return static_cast<int16_t>(r);
 }
 
-int32_t CLng(const Variant& v) {
-    switch (v.Type()) {
-    case VarType::Empty: return 0;
-    case VarType::Null: Raise(ErrorCode::InvalidUseOfNull);
-    case VarType::Boolean: return v.Bool() ? -1 : 0;
-    case VarType::Integer: return v.Int();
-    case VarType::Long: return v.Long();
-    case VarType::Double: return CLng(v.Dbl());
-    case VarType::String: return CLng(TextToDouble(v.Str()));
-    default: NotConvertible(v, "Long");
-    }
-}
-
-int16_t CInt(const Variant& v) {
-    switch (v.Type()) {
-    case VarType::Empty: return 0;
-    case VarType::Null: Raise(ErrorCode::InvalidUseOfNull);
-    case VarType::Boolean: return v.Bool() ? -1 : 0;
-    case VarType::Integer: return v.Int();
-    case VarType::Long:
-        if (v.Long() < -32768 || v.Long() > 32767) Raise(ErrorCode::Overflow);
-        return static_cast<int16_t>(v.Long());
-    case VarType::Double: return CInt(v.Dbl());
-    case VarType::String: return CInt(TextToDouble(v.Str()));
-    default: NotConvertible(v, "Integer");
-    }
-}
+// Every value that converts to a whole number goes through its exact Double value.
+int32_t CLng(const Variant& v) { return CLng(CDbl(v)); }
+int16_t CInt(const Variant& v) { return CInt(CDbl(v)); }
 
 bool CBool(const Variant& v) {
     switch (v.Type()) {
