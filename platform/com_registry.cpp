@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/dispatch.h"
 #include "platform/error.h"
 
 namespace com {
@@ -16,10 +17,6 @@ namespace com {
 namespace fs = std::filesystem;
 
 namespace {
-
-bool SameProgId(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
-}
 
 bool FitsOnLine(std::string_view field) { return field.find_first_of("\t\r\n") == std::string_view::npos; }
 
@@ -90,7 +87,7 @@ void RegisterServerClass(std::string_view progId, std::string_view clsid, std::s
     if (serverPath.empty() || !FitsOnLine(serverPath)) Raise(ErrorCode::InvalidProcedureCall, "invalid server path");
     fs::path path = RegistryPath();
     std::vector<RegistryEntry> entries = ReadAll(path);
-    std::erase_if(entries, [&](const RegistryEntry& e) { return SameProgId(e.progId, progId); });
+    std::erase_if(entries, [&](const RegistryEntry& e) { return SameIdentifier(e.progId, progId); });
     entries.push_back({std::string(progId), std::string(clsid), std::string(serverPath)});
     WriteAll(path, entries);
 }
@@ -98,13 +95,13 @@ void RegisterServerClass(std::string_view progId, std::string_view clsid, std::s
 void UnregisterServerClass(std::string_view progId) {
     fs::path path = RegistryPath();
     std::vector<RegistryEntry> entries = ReadAll(path);
-    if (std::erase_if(entries, [&](const RegistryEntry& e) { return SameProgId(e.progId, progId); }) > 0)
+    if (std::erase_if(entries, [&](const RegistryEntry& e) { return SameIdentifier(e.progId, progId); }) > 0)
         WriteAll(path, entries);
 }
 
 std::optional<RegistryEntry> LookupProgId(std::string_view progId) {
     for (RegistryEntry& e : ReadAll(RegistryPath()))
-        if (SameProgId(e.progId, progId)) return std::move(e);
+        if (SameIdentifier(e.progId, progId)) return std::move(e);
     return std::nullopt;
 }
 

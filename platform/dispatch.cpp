@@ -1,21 +1,15 @@
 #include "platform/dispatch.h"
 
-#include "platform/vb_text.h"
+#include <algorithm>
 
 namespace com {
 
-namespace {
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
+bool SameIdentifier(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+               return lower(x) == lower(y);
+           });
 }
-}  // namespace
 
 Variant Dispatch::Invoke(std::string_view name, CallType type, ArgRefs args) {
     return Table().Invoke(*this, name, type, args);
@@ -25,7 +19,7 @@ bool Dispatch::Supports(std::string_view name) const { return Table().Find(name)
 
 const DispatchTable::Entry* DispatchTable::Find(std::string_view name) const {
     for (const Entry& e : entries_)
-        if (SameName(e.name, name)) return &e;
+        if (SameIdentifier(e.name, name)) return &e;
     return nullptr;
 }
 

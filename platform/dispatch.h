@@ -30,6 +30,10 @@ using ArgRefs = std::span<Variant* const>;
 
 class DispatchTable;
 
+// Automation identifiers (member names, programmatic and class identifiers) are ASCII
+// and compared without regard to case.
+bool SameIdentifier(std::string_view a, std::string_view b);
+
 class Dispatch : public std::enable_shared_from_this<Dispatch> {
 public:
     virtual ~Dispatch() = default;

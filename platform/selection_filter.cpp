@@ -1,5 +1,7 @@
 #include "platform/selection_filter.h"
 
+#include "platform/vb_text.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -14,13 +16,6 @@ using com::Raise;
 using com::Variant;
 
 namespace {
-
-std::string AsciiUpper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
 
 bool IsVector(const Variant& v) { return v.IsArray() && v.Array().Dims() == 1; }
 
@@ -52,7 +47,7 @@ struct SelectionFilter::Node {
                 Raise(ErrorCode::InvalidInput, "filter value " + std::to_string(i) + " is not a text");
             const std::string& text = value.Str();
             if (c == -4) {
-                std::string op = AsciiUpper(text);
+                std::string op = vb::UCase(text);
                 if (op == "<OR" || op == "<AND") {
                     Node group;
                     group.kind = op == "<OR" ? Kind::Or : Kind::And;

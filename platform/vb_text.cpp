@@ -19,13 +19,9 @@ namespace {
 using com::ErrorCode;
 using com::Raise;
 
-struct Char {
-    char32_t code;
-    std::size_t size;  // bytes
-    bool valid;
-};
+}  // namespace
 
-Char Decode(std::string_view s, std::size_t i) {
+Utf8Char DecodeChar(std::string_view s, std::size_t i) {
     auto lead = static_cast<unsigned char>(s[i]);
     std::size_t extra = lead >= 0xF8 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
     if (lead < 0x80) return {lead, 1, true};
@@ -40,6 +36,8 @@ Char Decode(std::string_view s, std::size_t i) {
     if (code < kShortest[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {lead, 1, false};
     return {code, extra + 1, true};
 }
+
+namespace {
 
 void Encode(char32_t c, std::string& out) {
     if (c < 0x80) {
@@ -63,7 +61,7 @@ void Encode(char32_t c, std::string& out) {
 std::vector<std::size_t> Starts(std::string_view s) {
     std::vector<std::size_t> starts;
     starts.reserve(s.size() + 1);
-    for (std::size_t i = 0; i < s.size(); i += Decode(s, i).size) starts.push_back(i);
+    for (std::size_t i = 0; i < s.size(); i += DecodeChar(s, i).size) starts.push_back(i);
     starts.push_back(s.size());
     return starts;
 }
@@ -71,7 +69,7 @@ std::vector<std::size_t> Starts(std::string_view s) {
 // Byte offset after `count` characters from the start (the end when the text is shorter).
 std::size_t Advance(std::string_view s, std::size_t count) {
     std::size_t i = 0;
-    for (; i < s.size() && count > 0; --count) i += Decode(s, i).size;
+    for (; i < s.size() && count > 0; --count) i += DecodeChar(s, i).size;
     return i;
 }
 
@@ -134,7 +132,7 @@ std::string MapCase(std::string_view text, Map map) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        Char c = Decode(text, i);
+        Utf8Char c = DecodeChar(text, i);
         if (c.valid) Encode(map(c.code), out);
         else out += text[i];
         i += c.size;
@@ -169,7 +167,7 @@ std::string Join(const std::vector<std::string>& items, std::string_view delimit
 
 int32_t Len(std::string_view text) {
     int32_t n = 0;
-    for (std::size_t i = 0; i < text.size(); i += Decode(text, i).size) ++n;
+    for (std::size_t i = 0; i < text.size(); i += DecodeChar(text, i).size) ++n;
     return n;
 }
 
@@ -247,7 +245,7 @@ std::string Chr(int32_t code) {
 
 int32_t AscW(std::string_view text) {
     if (text.empty()) Raise(ErrorCode::InvalidProcedureCall, "empty text");
-    return static_cast<int32_t>(Decode(text, 0).code);
+    return static_cast<int32_t>(DecodeChar(text, 0).code);
 }
 
 }  // namespace vb

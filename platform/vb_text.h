@@ -2,12 +2,23 @@
 // VB string functions over UTF-8 texts. Lengths and positions count characters (code
 // points), never bytes; positions are 1-based as in VB.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vb {
+
+// One character of a UTF-8 text at byte `index`: its code point and its length in bytes.
+// A byte outside any valid sequence is a character of its own (valid false, code its
+// byte value), so malformed text still has a length.
+struct Utf8Char {
+    char32_t code;
+    std::size_t size;
+    bool valid;
+};
+Utf8Char DecodeChar(std::string_view text, std::size_t index);
 
 // Split("") gives no items; Split("a;", ";") gives "a" and "". An empty delimiter gives
 // the whole text as one item.

@@ -1,5 +1,7 @@
 #include "platform/wildcard.h"
 
+#include "platform/vb_text.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -27,26 +29,10 @@ constexpr char32_t kInvalidByteBase = 0xDC00;
 std::vector<char32_t> Decode(std::string_view s) {
     std::vector<char32_t> out;
     out.reserve(s.size());
-    std::size_t i = 0;
-    while (i < s.size()) {
-        auto lead = static_cast<unsigned char>(s[i]);
-        std::size_t extra = lead >= 0xF8 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
-        char32_t cp = extra == 0 ? lead : (lead & (0x3Fu >> extra));
-        bool ok = lead < 0x80 || (extra > 0 && i + extra < s.size());
-        for (std::size_t k = 1; ok && k <= extra; ++k) {
-            auto b = static_cast<unsigned char>(s[i + k]);
-            ok = (b & 0xC0) == 0x80;
-            cp = (cp << 6) | (b & 0x3Fu);
-        }
-        static constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
-        ok = ok && cp >= kShortest[extra] && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
-        if (ok) {
-            out.push_back(cp);
-            i += extra + 1;
-        } else {
-            out.push_back(kInvalidByteBase + lead);
-            ++i;
-        }
+    for (std::size_t i = 0; i < s.size();) {
+        vb::Utf8Char c = vb::DecodeChar(s, i);
+        out.push_back(c.valid ? c.code : kInvalidByteBase + c.code);
+        i += c.size;
     }
     return out;
 }

@@ -57,9 +57,8 @@ std::span<const ClassEntry> Catalogue() {
 #undef FLUVANET_CLASS
 
 const ClassEntry* FindClass(std::string_view clsid) {
-    auto same = [](unsigned char a, unsigned char b) { return std::toupper(a) == std::toupper(b); };
     for (const ClassEntry& c : Catalogue())
-        if (std::ranges::equal(c.clsid, clsid, same)) return &c;
+        if (com::SameIdentifier(c.clsid, clsid)) return &c;
     return nullptr;
 }
 
