@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/acad_document.h"
 #include "platform/dispatch.h"
@@ -26,11 +27,65 @@ public:
     std::string_view TypeName() const override { return "General"; }
     const com::DispatchTable& Table() const override;
 
+    // ---- Project record and program checks (core/project_record.cpp) ----
+    std::string GetAeccAppString(acad::AcadApplication& AcadApp);
+    bool VerfiyVersionFluvamapCompatibility(acad::AcadDocument& AcadActiveDocument);
+    std::string GetFluvamapProjectVersion(acad::AcadDocument& AcadActiveDocument);
     std::string GetFluvamapProgramVersion();
     // Entry 7 of the project record; a drawing without one fails.
     std::string GetModelUnits(acad::AcadDocument& AcadActiveDocument);
+    bool Check_ID_Exists(const com::Variant& ObjectID, const std::string& Text);
+    com::Variant GetSurfaceNames(acad::AcadDocument& AcadActiveDocument, const int16_t& ErrMsgIndex);
+    void TurnEventsOn(acad::AcadDocument& AcadActiveDocument);
+    void TurnEventsOff(acad::AcadDocument& AcadActiveDocument);
     // Entry 2 of the project record; 0 when there is none or it cannot be read.
     int16_t CheckEventsFlag(acad::AcadDocument& AcadActiveDocument);
+
+    // ---- Standard layers and layer state (core/layers.cpp) ----
+    std::shared_ptr<acad::AcadLayer> CreateStandardLayer(acad::AcadDocument& AcadActiveDocument,
+                                                         const std::string& NetName, const std::string& LayerType);
+    void SetLayerColor(acad::AcadDocument& AcadActiveDocument, const std::string& LayerName,
+                       const std::string& ColorName);
+    com::Variant OpenLayerForWrite(acad::AcadDocument& AcadActiveDocument, const std::string& LayerNamesString);
+    void RestoreLayerStatus(acad::AcadDocument& AcadActiveDocument, const com::Variant& ArLayerStatus);
+    com::Variant UnlockAllLayers(acad::AcadDocument& AcadActiveDocument);
+    void RestoreLockedLayers(acad::AcadDocument& AcadActiveDocument, const com::Variant& ArLockedLayers);
+
+    // ---- Network definitions (core/network_definitions.cpp) ----
+    com::Variant GetNetworkDefinitions(acad::AcadDocument& AcadActiveDocument);
+    com::Variant GetNetworkNames(acad::AcadDocument& AcadActiveDocument);
+    bool CheckNetworkExists(acad::AcadDocument& AcadActiveDocument, const std::string& NetworkName);
+    void CreateNetworkDefintion(acad::AcadDocument& AcadActiveDocument, const std::string& NetworkName,
+                                const std::string& NetworkType);
+    void DeleteNetworkDefintion(acad::AcadDocument& AcadActiveDocument, const std::string& NetworkName);
+    void DeleteNetworkLayers(acad::AcadDocument& AcadActiveDocument, const std::string& NetName);
+
+    // ---- Network selection sets and combined labels (core/network_sets.cpp) ----
+    std::shared_ptr<acad::AcadSelectionSet> InitializeSelectionSet(acad::AcadDocument& AcadActiveDocument,
+                                                                   const std::string& SelectionSetName);
+    std::string EntityLabelFromCombined(const com::Variant& CombinedLabel);
+    std::string EntityNetworkFromCombined(const com::Variant& CombinedLabel);
+    std::shared_ptr<acad::AcadSelectionSet> GetNetworkSet(acad::AcadDocument& AcadActiveDocument,
+                                                          const std::string& NetName, const int16_t& ElementsOption);
+    bool CheckLabelDuplication(acad::AcadDocument& AcadActiveDocument, const std::string& NetworkName,
+                               const std::string& ElementType, const std::string& ElementLabel);
+
+    // ---- Element records, reference strings, identifier lists (core/element_records.cpp) ----
+    std::vector<std::shared_ptr<acad::AcadEntity>> SelectionSetToArray(acad::AcadSelectionSet& MySelSet);
+    std::string GetElementType(acad::AcadObject& MyEntity);
+    std::string GetElementNetwork(acad::AcadObject& MyEntity);
+    double GetGroundLevelAtNode(acad::AcadDocument& AcadActiveDocument, const std::string& NodeOID);
+    std::string BuildSectionSizeString(const com::Variant& xData);
+    std::string GetNodeTypeFromPipeType(const std::string& PipeType);
+    std::string DeleteReferenceInReferenceString(const com::Variant& ReferenceString,
+                                                 const std::string& ReferenceToBeDeleted,
+                                                 const int16_t& FormatIndex);
+    std::string ReplaceReferenceInReferenceString(const com::Variant& ReferenceString,
+                                                  const std::string& OldReference, const std::string& NewReference);
+    std::shared_ptr<acad::AcadSelectionSet> ConvertOIDStringToSelectionSet(acad::AcadDocument& AcadActiveDocument,
+                                                                           const std::string& OIDString);
+    std::vector<std::string> ConvertSelectionSetToOIDArray(acad::AcadSelectionSet& MySet);
+    std::string ExcludeID(const com::Variant& ObjectID, const std::string& Text);
 
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<Crossing> instance) { crossing_.Set(std::move(instance)); }

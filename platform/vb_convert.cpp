@@ -369,4 +369,9 @@ std::string Format(double value, std::string_view pattern) {
     return out;
 }
 
+int16_t Count16(std::size_t count) {
+    if (count > 32767) Raise(ErrorCode::Overflow, std::to_string(count) + " items pass a 16-bit index");
+    return static_cast<int16_t>(count);
+}
+
 }  // namespace vb

@@ -3,6 +3,7 @@
 // Variants, numbers and texts with VB semantics, the leading-number rule, rounding with
 // halves to even and number patterns.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -56,5 +57,9 @@ double Round(double value, int32_t decimals = 0);
 // Format(101.5, "0.00#") = "101.50", Format(1234.5, "0+00.00") = "12+34.50",
 // Format(7, "0000") = "0007", Format(0.25, "###0.0%") = "25.0%".
 std::string Format(double value, std::string_view pattern);
+
+// A count of items, set members or characters as the 16-bit signed index that walks them:
+// more than 32,767 raises Overflow, as the index would.
+int16_t Count16(std::size_t count);
 
 }  // namespace vb

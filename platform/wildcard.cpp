@@ -212,4 +212,16 @@ bool WildcardMatch(std::string_view text, std::string_view pattern, bool ignoreC
     return false;
 }
 
+std::string WildcardEscape(std::string_view text) {
+    static constexpr std::string_view kSpecial = "#@.*?~[]-,`";
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (char c : text) {
+        // Every special character is ASCII, so bytes of longer UTF-8 sequences pass as they are.
+        if (kSpecial.find(c) != std::string_view::npos) out += '`';
+        out += c;
+    }
+    return out;
+}
+
 }  // namespace acad

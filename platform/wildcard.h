@@ -14,10 +14,15 @@
 //
 // Characters are code points of UTF-8 texts. Without ignoreCase the comparison is exact.
 
+#include <string>
 #include <string_view>
 
 namespace acad {
 
 bool WildcardMatch(std::string_view text, std::string_view pattern, bool ignoreCase);
+
+// The text as a pattern that matches the text itself and nothing else: a backquote before
+// every character the rules above give a meaning (# @ . * ? ~ [ ] - , and the backquote).
+std::string WildcardEscape(std::string_view text);
 
 }  // namespace acad

@@ -4,9 +4,32 @@ namespace fluvanet {
 
 const com::DispatchTable& General::Table() const {
     static const com::DispatchTable table = com::BuildTable<General>([](auto& b) {
-        b.Method("GetFluvamapProgramVersion", &General::GetFluvamapProgramVersion)
-            .Method("GetModelUnits", &General::GetModelUnits)
-            .Method("CheckEventsFlag", &General::CheckEventsFlag);
+        // Project record and program checks
+        b.Method("GetAeccAppString", &General::GetAeccAppString);
+        b.Method("VerfiyVersionFluvamapCompatibility", &General::VerfiyVersionFluvamapCompatibility);
+        b.Method("GetFluvamapProjectVersion", &General::GetFluvamapProjectVersion);
+        b.Method("GetFluvamapProgramVersion", &General::GetFluvamapProgramVersion);
+        b.Method("GetModelUnits", &General::GetModelUnits);
+        b.Method("Check_ID_Exists", &General::Check_ID_Exists);
+        b.Method("GetSurfaceNames", &General::GetSurfaceNames);
+        b.Method("TurnEventsOn", &General::TurnEventsOn);
+        b.Method("TurnEventsOff", &General::TurnEventsOff);
+        b.Method("CheckEventsFlag", &General::CheckEventsFlag);
+
+        // Standard layers and layer state
+        b.Method("CreateStandardLayer", &General::CreateStandardLayer);
+        b.Method("SetLayerColor", &General::SetLayerColor);
+        b.Method("OpenLayerForWrite", &General::OpenLayerForWrite);
+        b.Method("RestoreLayerStatus", &General::RestoreLayerStatus);
+        b.Method("UnlockAllLayers", &General::UnlockAllLayers);
+        b.Method("RestoreLockedLayers", &General::RestoreLockedLayers);
+
+        // Network definitions
+
+        // Network selection sets and combined labels
+
+        // Element records, reference strings, identifier lists
+
     });
     return table;
 }

@@ -1,0 +1,167 @@
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/general.h"
+#include "core/reference_lists.h"
+#include "platform/vb_convert.h"
+#include "platform/vb_text.h"
+
+namespace fluvanet {
+
+using com::SafeArray;
+using com::Variant;
+
+namespace {
+
+struct StandardLayer {
+    std::string_view type;
+    std::string_view suffix;  // after the network name, or the whole name when shared
+    bool shared;
+    int32_t color;
+};
+
+constexpr StandardLayer kStandardLayers[] = {
+    {"Network", " - Network", false, 4},
+    {"Annotation", " - Annotation", false, 3},
+    {"Arrow", " - Arrow", false, 4},
+    {"LowHighPoint", " - Low&High Points", false, 7},
+    {"CrossingPointLine", "Crossing Point Annotation Lines", true, 2},
+    {"CrossingPointText", "Crossing Point Annotation Text", true, 3},
+};
+
+void GiveColor(acad::AcadLayer& layer, int32_t index) {
+    layer.SetTrueColor(std::make_shared<acad::AcadAcCmColor>(index));
+}
+
+std::string ActiveLayerName(acad::AcadDocument& doc) {
+    auto active = doc.ActiveLayer();
+    return active ? active->Name() : std::string();
+}
+
+}  // namespace
+
+std::shared_ptr<acad::AcadLayer> General::CreateStandardLayer(acad::AcadDocument& AcadActiveDocument,
+                                                              const std::string& NetName,
+                                                              const std::string& LayerType) {
+    std::string name;
+    int32_t color = 0;
+    for (const StandardLayer& s : kStandardLayers) {
+        if (LayerType == s.type) {
+            name = s.shared ? std::string(s.suffix) : NetName + std::string(s.suffix);
+            color = s.color;
+        }
+    }
+    auto layers = AcadActiveDocument.Layers();
+    int16_t count = vb::Count16(static_cast<std::size_t>(layers->Count()));
+    for (int16_t i = 0; i < count; ++i) {
+        auto layer = layers->Item(Variant(int32_t{i}));
+        if (layer->Name() == name) return layer;
+    }
+    // The platform's names ignore case: networks "Main" and "main" are distinct networks
+    // that share these layers, and Add hands back the layer the other one made.
+    auto layer = layers->Add(name);
+    GiveColor(*layer, color);
+    return layer;
+}
+
+void General::SetLayerColor(acad::AcadDocument& AcadActiveDocument, const std::string& LayerName,
+                            const std::string& ColorName) {
+    int32_t index = vb::CLng(Variant(ColorName));
+    GiveColor(*AcadActiveDocument.Layers()->Item(Variant(LayerName)), index);
+}
+
+Variant General::OpenLayerForWrite(acad::AcadDocument& AcadActiveDocument, const std::string& LayerNamesString) {
+    std::vector<std::string> names = refs::LeadingItems(LayerNamesString);
+    int16_t n = vb::Count16(names.size());
+    // Variant elements: a name and two flags per row.
+    SafeArray status = SafeArray::Matrix(com::VarType::Empty, n, 3);
+    auto layers = AcadActiveDocument.Layers();
+    int16_t done = 0;
+    try {
+        for (; done < n; ++done) {
+            const std::string& name = names[static_cast<std::size_t>(done)];
+            auto layer = layers->Item(Variant(name));
+            status.Put(done, 0, Variant(name));
+            status.Put(done, 1, Variant(layer->Freeze()));
+            status.Put(done, 2, Variant(layer->Lock()));
+            layer->SetLock(false);
+            // The active layer cannot be frozen, so it is never thawed or frozen here.
+            if (name != ActiveLayerName(AcadActiveDocument)) layer->SetFreeze(false);
+        }
+    } catch (const com::Error&) {
+        // Put back what this call changed, then report the original failure.
+        for (int16_t k = 0; k <= done && k < n; ++k) {
+            if (status.Get(k, 0).IsEmpty()) break;
+            try {
+                auto layer = layers->Item(status.Get(k, 0));
+                layer->SetLock(status.Get(k, 2).Bool());
+                if (vb::CStr(status.Get(k, 0)) != ActiveLayerName(AcadActiveDocument))
+                    layer->SetFreeze(status.Get(k, 1).Bool());
+            } catch (const com::Error&) {
+            }
+        }
+        throw;
+    }
+    return Variant(std::move(status));
+}
+
+void General::RestoreLayerStatus(acad::AcadDocument& AcadActiveDocument, const Variant& ArLayerStatus) {
+    const SafeArray& status = ArLayerStatus.Array();
+    auto layers = AcadActiveDocument.Layers();
+    std::optional<com::Error> firstFailure;
+    int32_t last = status.UBound(1);
+    vb::Count16(static_cast<std::size_t>(last + 1 > 0 ? last + 1 : 0));
+    for (int32_t k = status.LBound(1); k <= last; ++k) {
+        try {
+            std::string name = vb::CStr(status.Get(k, 0));
+            auto layer = layers->Item(Variant(name));
+            layer->SetLock(vb::CBool(status.Get(k, 2)));
+            if (name != ActiveLayerName(AcadActiveDocument)) layer->SetFreeze(vb::CBool(status.Get(k, 1)));
+        } catch (const com::Error& e) {
+            // Every layer that still exists gets its state back before the failure is told.
+            if (!firstFailure) firstFailure = e;
+        }
+    }
+    if (firstFailure) throw *firstFailure;
+}
+
+Variant General::UnlockAllLayers(acad::AcadDocument& AcadActiveDocument) {
+    auto layers = AcadActiveDocument.Layers();
+    std::vector<std::string> unlocked;
+    try {
+        int16_t count = vb::Count16(static_cast<std::size_t>(layers->Count()));
+        for (int16_t i = 0; i < count; ++i) {
+            auto layer = layers->Item(Variant(int32_t{i}));
+            if (layer->Lock()) {
+                layer->SetLock(false);
+                unlocked.push_back(layer->Name());
+            }
+        }
+    } catch (const com::Error&) {
+        for (const std::string& name : unlocked) {
+            try {
+                layers->Item(Variant(name))->SetLock(true);
+            } catch (const com::Error&) {
+            }
+        }
+        throw;
+    }
+    if (unlocked.empty()) unlocked.emplace_back();
+    return Variant(SafeArray::FromStrings(unlocked));
+}
+
+void General::RestoreLockedLayers(acad::AcadDocument& AcadActiveDocument, const Variant& ArLockedLayers) {
+    const SafeArray& list = ArLockedLayers.Array();
+    if (vb::CStr(list.Get(list.LBound(1))).empty()) return;
+    auto layers = AcadActiveDocument.Layers();
+    for (int32_t i = list.LBound(1); i <= list.UBound(1); ++i) {
+        try {
+            layers->Item(list.Get(i))->SetLock(true);
+        } catch (const com::Error&) {
+            // A layer deleted in between is passed over.
+        }
+    }
+}
+
+}  // namespace fluvanet
