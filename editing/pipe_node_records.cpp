@@ -1,0 +1,102 @@
+#include "editing/pipe_node_records.h"
+
+#include "core/reference_lists.h"
+
+namespace fluvanet {
+
+using com::Variant;
+
+const std::vector<int16_t>& PipeRecordCodes() {
+    static const std::vector<int16_t> codes = [] {
+        std::vector<int16_t> c(pipe_entry::kCount, 1000);
+        c[0] = 1001;
+        for (int32_t k : {4, 5, 6, 7, 9, 10}) c[static_cast<std::size_t>(k)] = 1040;
+        c[8] = 1070;
+        return c;
+    }();
+    return codes;
+}
+
+const std::vector<int16_t>& NodeRecordCodes() {
+    static const std::vector<int16_t> codes = [] {
+        std::vector<int16_t> c(node_entry::kCount, 1000);
+        c[0] = 1001;
+        c[3] = c[4] = 1070;
+        c[9] = c[10] = 1040;
+        return c;
+    }();
+    return codes;
+}
+
+const std::vector<int16_t>& ProjectRecordCodes() {
+    static const std::vector<int16_t> codes = [] {
+        std::vector<int16_t> c(12, 1000);
+        c[0] = 1001;
+        c[2] = 1070;
+        return c;
+    }();
+    return codes;
+}
+
+std::string PipeCombinedLabel(std::string_view network, std::string_view label) {
+    return "Pipe;" + std::string(network) + ";" + std::string(label);
+}
+
+std::string NodeCombinedLabel(std::string_view network, std::string_view label) {
+    return "Node;" + std::string(network) + ";" + std::string(label);
+}
+
+std::vector<Variant> NewPipeValues(std::string_view network, std::string_view networkType, std::string_view label,
+                                   std::string_view modelUnits, const PipeEnds& ends) {
+    double size = modelUnits == "Metric" ? 200.0 : 8.0;
+    std::vector<Variant> v(pipe_entry::kCount, Variant(std::string()));
+    v[0] = Variant(kAppName);
+    v[pipe_entry::kCombinedLabel] = Variant(PipeCombinedLabel(network, label));
+    v[pipe_entry::kElementType] = Variant(std::string(networkType) + "Pipe");
+    v[pipe_entry::kSectionShape] = Variant(kCircularShape);
+    v[pipe_entry::kSpan] = Variant(size);
+    v[pipe_entry::kRise] = Variant(size);
+    v[pipe_entry::kFurtherReal1] = Variant(0.0);
+    v[pipe_entry::kFurtherReal2] = Variant(0.0);
+    v[pipe_entry::kCells] = Variant(int16_t{1});
+    v[pipe_entry::kStartInvert] = Variant(0.0);
+    v[pipe_entry::kEndInvert] = Variant(0.0);
+    v[pipe_entry::kMaterial] = Variant("PVC");
+    v[pipe_entry::kStartNodeLabel] = Variant(refs::Reference(ends.startLabel));
+    v[pipe_entry::kEndNodeLabel] = Variant(refs::Reference(ends.endLabel));
+    v[pipe_entry::kStartNodeId] = Variant(refs::Reference(ends.startId));
+    v[pipe_entry::kEndNodeId] = Variant(refs::Reference(ends.endId));
+    return v;
+}
+
+std::vector<Variant> NewNodeValues(std::string_view network, std::string_view networkType, std::string_view label) {
+    std::vector<Variant> v(node_entry::kCount, Variant(std::string()));
+    v[0] = Variant(kAppName);
+    v[node_entry::kCombinedLabel] = Variant(NodeCombinedLabel(network, label));
+    v[node_entry::kElementType] = Variant(std::string(networkType) + "Node");
+    v[node_entry::kFurtherInteger] = Variant(int16_t{0});
+    v[node_entry::kMatchingCode] = Variant(int16_t{networkType == "Gravity" ? int16_t{0} : int16_t{1}});
+    v[node_entry::kGroundLevel] = Variant(0.0);
+    v[node_entry::kSumpLevel] = Variant(0.0);
+    return v;
+}
+
+ElementRecord NewPipeRecord(std::shared_ptr<acad::AcadObject> pipe, std::string_view network,
+                            std::string_view networkType, std::string_view label, std::string_view modelUnits,
+                            const PipeEnds& ends) {
+    return ElementRecord::Create(std::move(pipe), PipeRecordCodes(),
+                                 NewPipeValues(network, networkType, label, modelUnits, ends));
+}
+
+ElementRecord NewNodeRecord(std::shared_ptr<acad::AcadObject> node, std::string_view network,
+                            std::string_view networkType, std::string_view label) {
+    return ElementRecord::Create(std::move(node), NodeRecordCodes(), NewNodeValues(network, networkType, label));
+}
+
+double RiseInLevelUnits(std::string_view modelUnits, std::string_view sectionShape, double rise) {
+    if (modelUnits == "Metric") return rise / 1000;
+    if (sectionShape == kCircularShape) return rise / 12;
+    return rise;
+}
+
+}  // namespace fluvanet

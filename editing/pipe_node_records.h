@@ -1,0 +1,96 @@
+#pragma once
+// The pipe and node records: entry numbers, group codes and the values of a new record.
+// A pipe is a lightweight polyline whose first vertex is its start; a node a block
+// reference of "Fluvamap_Node". Both lie on the network's " - Network" layer.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/element_records.h"
+
+namespace fluvanet {
+
+namespace pipe_entry {
+inline constexpr int32_t kCombinedLabel = 1;  // "Pipe;" & network & ";" & label
+inline constexpr int32_t kElementType = 2;    // "GravityPipe" / "PressurePipe"
+inline constexpr int32_t kSectionShape = 3;   // "SectionShape_Circular" / "SectionShape_Box"
+inline constexpr int32_t kSpan = 4;           // 1040
+inline constexpr int32_t kRise = 5;           // 1040
+inline constexpr int32_t kFurtherReal1 = 6;   // 1040, 0, carried along
+inline constexpr int32_t kFurtherReal2 = 7;   // 1040, 0, carried along
+inline constexpr int32_t kCells = 8;          // 1070
+inline constexpr int32_t kStartInvert = 9;    // 1040
+inline constexpr int32_t kEndInvert = 10;     // 1040
+inline constexpr int32_t kMaterial = 11;
+inline constexpr int32_t kStartNodeLabel = 12;  // single label reference
+inline constexpr int32_t kEndNodeLabel = 13;
+inline constexpr int32_t kStartNodeId = 14;  // single ID reference
+inline constexpr int32_t kEndNodeId = 15;
+inline constexpr int32_t kLabelBlockLabel = 16;  // key: pipe label & "Annotation"
+inline constexpr int32_t kArrowLabel = 17;       // key: pipe label & "Arrow"
+inline constexpr int32_t kLabelBlockId = 18;
+inline constexpr int32_t kArrowId = 19;
+inline constexpr int32_t kCrossingLabels = 20;  // reference list
+inline constexpr int32_t kCrossingIds = 21;     // reference list, parallel to 20
+inline constexpr int32_t kProfileLabels = 22;   // reference list
+inline constexpr int32_t kProfileIds = 23;      // reference list, parallel to 22
+inline constexpr int32_t kCount = 24;
+}  // namespace pipe_entry
+
+namespace node_entry {
+inline constexpr int32_t kCombinedLabel = 1;  // "Node;" & network & ";" & label
+inline constexpr int32_t kElementType = 2;    // "GravityNode" / "PressureNode"
+inline constexpr int32_t kFurtherInteger = 3;  // 1070, 0, carried along
+inline constexpr int32_t kMatchingCode = 4;    // 1070: 0 none, 1 centre lines, 2 soffits, 3 inverts
+inline constexpr int32_t kStartPipeLabels = 5;  // reference list: pipes whose start lies here
+inline constexpr int32_t kEndPipeLabels = 6;    // reference list: pipes whose end lies here
+inline constexpr int32_t kStartPipeIds = 7;     // parallel to 5
+inline constexpr int32_t kEndPipeIds = 8;       // parallel to 6
+inline constexpr int32_t kGroundLevel = 9;      // 1040
+inline constexpr int32_t kSumpLevel = 10;       // 1040
+inline constexpr int32_t kLabelBlockLabel = 11;  // key: node label & "Annotation"
+inline constexpr int32_t kLabelBlockId = 12;
+inline constexpr int32_t kLowHighLabel = 13;  // key: node label & "LowHigh"
+inline constexpr int32_t kLowHighId = 14;
+inline constexpr int32_t kCount = 15;
+}  // namespace node_entry
+
+inline constexpr std::string_view kNodeBlockName = "Fluvamap_Node";
+inline constexpr std::string_view kCircularShape = "SectionShape_Circular";
+inline constexpr std::string_view kBoxShape = "SectionShape_Box";
+
+// Group codes: pipe 1001 at 0, 1040 at 4-7, 9, 10, 1070 at 8, else 1000; node 1001 at 0,
+// 1070 at 3, 4, 1040 at 9, 10, else 1000; project 1001 at 0, 1070 at 2, else 1000 (12).
+const std::vector<int16_t>& PipeRecordCodes();
+const std::vector<int16_t>& NodeRecordCodes();
+const std::vector<int16_t>& ProjectRecordCodes();
+
+std::string PipeCombinedLabel(std::string_view network, std::string_view label);
+std::string NodeCombinedLabel(std::string_view network, std::string_view label);
+
+// The ends of a new pipe: label and identifier text of its start and end node.
+struct PipeEnds {
+    std::string startLabel, startId, endLabel, endId;
+};
+
+// The values of a new pipe: circular, span and rise 200 for "Metric" and 8 for any other
+// units, one cell, inverts 0, "PVC", the node references, everything else empty or 0.
+std::vector<com::Variant> NewPipeValues(std::string_view network, std::string_view networkType, std::string_view label,
+                                        std::string_view modelUnits, const PipeEnds& ends);
+// The values of a new node: matching code 0 for "Gravity", 1 for any other type.
+std::vector<com::Variant> NewNodeValues(std::string_view network, std::string_view networkType,
+                                        std::string_view label);
+// New records for the objects, with the codes above, not yet written.
+ElementRecord NewPipeRecord(std::shared_ptr<acad::AcadObject> pipe, std::string_view network,
+                            std::string_view networkType, std::string_view label, std::string_view modelUnits,
+                            const PipeEnds& ends);
+ElementRecord NewNodeRecord(std::shared_ptr<acad::AcadObject> node, std::string_view network,
+                            std::string_view networkType, std::string_view label);
+
+// A rise as it enters level computations: / 1000 for "Metric" (both shapes); otherwise
+// / 12 for a circular section, and a box's rise as stored.
+double RiseInLevelUnits(std::string_view modelUnits, std::string_view sectionShape, double rise);
+
+}  // namespace fluvanet
