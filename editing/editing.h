@@ -3,8 +3,11 @@
 // server/editing_table.cpp, one table per class.
 
 #include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/acad_document.h"
 #include "platform/dispatch.h"
 #include "server/instance_count.h"
 
@@ -21,6 +24,15 @@ class Editing : public com::Dispatch {
 public:
     std::string_view TypeName() const override { return "Editing"; }
     const com::DispatchTable& Table() const override;
+
+    // ---- Labels of new elements (editing/labels.cpp) ----
+    std::vector<std::string> GetExistingLabelsArray(acad::AcadDocument& AcadActiveDocument,
+                                                    const std::string& NetworkName, const std::string& ElementType,
+                                                    const com::Variant& ArElementsToIgnoreOIDs);
+
+    // ---- Levels at nodes (editing/invert_matching.cpp) ----
+    double GetSumpElevation(acad::AcadDocument& AcadActiveDocument, const std::string& PipesAtStartOIDs,
+                            const std::string& PipesAtendOIDs);
 
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }

@@ -3,7 +3,12 @@
 namespace fluvanet {
 
 const com::DispatchTable& Editing::Table() const {
-    static const com::DispatchTable table = com::BuildTable<Editing>([](auto&) {});
+    static const com::DispatchTable table = com::BuildTable<Editing>([](auto& b) {
+        // Labels of new elements
+
+        // Levels at nodes
+
+    });
     return table;
 }
 
