@@ -3,7 +3,7 @@
 namespace fluvanet {
 
 const com::DispatchTable& Editing::Table() const {
-    static const com::DispatchTable table = com::BuildTable<Editing>([](auto& b) {
+    static const com::DispatchTable table = com::BuildTable<Editing>([]([[maybe_unused]] auto& b) {
         // Labels of new elements
 
         // Levels at nodes
