@@ -45,7 +45,8 @@ class UnlockedLayersGuard : public StateGuard {
 public:
     UnlockedLayersGuard(General& general, acad::AcadDocument& doc) {
         locked_ = general.UnlockAllLayers(doc);
-        Arm([&general, &doc, this] { general.RestoreLockedLayers(doc, locked_); });
+        // The state goes into the closure: the base restores after this object's members are gone.
+        Arm([&general, &doc, locked = locked_] { general.RestoreLockedLayers(doc, locked); });
     }
     const com::Variant& LockedLayers() const { return locked_; }
 
@@ -58,12 +59,10 @@ private:
 class OpenedLayersGuard : public StateGuard {
 public:
     OpenedLayersGuard(General& general, acad::AcadDocument& doc, const std::string& layerNamesString) {
-        status_ = general.OpenLayerForWrite(doc, layerNamesString);
-        Arm([&general, &doc, this] { general.RestoreLayerStatus(doc, status_); });
+        Arm([&general, &doc, status = general.OpenLayerForWrite(doc, layerNamesString)] {
+            general.RestoreLayerStatus(doc, status);
+        });
     }
-
-private:
-    com::Variant status_;
 };
 
 // The document's active layer as it is now, made active again at the end.

@@ -228,4 +228,11 @@ TEST(VbConvert, FormatPatterns) {
     EXPECT_EQ(vb::Format(-2.5, ""), "-2.5");
 }
 
+TEST(VbConvert, CountsPassASixteenBitIndex) {
+    EXPECT_EQ(vb::Count16(0), 0);
+    EXPECT_EQ(vb::Count16(32767), 32767);
+    EXPECT_EQ(ErrorOf([] { vb::Count16(32768); }), ErrorCode::Overflow);
+}
+
 }  // namespace
+

@@ -88,4 +88,18 @@ TEST(Wildcard, ClassesAndRanges) {
            {"b", "[a,b", false, true}, {"[a", "[a,b", false, true}});
 }
 
+TEST(Wildcard, AnEscapedTextMatchesItselfAndNothingElse) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Net.1", "Net-1"}, {"*", "abc"}, {"[AB]", "A"}, {"P.1", "P-1"},   {"a,b", "a"},
+        {"#1", "11"},       {"@x", "ax"}, {"~A", "B"},   {"`", "x"},       {"a?c", "abc"}};
+    for (const auto& [text, other] : cases) {
+        std::string pattern = acad::WildcardEscape(text);
+        EXPECT_TRUE(acad::WildcardMatch(text, pattern, false)) << text << " as " << pattern;
+        EXPECT_FALSE(acad::WildcardMatch(other, pattern, false)) << other << " against " << pattern;
+    }
+    EXPECT_EQ(acad::WildcardEscape("Pipe;Main;P-1"), "Pipe;Main;P`-1");
+    EXPECT_TRUE(acad::WildcardMatch("Pipe;Grün;P-1", acad::WildcardEscape("Pipe;Grün;") + "*", false));
+}
+
 }  // namespace
+

@@ -1,0 +1,61 @@
+// The list forms of records and identifier lists.
+
+#include <gtest/gtest.h>
+
+#include "core/reference_lists.h"
+#include "tests/support/error_code.h"
+
+namespace {
+
+using namespace fluvanet::refs;
+using Items = std::vector<std::string>;
+
+TEST(ReferenceLists, TrailingFormLosesAnItemWithoutItsSeparator) {
+    EXPECT_EQ(TrailingItems(""), Items{});
+    EXPECT_EQ(TrailingItems("Main;Storm;"), (Items{"Main", "Storm"}));
+    EXPECT_EQ(TrailingItems("Main;Storm"), (Items{"Main"}));
+    EXPECT_EQ(TrailingItems(";"), (Items{""}));
+    EXPECT_EQ(TrailingList({"Main", "Storm"}), "Main;Storm;");
+    EXPECT_EQ(TrailingAppend("A;", "B"), "A;B;");
+}
+
+TEST(ReferenceLists, LeadingFormAndKeys) {
+    std::string list = AppendReference(AppendReference("", "12"), "-34");
+    EXPECT_EQ(list, ";RelatedTo12;RelatedTo-34");
+    EXPECT_EQ(LeadingItems(list), (Items{"RelatedTo12", "RelatedTo-34"}));
+    EXPECT_EQ(LeadingKeys(list), (Items{"12", "-34"}));
+    EXPECT_EQ(LeadingKeys(""), Items{});
+    EXPECT_EQ(ReferenceList({"P-1", "P-11"}), ";RelatedToP-1;RelatedToP-11");
+    EXPECT_EQ(LeadingList({"a", "b"}), ";a;b");
+    EXPECT_EQ(KeyPosition(";RelatedToP-11;RelatedToP-1", "P-1"), 1);
+    EXPECT_EQ(KeyPosition(";RelatedToP-11", "P-1"), -1);
+}
+
+TEST(ReferenceLists, KeysCountCharactersNotBytes) {
+    EXPECT_EQ(Reference("N-3"), ";RelatedToN-3");
+    EXPECT_EQ(ReferenceKey(";RelatedToN-3"), "N-3");
+    EXPECT_EQ(ReferenceKey(";RelatedTo"), "");
+    EXPECT_EQ(ReferenceKey(""), "");
+    EXPECT_EQ(ReferenceKey(";RelatedToÄ-1"), "Ä-1");
+    EXPECT_EQ(ItemKey("RelatedToÖ"), "Ö");
+    EXPECT_EQ(ItemKey("Related"), "");
+}
+
+TEST(ReferenceLists, PairListKeepsItsFirstPieceAndWholePairs) {
+    PairList p = ReadPairList("0.5;B;A;C;A;D");
+    EXPECT_EQ(p.first, "0.5");
+    ASSERT_EQ(p.pairs.size(), 2u);
+    EXPECT_EQ(p.pairs[1], (std::pair<std::string, std::string>{"C", "A"}));
+    EXPECT_EQ(PairListText(p), "0.5;B;A;C;A");
+    EXPECT_EQ(PairListText(ReadPairList("0.5")), "0.5");
+    EXPECT_EQ(PairListText(ReadPairList("")), "");
+}
+
+TEST(ReferenceLists, MoreThanASixteenBitIndexOfItemsOverflows) {
+    std::string list(32766, ';');
+    EXPECT_EQ(TrailingItems(list).size(), 32766u);
+    list += ";";
+    EXPECT_EQ(testing_support::ErrorOf([&] { TrailingItems(list); }), com::ErrorCode::Overflow);
+}
+
+}  // namespace
