@@ -3,6 +3,7 @@
 // server/view_style_table.cpp, one table per class.
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "platform/dispatch.h"
@@ -16,6 +17,11 @@ class ViewStyle : public com::Dispatch {
 public:
     std::string_view TypeName() const override { return "ViewStyle"; }
     const com::DispatchTable& Table() const override;
+
+    // ---- Annotation format table (annotation/format_table.cpp) ----
+    com::Variant GetAnnotationFormatArray(const com::Variant& ArViewStyleSettings);
+    std::string GetDecimalsString(const std::string& PrecisionIndex, const std::string& DecimalsIndex);
+    std::string GetPercentString(const std::string& PrecisionIndex, const std::string& DecimalsIndex);
 
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }

@@ -3,7 +3,13 @@
 namespace fluvanet {
 
 const com::DispatchTable& ViewStyle::Table() const {
-    static const com::DispatchTable table = com::BuildTable<ViewStyle>([](auto&) {});
+    static const com::DispatchTable table = com::BuildTable<ViewStyle>([](auto& b) {
+        // Annotation format table
+        b.Method("GetAnnotationFormatArray", &ViewStyle::GetAnnotationFormatArray);
+        b.Method("GetDecimalsString", &ViewStyle::GetDecimalsString);
+        b.Method("GetPercentString", &ViewStyle::GetPercentString);
+
+    });
     return table;
 }
 
