@@ -15,13 +15,8 @@ using fluvanet::ShpPipe;
 TEST(PublicRecords, NewRecordsStartEmptyAndUnchecked) {
     ShpNode node;
     EXPECT_FALSE(node.LowHighChecked);
-    EXPECT_EQ(node.PipesAtStartIndeces, "");
-    EXPECT_EQ(node.PipesAtEndIndeces, "");
-    EXPECT_EQ(node.Entity, nullptr);
-
-    PipeVertices vertices;
-    EXPECT_EQ(vertices.vertices.size(), 200u);
-    for (double v : vertices.vertices) EXPECT_EQ(v, 0);
+    EXPECT_EQ(node.PipesAtStartIndeces + node.PipesAtEndIndeces, "");
+    EXPECT_EQ(PipeVertices{}.vertices, (std::array<double, 200>{}));
 }
 
 TEST(PublicRecords, ArraysOfRecordsKeepValuesAndEntityIdentity) {
