@@ -1,5 +1,9 @@
 #include "core/element_records.h"
 
+#include "core/general.h"
+#include "core/reference_lists.h"
+#include "editing/pipe_node_records.h"
+#include "platform/acad_selection.h"
 #include "platform/vb_convert.h"
 #include "platform/vb_text.h"
 
@@ -105,6 +109,116 @@ std::shared_ptr<acad::AcadObject> ObjectFromIdIfAlive(acad::AcadDocument& doc, s
         if (e.Code() == ErrorCode::ObjectNotFound) return nullptr;
         throw;
     }
+}
+
+// ---- General: record fields, reference strings, identifier lists ----------------------
+
+namespace {
+
+// The platform hands out every drawing object as a shared one.
+std::shared_ptr<acad::AcadObject> Shared(acad::AcadObject& object) {
+    return std::static_pointer_cast<acad::AcadObject>(object.shared_from_this());
+}
+
+}  // namespace
+
+std::vector<std::shared_ptr<acad::AcadEntity>> General::SelectionSetToArray(acad::AcadSelectionSet& MySelSet) {
+    int16_t count = vb::Count16(static_cast<std::size_t>(MySelSet.Count()));
+    std::vector<std::shared_ptr<acad::AcadEntity>> items;
+    items.reserve(static_cast<std::size_t>(count));
+    for (int16_t i = 0; i < count; ++i) items.push_back(MySelSet.Item(i));
+    return items;
+}
+
+std::string General::GetElementType(acad::AcadObject& MyEntity) {
+    // Reading itself may fail (an erased object); what it gives is judged with a default.
+    ElementRecord record = ElementRecord::Read(Shared(MyEntity));
+    try {
+        return record.ElementType();
+    } catch (const com::Error&) {
+        return std::string(kNothing);
+    }
+}
+
+std::string General::GetElementNetwork(acad::AcadObject& MyEntity) {
+    ElementRecord record = ElementRecord::Read(Shared(MyEntity));
+    try {
+        if (record.Count() <= 1) return std::string(kNothing);
+        std::vector<std::string> items = vb::Split(record.Text(1), ";");
+        if (items.size() < 2) return std::string(kNothing);
+        return items[1];
+    } catch (const com::Error&) {
+        return std::string(kNothing);
+    }
+}
+
+double General::GetGroundLevelAtNode(acad::AcadDocument& AcadActiveDocument, const std::string& NodeOID) {
+    return ElementRecord::Read(ObjectFromId(AcadActiveDocument, NodeOID)).Number(node_entry::kGroundLevel);
+}
+
+std::string General::BuildSectionSizeString(const Variant& xData) {
+    const com::SafeArray& values = xData.Array();
+    bool circular = vb::CStr(values.Get(pipe_entry::kSectionShape)) == kCircularShape;
+    std::string span = vb::CStr(RecordNumber(values.Get(pipe_entry::kSpan)));
+    std::string rise = vb::CStr(RecordNumber(values.Get(pipe_entry::kRise)));
+    int32_t cells = vb::CLng(RecordNumber(values.Get(pipe_entry::kCells)));
+    if (cells == 1) return circular ? "%%c" + span : span + "X" + rise;
+    std::string count = vb::CStr(cells);
+    return circular ? count + " %%c" + span : count + " (" + span + "X" + rise + ")";
+}
+
+std::string General::GetNodeTypeFromPipeType(const std::string& PipeType) {
+    return std::string(PipeType == element_type::kGravityPipe ? element_type::kGravityNode
+                                                               : element_type::kPressureNode);
+}
+
+std::string General::DeleteReferenceInReferenceString(const Variant& ReferenceString,
+                                                      const std::string& ReferenceToBeDeleted,
+                                                      const int16_t& FormatIndex) {
+    std::string list = vb::CStr(ReferenceString);
+    // Whole items only: deleting P-1 must leave P-11 alone.
+    if (FormatIndex == 0) {
+        std::string whole = refs::ReferenceItem(ReferenceToBeDeleted);
+        std::vector<std::string> kept;
+        for (std::string& item : refs::LeadingItems(list))
+            if (item != ReferenceToBeDeleted && item != whole) kept.push_back(std::move(item));
+        return refs::LeadingList(kept);
+    }
+    if (FormatIndex == 1) {
+        std::vector<std::string> kept;
+        for (std::string& item : refs::TrailingItems(list))
+            if (item != ReferenceToBeDeleted) kept.push_back(std::move(item));
+        return refs::TrailingList(kept);
+    }
+    return std::string();
+}
+
+std::string General::ReplaceReferenceInReferenceString(const Variant& ReferenceString,
+                                                       const std::string& OldReference,
+                                                       const std::string& NewReference) {
+    std::vector<std::string> items = refs::LeadingItems(vb::CStr(ReferenceString));
+    for (std::string& item : items)
+        if (item == OldReference) item = NewReference;
+    return refs::LeadingList(items);
+}
+
+std::vector<std::string> General::ConvertSelectionSetToOIDArray(acad::AcadSelectionSet& MySet) {
+    int16_t count = vb::Count16(static_cast<std::size_t>(MySet.Count()));
+    if (count == 0) return {std::string()};
+    std::vector<std::string> ids;
+    ids.reserve(static_cast<std::size_t>(count));
+    for (int16_t i = 0; i < count; ++i) ids.push_back(IdText(*MySet.Item(i)));
+    return ids;
+}
+
+std::string General::ExcludeID(const Variant& ObjectID, const std::string& Text) {
+    if (Text.empty()) return std::string();
+    // By number, so "007" and "7" are one identifier.
+    double excluded = vb::Val(vb::CStr(ObjectID));
+    std::vector<std::string> kept;
+    for (std::string& item : refs::TrailingItems(Text))
+        if (vb::Val(item) != excluded) kept.push_back(std::move(item));
+    return refs::TrailingList(kept);
 }
 
 }  // namespace fluvanet

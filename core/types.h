@@ -2,12 +2,67 @@
 // Creatable as "Fluvanet.Types". Its late-bound members are listed in
 // server/types_table.cpp, one table per class.
 
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/acad_object.h"
 #include "platform/dispatch.h"
 #include "server/instance_count.h"
 
 namespace fluvanet {
+
+// The public records the host declares arrays of: plain data, never stored in the drawing.
+// Field names and their order are published as they stand (misspellings included).
+
+struct ShpPipe {
+    static constexpr std::string_view kRecordName = "ShpPipe";
+    std::string Label;
+    std::vector<double> Coordinates;  // x1, y1, x2, y2, ...; vertex 0 is the start
+    double StartInvert = 0;
+    double EndInvert = 0;
+    std::string SectionShape;
+    double Span = 0;
+    double Rise = 0;
+    int16_t NumCells = 0;
+    std::string Material;
+    std::string StartNodeIndex;  // index into the caller's ShpNode array, as text
+    std::string EndNodeIndex;
+    std::string StartNodeLabel;
+    std::string EndNodeLabel;
+    std::shared_ptr<acad::AcadEntity> Entity;
+    std::string OID;
+    bool Cancelled = false;
+    double InletHeight = 0;
+    double OutletHeight = 0;
+    bool operator==(const ShpPipe&) const = default;
+};
+
+struct ShpNode {
+    static constexpr std::string_view kRecordName = "ShpNode";
+    std::string Label;
+    std::vector<double> Coordinates;
+    double GroundLevel = 0;
+    double SumpLevel = 0;
+    std::string PipesAtStartIndeces;  // ShpPipe indices, each followed by ";"
+    std::string PipesAtEndIndeces;
+    double MaxRise = 0;
+    std::shared_ptr<acad::AcadEntity> Entity;
+    std::string OID;
+    bool LowHighChecked = false;
+    bool operator==(const ShpNode&) const = default;
+};
+
+struct PipeVertices {
+    static constexpr std::string_view kRecordName = "PipeVertices";
+    std::string Label;
+    int16_t CountVertices = 0;      // reals of `vertices` in use
+    std::array<double, 200> vertices{};  // x, y pairs, at most 100 vertices
+    bool operator==(const PipeVertices&) const = default;
+};
 
 class Types : public com::Dispatch {
 public:

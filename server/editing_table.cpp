@@ -7,6 +7,7 @@ const com::DispatchTable& Editing::Table() const {
         // Labels of new elements
 
         // Levels at nodes
+        b.Method("GetSumpElevation", &Editing::GetSumpElevation);
 
     });
     return table;

@@ -29,6 +29,16 @@ const com::DispatchTable& General::Table() const {
         // Network selection sets and combined labels
 
         // Element records, reference strings, identifier lists
+        b.Method("SelectionSetToArray", &General::SelectionSetToArray);
+        b.Method("GetElementType", &General::GetElementType);
+        b.Method("GetElementNetwork", &General::GetElementNetwork);
+        b.Method("GetGroundLevelAtNode", &General::GetGroundLevelAtNode);
+        b.Method("BuildSectionSizeString", &General::BuildSectionSizeString);
+        b.Method("GetNodeTypeFromPipeType", &General::GetNodeTypeFromPipeType);
+        b.Method("DeleteReferenceInReferenceString", &General::DeleteReferenceInReferenceString);
+        b.Method("ReplaceReferenceInReferenceString", &General::ReplaceReferenceInReferenceString);
+        b.Method("ConvertSelectionSetToOIDArray", &General::ConvertSelectionSetToOIDArray);
+        b.Method("ExcludeID", &General::ExcludeID);
 
     });
     return table;
