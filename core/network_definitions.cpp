@@ -141,11 +141,12 @@ void General::DeleteNetworkDefintion(acad::AcadDocument& AcadActiveDocument, con
         for (std::size_t i = 0; i < n.types.size(); ++i)
             if (std::find(positions.begin(), positions.end(), i) == positions.end()) keptTypes.push_back(n.types[i]);
 
-        // From the last position down, so the earlier positions still count from the start.
+        // From the last position down, so the earlier positions still count from the start;
+        // a position past the string's end leaves it as it is.
         std::string& visibility = viewStyles[kVisibilityItem];
         for (auto p = positions.rbegin(); p != positions.rend(); ++p) {
             int32_t at = static_cast<int32_t>(*p);
-            if (at < vb::Len(visibility)) visibility = vb::Left(visibility, at) + vb::Mid(visibility, at + 2);
+            visibility = vb::Left(visibility, at) + vb::Mid(visibility, at + 2);
         }
         record.Set(project_entry::kNetworkTypes, Variant(refs::TrailingList(keptTypes)));
         record.Set(project_entry::kViewStyles, Variant(refs::TrailingList(viewStyles)));
