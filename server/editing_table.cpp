@@ -5,6 +5,7 @@ namespace fluvanet {
 const com::DispatchTable& Editing::Table() const {
     static const com::DispatchTable table = com::BuildTable<Editing>([]([[maybe_unused]] auto& b) {
         // Labels of new elements
+        b.Method("GetExistingLabelsArray", &Editing::GetExistingLabelsArray);
 
         // Levels at nodes
         b.Method("GetSumpElevation", &Editing::GetSumpElevation);

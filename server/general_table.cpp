@@ -25,8 +25,19 @@ const com::DispatchTable& General::Table() const {
         b.Method("RestoreLockedLayers", &General::RestoreLockedLayers);
 
         // Network definitions
+        b.Method("GetNetworkDefinitions", &General::GetNetworkDefinitions);
+        b.Method("GetNetworkNames", &General::GetNetworkNames);
+        b.Method("CheckNetworkExists", &General::CheckNetworkExists);
+        b.Method("CreateNetworkDefintion", &General::CreateNetworkDefintion);
+        b.Method("DeleteNetworkDefintion", &General::DeleteNetworkDefintion);
+        b.Method("DeleteNetworkLayers", &General::DeleteNetworkLayers);
 
         // Network selection sets and combined labels
+        b.Method("InitializeSelectionSet", &General::InitializeSelectionSet);
+        b.Method("EntityLabelFromCombined", &General::EntityLabelFromCombined);
+        b.Method("EntityNetworkFromCombined", &General::EntityNetworkFromCombined);
+        b.Method("GetNetworkSet", &General::GetNetworkSet);
+        b.Method("CheckLabelDuplication", &General::CheckLabelDuplication);
 
         // Element records, reference strings, identifier lists
         b.Method("SelectionSetToArray", &General::SelectionSetToArray);
