@@ -202,6 +202,25 @@ std::string General::ReplaceReferenceInReferenceString(const Variant& ReferenceS
     return refs::LeadingList(items);
 }
 
+std::shared_ptr<acad::AcadSelectionSet> General::ConvertOIDStringToSelectionSet(
+    acad::AcadDocument& AcadActiveDocument, const std::string& OIDString) {
+    std::shared_ptr<acad::AcadSelectionSet> set = InitializeSelectionSet(AcadActiveDocument, "TempSet");
+    if (OIDString.empty()) return set;
+    // Every piece, the one after the last ";" too: a list without its final ";" keeps its
+    // last identifier, and the empty piece is passed over as a bad item.
+    std::vector<std::string> pieces = vb::Split(OIDString, ";");
+    vb::Count16(pieces.size());
+    for (const std::string& piece : pieces) {
+        try {
+            auto entity = std::dynamic_pointer_cast<acad::AcadEntity>(ObjectFromId(AcadActiveDocument, piece));
+            if (entity) set->AddItems({entity});
+        } catch (const com::Error&) {
+            // A bad or stale identifier leaves the set without that item only.
+        }
+    }
+    return set;
+}
+
 std::vector<std::string> General::ConvertSelectionSetToOIDArray(acad::AcadSelectionSet& MySet) {
     int16_t count = vb::Count16(static_cast<std::size_t>(MySet.Count()));
     if (count == 0) return {std::string()};

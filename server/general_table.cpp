@@ -48,6 +48,7 @@ const com::DispatchTable& General::Table() const {
         b.Method("GetNodeTypeFromPipeType", &General::GetNodeTypeFromPipeType);
         b.Method("DeleteReferenceInReferenceString", &General::DeleteReferenceInReferenceString);
         b.Method("ReplaceReferenceInReferenceString", &General::ReplaceReferenceInReferenceString);
+        b.Method("ConvertOIDStringToSelectionSet", &General::ConvertOIDStringToSelectionSet);
         b.Method("ConvertSelectionSetToOIDArray", &General::ConvertSelectionSetToOIDArray);
         b.Method("ExcludeID", &General::ExcludeID);
 

@@ -210,4 +210,36 @@ TEST(ElementRecords, ExcludeIdComparesNumbers) {
     EXPECT_EQ(general.ExcludeID(Variant("1"), ""), "");
 }
 
+TEST(ElementRecords, IdentifierListToTempSetSkipsBadItems) {
+    auto doc = acad::NewDrawing();
+    fluvanet::General general;
+    auto a = doc->ModelSpace()->AddLine({0, 0, 0}, {1, 1, 0});
+    auto b = doc->ModelSpace()->AddPoint({0, 0, 0});
+    auto gone = doc->ModelSpace()->AddPoint({0, 0, 0});
+    std::string goneId = fluvanet::IdText(*gone);
+    gone->Delete();
+
+    auto empty = general.ConvertOIDStringToSelectionSet(*doc, "");
+    EXPECT_EQ(empty->Name(), "TempSet");
+    EXPECT_EQ(empty->Count(), 0);
+    EXPECT_EQ(general.ConvertOIDStringToSelectionSet(*doc, "abc;")->Count(), 0);
+
+    // A stale identifier, a text, a layer and the empty piece are passed over; the last
+    // identifier counts without its final ";".
+    std::string layerId = fluvanet::IdText(*doc->Layers()->Item(Variant("0")));
+    std::string list = fluvanet::IdText(*b) + ";" + goneId + ";x1;" + layerId + ";;" + fluvanet::IdText(*a);
+    auto set = general.ConvertOIDStringToSelectionSet(*doc, list);
+    ASSERT_EQ(set->Count(), 2);
+    EXPECT_EQ(set->Item(0), b);
+    EXPECT_EQ(set->Item(1), a);
+    // The set of that name is made anew: the earlier one is gone.
+    EXPECT_EQ(doc->SelectionSets()->Count(), 1);
+    EXPECT_EQ(ErrorOf([&] { empty->Count(); }), ErrorCode::ObjectErased);
+
+    auto g = std::make_shared<fluvanet::General>();
+    Variant viaTable = vb::CallByName(g, "ConvertOIDStringToSelectionSet", com::CallType::Method, doc,
+                                      Variant(fluvanet::IdText(*a) + ";"));
+    EXPECT_EQ(viaTable.ObjectAs<acad::AcadSelectionSet>()->Count(), 1);
+}
+
 }  // namespace
