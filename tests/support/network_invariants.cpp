@@ -1,0 +1,502 @@
+#include "tests/support/network_invariants.h"
+
+#include <charconv>
+#include <map>
+#include <optional>
+#include <set>
+#include <tuple>
+
+#include "core/project_record.h"
+#include "editing/pipe_node_records.h"
+#include "platform/vb_convert.h"
+#include "platform/vb_text.h"
+
+namespace testing_support {
+namespace {
+
+namespace pe = fluvanet::pipe_entry;
+namespace ne = fluvanet::node_entry;
+namespace pr = fluvanet::project_entry;
+
+constexpr int32_t kWholeRecord = -1;
+constexpr std::string_view kRelatedTo = "RelatedTo";
+
+// ---- reading ------------------------------------------------------------------------
+
+// One object's "Fluvamap" record as GetXData gives it.
+struct Element {
+    std::shared_ptr<acad::AcadObject> object;
+    std::string id;
+    std::vector<int16_t> codes;
+    std::vector<com::Variant> values;
+    std::string type;                      // entry 2
+    std::vector<std::string> labelPieces;  // entry 1 split at ";"
+
+    bool HasRecord() const { return !values.empty(); }
+    int32_t Count() const { return static_cast<int32_t>(values.size()); }
+    // A missing entry reads "": its absence is a finding of its own.
+    std::string Text(int32_t entry) const {
+        if (entry < 0 || entry >= Count()) return "";
+        return vb::CStr(values[static_cast<std::size_t>(entry)]);
+    }
+    std::string Piece(std::size_t i) const { return i < labelPieces.size() ? labelPieces[i] : ""; }
+    std::string Kind() const { return Piece(0); }
+    std::string Network() const { return Piece(1); }
+    std::string Label() const { return Piece(2); }
+};
+
+Element ReadElement(const std::shared_ptr<acad::AcadObject>& object) {
+    Element e;
+    e.object = object;
+    e.id = std::to_string(object->ObjectID());
+    com::Variant codes, values;
+    object->GetXData(std::string(fluvanet::kAppName), codes, values);
+    if (codes.IsArray() && values.IsArray()) {
+        e.codes = codes.Array().ToInt16s();
+        e.values = values.Array().ToVariants();
+    }
+    e.type = e.Text(2);
+    e.labelPieces = vb::Split(e.Text(1), ";");
+    vb::Count16(e.labelPieces.size());
+    return e;
+}
+
+// A trailing list: every item followed by ";".
+struct TrailingList {
+    std::vector<std::string> items;
+    bool lostLast = false;  // a last item without its ";", which every reader drops
+};
+
+TrailingList ReadTrailing(const std::string& text) {
+    TrailingList list;
+    std::vector<std::string> pieces = vb::Split(text, ";");
+    vb::Count16(pieces.size());
+    if (pieces.empty()) return list;
+    list.items.assign(pieces.begin(), pieces.end() - 1);
+    list.lostLast = !pieces.back().empty();
+    return list;
+}
+
+// A single reference ";RelatedTo" & key; an empty text is no reference.
+struct SingleReference {
+    bool set = false;
+    bool wellFormed = true;
+    std::string key;
+};
+
+SingleReference ReadSingle(const std::string& text) {
+    SingleReference r;
+    if (text.empty()) return r;
+    r.set = true;
+    r.wellFormed = vb::Left(text, 10) == ";" + std::string(kRelatedTo);
+    r.key = vb::Mid(text, 11);
+    return r;
+}
+
+// A reference list: ";RelatedTo" & key for each item; the empty text is the empty list.
+struct ReferenceList {
+    std::vector<std::string> keys;
+    bool wellFormed = true;
+};
+
+ReferenceList ReadList(const std::string& text) {
+    ReferenceList list;
+    std::vector<std::string> pieces = vb::Split(text, ";");
+    int16_t count = vb::Count16(pieces.size());
+    if (count == 0) return list;
+    if (!pieces[0].empty()) list.wellFormed = false;
+    for (int16_t i = 1; i < count; ++i) {
+        const std::string& item = pieces[static_cast<std::size_t>(i)];
+        if (vb::Left(item, 9) != kRelatedTo) list.wellFormed = false;
+        list.keys.push_back(vb::Mid(item, 10));
+    }
+    return list;
+}
+
+// An identifier as the library writes it: plain decimal digits of a 32-bit value.
+std::optional<int32_t> ParseId(const std::string& text) {
+    int32_t id = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), id);
+    if (ec != std::errc() || end != text.data() + text.size() || std::to_string(id) != text) return std::nullopt;
+    return id;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// ---- what every rule sees -----------------------------------------------------------
+
+struct Survey {
+    acad::AcadDocument& doc;
+    std::vector<std::string> networkNames;  // entry 3
+    std::vector<std::string> networkTypes;  // entry 4
+    std::vector<Element> elements;          // live entities carrying a record
+    std::map<std::tuple<std::string, std::string, std::string>, int> labelUses;  // network, type, label
+
+    // The type of a defined network (its first definition), nullopt for an undefined one.
+    std::optional<std::string> NetworkType(const std::string& name) const {
+        for (std::size_t i = 0; i < networkNames.size(); ++i)
+            if (networkNames[i] == name) return i < networkTypes.size() ? networkTypes[i] : "";
+        return std::nullopt;
+    }
+
+    // The live object an identifier names, with its record (none when it carries none).
+    std::optional<Element> Resolve(const std::string& idText) const {
+        std::optional<int32_t> id = ParseId(idText);
+        if (!id) return std::nullopt;
+        try {
+            return ReadElement(doc.ObjectIdToObject(*id));
+        } catch (const com::Error&) {
+            return std::nullopt;
+        }
+    }
+};
+
+class Findings {
+public:
+    void Add(const Element& e, int32_t entry, const std::string& what) {
+        std::string where = entry == kWholeRecord ? "[record]" : "[" + std::to_string(entry) + "]";
+        lines_.push_back(e.id + " " + e.type + " " + Quoted(e.Label()) + " " + where + " " + what);
+    }
+    std::vector<std::string> Take() { return std::move(lines_); }
+
+private:
+    std::vector<std::string> lines_;
+};
+
+using Rule = void (*)(const Survey&, const Element&, Findings&);
+
+// ---- shared checks ------------------------------------------------------------------
+
+// The codes of the layout; `moreAllowed` lets a record carry entries beyond it.
+void CheckCodes(const Element& e, const std::vector<int16_t>& expected, bool moreAllowed, Findings& f) {
+    if (e.codes.size() < expected.size() || (!moreAllowed && e.codes.size() != expected.size())) {
+        f.Add(e, kWholeRecord,
+              "holds " + std::to_string(e.codes.size()) + " entries, " + (moreAllowed ? "at least " : "") +
+                  std::to_string(expected.size()) + " expected");
+        return;
+    }
+    for (std::size_t k = 0; k < expected.size(); ++k)
+        if (e.codes[k] != expected[k])
+            f.Add(e, static_cast<int32_t>(k),
+                  "has code " + std::to_string(e.codes[k]) + ", " + std::to_string(expected[k]) + " expected");
+}
+
+void CheckLive(const Survey& s, const Element& e, int32_t entry, const std::string& key, Findings& f) {
+    if (!ParseId(key))
+        f.Add(e, entry, Quoted(key) + " is not an identifier");
+    else if (!s.Resolve(key))
+        f.Add(e, entry, key + " names no live object");
+}
+
+// The key of a single reference, "" when unset; a text out of the form is reported.
+std::string SingleKey(const Element& e, int32_t entry, Findings& f) {
+    SingleReference r = ReadSingle(e.Text(entry));
+    if (!r.wellFormed) f.Add(e, entry, Quoted(e.Text(entry)) + " is not a reference");
+    return r.key;
+}
+
+// The keys of a reference list; a text out of the form is reported.
+std::vector<std::string> ListKeys(const Element& e, int32_t entry, Findings& f) {
+    ReferenceList list = ReadList(e.Text(entry));
+    if (!list.wellFormed) f.Add(e, entry, Quoted(e.Text(entry)) + " is not a reference list");
+    return list.keys;
+}
+
+// A label reference and its ID reference are set together or not at all; the ID names a
+// live object.
+void CheckReferencePair(const Survey& s, const Element& e, int32_t labelEntry, int32_t idEntry, Findings& f) {
+    SingleKey(e, labelEntry, f);
+    std::string id = SingleKey(e, idEntry, f);
+    bool labelSet = !e.Text(labelEntry).empty();
+    bool idSet = !e.Text(idEntry).empty();
+    if (labelSet != idSet)
+        f.Add(e, labelSet ? idEntry : labelEntry,
+              "is empty while [" + std::to_string(labelSet ? labelEntry : idEntry) + "] is set");
+    if (idSet) CheckLive(s, e, idEntry, id, f);
+}
+
+// Parallel lists: labels and identifiers of the same elements; every identifier live.
+void CheckParallelLists(const Survey& s, const Element& e, int32_t labelEntry, int32_t idEntry, Findings& f) {
+    std::vector<std::string> labels = ListKeys(e, labelEntry, f);
+    std::vector<std::string> ids = ListKeys(e, idEntry, f);
+    if (labels.size() != ids.size())
+        f.Add(e, idEntry,
+              "holds " + std::to_string(ids.size()) + " items, [" + std::to_string(labelEntry) + "] " +
+                  std::to_string(labels.size()));
+    for (const std::string& id : ids) CheckLive(s, e, idEntry, id, f);
+}
+
+// ---- project record -----------------------------------------------------------------
+
+void ProjectCodes(const Survey&, const Element& e, Findings& f) {
+    // The host may make more entries than the layout names; those are its own.
+    CheckCodes(e, fluvanet::ProjectRecordCodes(), true, f);
+}
+
+void ReportLostItem(const Element& e, int32_t entry, const TrailingList& list, Findings& f) {
+    if (list.lostLast) f.Add(e, entry, Quoted(e.Text(entry)) + " does not end with \";\"");
+}
+
+void ProjectNetworks(const Survey& s, const Element& e, Findings& f) {
+    ReportLostItem(e, pr::kNetworkNames, ReadTrailing(e.Text(pr::kNetworkNames)), f);
+    ReportLostItem(e, pr::kNetworkTypes, ReadTrailing(e.Text(pr::kNetworkTypes)), f);
+    if (s.networkNames.size() != s.networkTypes.size())
+        f.Add(e, pr::kNetworkTypes,
+              "holds " + std::to_string(s.networkTypes.size()) + " types for " +
+                  std::to_string(s.networkNames.size()) + " networks");
+    for (const std::string& type : s.networkTypes)
+        if (type != "Gravity" && type != "Pressure") f.Add(e, pr::kNetworkTypes, Quoted(type) + " is no network type");
+    std::set<std::string> seen, reported;
+    for (const std::string& name : s.networkNames)
+        if (!seen.insert(name).second && reported.insert(name).second)
+            f.Add(e, pr::kNetworkNames, Quoted(name) + " is defined more than once");
+}
+
+void ProjectVisibility(const Survey& s, const Element& e, Findings& f) {
+    TrailingList styles = ReadTrailing(e.Text(pr::kViewStyles));
+    ReportLostItem(e, pr::kViewStyles, styles, f);
+    if (styles.items.size() < 2) {
+        f.Add(e, pr::kViewStyles, "has no visibility string");
+        return;
+    }
+    int32_t characters = vb::Len(styles.items[1]);
+    if (characters != static_cast<int32_t>(s.networkNames.size()))
+        f.Add(e, pr::kViewStyles,
+              "visibility " + Quoted(styles.items[1]) + " has " + std::to_string(characters) + " characters for " +
+                  std::to_string(s.networkNames.size()) + " networks");
+}
+
+void ProjectSettings(const Survey& s, const Element& e, Findings& f) {
+    // Entry 8: the minimum clearance, then two names per pair.
+    std::vector<std::string> pieces = vb::Split(e.Text(pr::kCrossingSettings), ";");
+    int16_t count = vb::Count16(pieces.size());
+    if (count > 1 && count % 2 == 0) f.Add(e, pr::kCrossingSettings, Quoted(pieces.back()) + " has no partner");
+    for (int16_t i = 1; i < count; ++i) {
+        const std::string& name = pieces[static_cast<std::size_t>(i)];
+        if (!s.NetworkType(name)) f.Add(e, pr::kCrossingSettings, "pair names " + Quoted(name) + ", not defined");
+    }
+    TrailingList lowHigh = ReadTrailing(e.Text(pr::kLowHighSettings));
+    ReportLostItem(e, pr::kLowHighSettings, lowHigh, f);
+    for (const std::string& name : lowHigh.items) {
+        std::optional<std::string> type = s.NetworkType(name);
+        if (!type)
+            f.Add(e, pr::kLowHighSettings, Quoted(name) + " is not defined");
+        else if (*type != "Pressure")
+            f.Add(e, pr::kLowHighSettings, Quoted(name) + " is a " + Quoted(*type) + " network");
+    }
+}
+
+void ProjectIdentifiers(const Survey& s, const Element& e, Findings& f) {
+    CheckLive(s, e, pr::kMaterialLibrary, e.Text(pr::kMaterialLibrary), f);
+    CheckLive(s, e, pr::kSizeLibrary, e.Text(pr::kSizeLibrary), f);
+    TrailingList profiles = ReadTrailing(e.Text(pr::kProfileStyles));
+    ReportLostItem(e, pr::kProfileStyles, profiles, f);
+    for (const std::string& id : profiles.items) CheckLive(s, e, pr::kProfileStyles, id, f);
+    TrailingList styles = ReadTrailing(e.Text(pr::kViewStyles));
+    for (std::size_t i = 2; i < styles.items.size(); ++i) CheckLive(s, e, pr::kViewStyles, styles.items[i], f);
+}
+
+// ---- pipes and nodes ----------------------------------------------------------------
+
+// The parts of a network element that pipes and nodes share.
+struct ElementKind {
+    std::string_view word;  // kind in entry 1 and suffix of entry 2
+    const std::vector<int16_t>& codes;
+};
+
+ElementKind KindOf(const Element& e) {
+    if (fluvanet::element_type::IsPipe(e.type)) return {"Pipe", fluvanet::PipeRecordCodes()};
+    return {"Node", fluvanet::NodeRecordCodes()};
+}
+
+void RecordShape(const Survey&, const Element& e, Findings& f) {
+    ElementKind kind = KindOf(e);
+    CheckCodes(e, kind.codes, false, f);
+    auto entity = std::dynamic_pointer_cast<acad::AcadEntity>(e.object);
+    if (kind.word == "Pipe" && !std::dynamic_pointer_cast<acad::AcadLWPolyline>(e.object))
+        f.Add(e, kWholeRecord, "sits on a " + entity->DxfName() + ", not a lightweight polyline");
+    if (kind.word == "Node") {
+        auto block = std::dynamic_pointer_cast<acad::AcadBlockReference>(e.object);
+        if (!block || block->Name() != fluvanet::kNodeBlockName)
+            f.Add(e, kWholeRecord, "sits on a " + entity->DxfName() + " " + entity->BlockName() + ", not a node block");
+    }
+    // Layer names are compared as the layer table does, without regard to case.
+    std::string layer = e.Network() + " - Network";
+    if (vb::UCase(entity->Layer()) != vb::UCase(layer))
+        f.Add(e, kWholeRecord, "lies on layer " + Quoted(entity->Layer()) + ", not " + Quoted(layer));
+}
+
+void CombinedLabel(const Survey& s, const Element& e, Findings& f) {
+    ElementKind kind = KindOf(e);
+    if (e.labelPieces.size() != 3)
+        f.Add(e, 1, Quoted(e.Text(1)) + " has " + std::to_string(e.labelPieces.size()) + " items, 3 expected");
+    if (e.Kind() != kind.word)
+        f.Add(e, 1, "kind " + Quoted(e.Kind()) + ", " + Quoted(std::string(kind.word)) + " expected");
+    std::optional<std::string> type = s.NetworkType(e.Network());
+    if (!type)
+        f.Add(e, 1, "network " + Quoted(e.Network()) + " is not defined");
+    else if (e.type != *type + std::string(kind.word))
+        f.Add(e, 2, "network " + Quoted(e.Network()) + " is a " + Quoted(*type) + " network");
+}
+
+void UniqueLabel(const Survey& s, const Element& e, Findings& f) {
+    auto uses = s.labelUses.find({e.Network(), e.type, e.Label()});
+    if (uses != s.labelUses.end() && uses->second > 1)
+        f.Add(e, 1, "label is used by " + std::to_string(uses->second) + " elements of the network");
+}
+
+// One end of a pipe and the entries that describe it on both sides.
+struct PipeEnd {
+    std::string_view name;
+    int32_t labelReference, idReference;  // pipe entries
+    int32_t nodeLabels, nodeIds;          // node entries listing the pipe
+    bool firstVertex;
+};
+constexpr PipeEnd kStartEnd{"start", pe::kStartNodeLabel, pe::kStartNodeId, ne::kStartPipeLabels, ne::kStartPipeIds,
+                            true};
+constexpr PipeEnd kEndEnd{"end", pe::kEndNodeLabel, pe::kEndNodeId, ne::kEndPipeLabels, ne::kEndPipeIds, false};
+
+void CheckPipeEnd(const Survey& s, const Element& pipe, const PipeEnd& end, Findings& f) {
+    std::string what = std::string(end.name) + " node";
+    std::string labelKey = SingleKey(pipe, end.labelReference, f);
+    std::string idKey = SingleKey(pipe, end.idReference, f);
+    if (pipe.Text(end.idReference).empty()) {
+        f.Add(pipe, end.idReference, "names no " + what);
+        return;
+    }
+    std::optional<Element> node = s.Resolve(idKey);
+    if (!node) {
+        f.Add(pipe, end.idReference, what + " " + Quoted(idKey) + " is no live object");
+        return;
+    }
+    if (!fluvanet::element_type::IsNode(node->type)) {
+        f.Add(pipe, end.idReference, what + " " + idKey + " is a " + Quoted(node->type) + ", not a node");
+        return;
+    }
+    if (node->Network() != pipe.Network())
+        f.Add(pipe, end.idReference, what + " " + idKey + " belongs to network " + Quoted(node->Network()));
+    if (labelKey != node->Label())
+        f.Add(pipe, end.labelReference, "says " + Quoted(labelKey) + ", the " + what + " is " + Quoted(node->Label()));
+
+    std::vector<std::string> ids = ReadList(node->Text(end.nodeIds)).keys;
+    std::vector<std::string> labels = ReadList(node->Text(end.nodeLabels)).keys;
+    std::vector<std::size_t> positions;
+    for (std::size_t k = 0; k < ids.size(); ++k)
+        if (ids[k] == pipe.id) positions.push_back(k);
+    std::string nodeEntry = "[" + std::to_string(end.nodeIds) + "]";
+    if (positions.size() != 1)
+        f.Add(pipe, end.idReference,
+              "is listed " + std::to_string(positions.size()) + " times in " + nodeEntry + " of its " + what);
+    else if (positions[0] >= labels.size() || labels[positions[0]] != pipe.Label())
+        f.Add(pipe, end.idReference,
+              what + " lists it in " + nodeEntry + " at " + std::to_string(positions[0]) + " but not its label in [" +
+                  std::to_string(end.nodeLabels) + "]");
+
+    auto polyline = std::dynamic_pointer_cast<acad::AcadLWPolyline>(pipe.object);
+    auto block = std::dynamic_pointer_cast<acad::AcadBlockReference>(node->object);
+    if (!polyline || !block) return;
+    std::vector<double> v = polyline->Coordinates();
+    std::size_t at = end.firstVertex ? 0 : v.size() - 2;
+    acad::Point3 p = block->InsertionPoint();
+    // Coincidence is equality after rounding both sides to 5 decimals.
+    if (vb::Round(v[at], 5) != vb::Round(p[0], 5) || vb::Round(v[at + 1], 5) != vb::Round(p[1], 5))
+        f.Add(pipe, end.idReference,
+              std::string(end.firstVertex ? "first" : "last") + " vertex (" + vb::CStr(v[at]) + ", " +
+                  vb::CStr(v[at + 1]) + ") is not at the " + what + " (" + vb::CStr(p[0]) + ", " +
+                  vb::CStr(p[1]) + ")");
+}
+
+void PipeEnds(const Survey& s, const Element& e, Findings& f) {
+    CheckPipeEnd(s, e, kStartEnd, f);
+    CheckPipeEnd(s, e, kEndEnd, f);
+}
+
+void PipeReferences(const Survey& s, const Element& e, Findings& f) {
+    CheckReferencePair(s, e, pe::kLabelBlockLabel, pe::kLabelBlockId, f);
+    CheckReferencePair(s, e, pe::kArrowLabel, pe::kArrowId, f);
+    CheckParallelLists(s, e, pe::kCrossingLabels, pe::kCrossingIds, f);
+    CheckParallelLists(s, e, pe::kProfileLabels, pe::kProfileIds, f);
+}
+
+void NodePipes(const Survey& s, const Element& e, Findings& f) {
+    for (const PipeEnd* end : {&kStartEnd, &kEndEnd}) {
+        std::vector<std::string> labels = ListKeys(e, end->nodeLabels, f);
+        std::vector<std::string> ids = ListKeys(e, end->nodeIds, f);
+        if (labels.size() != ids.size())
+            f.Add(e, end->nodeIds,
+                  "holds " + std::to_string(ids.size()) + " pipes, [" + std::to_string(end->nodeLabels) + "] " +
+                      std::to_string(labels.size()));
+        for (const std::string& id : ids) {
+            std::optional<Element> pipe = s.Resolve(id);
+            if (!pipe)
+                f.Add(e, end->nodeIds, Quoted(id) + " is no live object");
+            else if (!fluvanet::element_type::IsPipe(pipe->type))
+                f.Add(e, end->nodeIds, id + " is a " + Quoted(pipe->type) + ", not a pipe");
+            else if (ReadSingle(pipe->Text(end->idReference)).key != e.id)
+                f.Add(e, end->nodeIds,
+                      "pipe " + Quoted(pipe->Label()) + " names " + Quoted(pipe->Text(end->idReference)) + " as its " +
+                          std::string(end->name) + " node");
+        }
+    }
+}
+
+void NodeReferences(const Survey& s, const Element& e, Findings& f) {
+    CheckReferencePair(s, e, ne::kLabelBlockLabel, ne::kLabelBlockId, f);
+    CheckReferencePair(s, e, ne::kLowHighLabel, ne::kLowHighId, f);
+}
+
+// ---- the tables ---------------------------------------------------------------------
+
+const std::vector<Rule> kProjectRules{ProjectCodes, ProjectNetworks, ProjectVisibility, ProjectSettings,
+                                      ProjectIdentifiers};
+
+const std::vector<Rule> kPipeRules{RecordShape, CombinedLabel, UniqueLabel, PipeEnds, PipeReferences};
+const std::vector<Rule> kNodeRules{RecordShape, CombinedLabel, UniqueLabel, NodePipes, NodeReferences};
+
+// One row per element type (entry 2). A new record type adds its row here.
+const std::map<std::string, const std::vector<Rule>*, std::less<>> kRulesByType{
+    {std::string(fluvanet::element_type::kGravityPipe), &kPipeRules},
+    {std::string(fluvanet::element_type::kPressurePipe), &kPipeRules},
+    {std::string(fluvanet::element_type::kGravityNode), &kNodeRules},
+    {std::string(fluvanet::element_type::kPressureNode), &kNodeRules},
+};
+
+void WalkSpace(const acad::AcadBlock& space, std::vector<Element>& elements) {
+    int16_t count = vb::Count16(static_cast<std::size_t>(space.Count()));
+    for (int16_t i = 0; i < count; ++i) {
+        Element e = ReadElement(space.Item(i));
+        if (e.HasRecord()) elements.push_back(std::move(e));
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> NetworkFindings(acad::AcadDocument& doc) {
+    Survey s{doc, {}, {}, {}, {}};
+    Findings f;
+
+    Element project = ReadElement(doc.ModelSpace());
+    project.type = "Project";
+    project.labelPieces.clear();
+    if (!project.HasRecord()) {
+        f.Add(project, kWholeRecord, "is missing");
+    } else {
+        s.networkNames = ReadTrailing(project.Text(pr::kNetworkNames)).items;
+        s.networkTypes = ReadTrailing(project.Text(pr::kNetworkTypes)).items;
+    }
+
+    WalkSpace(*doc.ModelSpace(), s.elements);
+    WalkSpace(*doc.PaperSpace(), s.elements);
+    for (const Element& e : s.elements) ++s.labelUses[{e.Network(), e.type, e.Label()}];
+
+    if (project.HasRecord())
+        for (Rule rule : kProjectRules) rule(s, project, f);
+    for (const Element& e : s.elements) {
+        auto row = kRulesByType.find(e.type);
+        if (row == kRulesByType.end()) continue;
+        for (Rule rule : *row->second) rule(s, e, f);
+    }
+    return f.Take();
+}
+
+}  // namespace testing_support
