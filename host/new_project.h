@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/acad_document.h"
 
@@ -37,6 +38,28 @@ inline void CreateProjectRecord(acad::AcadDocument& doc, const ProjectOptions& o
                                      "",
                                      options.projectVersion};
     ms->SetXData(com::Variant(com::SafeArray::FromInt16s(codes)), com::Variant(com::SafeArray::FromVariants(values)));
+}
+
+// The settings of the view style "Standard" the host offers a new project: labels of every
+// element, and length, size, slope and direction arrow of gravity pipes; nothing else.
+inline std::vector<std::string> StandardViewStyleSettings() {
+    std::vector<std::string> s(43);
+    s[0] = "Fluvamap";
+    s[1] = ";;Standard";
+    s[2] = "ViewStylePoint";
+    s[3] = "Standard";
+    s[4] = "2.5";
+    for (int k = 5; k <= 40; ++k) s[static_cast<std::size_t>(k)] = "0;;;2;0";  // values: flag;prefix;suffix;precision;decimals
+    for (int k : {5, 7, 9, 19, 21, 23, 33, 37}) s[static_cast<std::size_t>(k)] = "0;;";  // flag;prefix;suffix
+    for (int k : {8, 22}) s[static_cast<std::size_t>(k)] = "0;;;2;0;0";               // slopes
+    for (int k : {18, 32}) s[static_cast<std::size_t>(k)] = "0";                       // arrows
+    for (int k : {41, 42}) s[static_cast<std::size_t>(k)] = "0;2;0";                   // coordinates
+    for (int k : {5, 19, 33, 37}) s[static_cast<std::size_t>(k)] = "1;;";
+    s[6] = "1;L=;m;2;0";
+    s[7] = "1;;";
+    s[8] = "1;S=;%;2;0;1";
+    s[18] = "1";
+    return s;
 }
 
 }  // namespace host
