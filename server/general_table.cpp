@@ -30,6 +30,18 @@ const com::DispatchTable& General::Table() const {
 
         // Element records, reference strings, identifier lists
 
+        // Plan geometry
+        b.Method("CheckPointOnLine", &General::CheckPointOnLine);
+        b.Method("CheckPointOnPolyline", &General::CheckPointOnPolyline);
+        b.Method("GetStation", &General::GetStation);
+        b.Method("GetPointStationOnPolyline", &General::GetPointStationOnPolyline);
+        b.Method("GetCoordinatesAtPipeStation", &General::GetCoordinatesAtPipeStation);
+        b.Method("PointIsOnPolyline", &General::PointIsOnPolyline);
+        b.Method("GetNodeIndexOnPolyline", &General::GetNodeIndexOnPolyline);
+        b.Method("GetAngleFromDelta", &General::GetAngleFromDelta);
+        b.Method("GetCorrectionAngleForCS", &General::GetCorrectionAngleForCS);
+        b.Method("RoundUp", &General::RoundUp);
+
     });
     return table;
 }
