@@ -101,6 +101,12 @@ public:
     double GetCorrectionAngleForCS(acad::AcadDocument& AcadActiveDocument);
     int32_t RoundUp(const double& MyDouble);
 
+    // ---- Standard blocks (core/standard_blocks.cpp) ----
+    void CreateStandardBlock(acad::AcadDocument& AcadActiveDocument, const std::string& ElementType);
+    bool CheckBlockExists(acad::AcadDocument& AcadActiveDocument, const std::string& BlockName);
+    std::shared_ptr<acad::AcadBlock> InitializeBlockDefinition(acad::AcadDocument& AcadActiveDocument,
+                                                               const std::string& BlockName);
+
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<Crossing> instance) { crossing_.Set(std::move(instance)); }
     void Use(std::shared_ptr<LowHigh> instance) { lowHigh_.Set(std::move(instance)); }

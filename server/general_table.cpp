@@ -42,6 +42,10 @@ const com::DispatchTable& General::Table() const {
         b.Method("GetCorrectionAngleForCS", &General::GetCorrectionAngleForCS);
         b.Method("RoundUp", &General::RoundUp);
 
+        // Standard blocks
+        b.Method("CreateStandardBlock", &General::CreateStandardBlock);
+        b.Method("CheckBlockExists", &General::CheckBlockExists);
+        b.Method("InitializeBlockDefinition", &General::InitializeBlockDefinition);
     });
     return table;
 }
