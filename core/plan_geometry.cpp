@@ -93,11 +93,8 @@ public:
         double running = 0;
         for (std::size_t i = 0; i < SegmentItems(); i += 2) {
             PlanPoint a = At(i), b = At(i + 2);
-            double length = Distance(a, b);
-            double toPoint = Distance(p, a);
-            if (vb::Round(length, kNearDigits) == vb::Round(toPoint + Distance(p, b), kNearDigits))
-                return running + toPoint;
-            running += length;
+            if (OnSegment(p, a, b, kNearDigits)) return running + Distance(p, a);
+            running += Distance(a, b);
         }
         return 0;
     }
