@@ -87,6 +87,26 @@ public:
     std::vector<std::string> ConvertSelectionSetToOIDArray(acad::AcadSelectionSet& MySet);
     std::string ExcludeID(const com::Variant& ObjectID, const std::string& Text);
 
+    // ---- Plan geometry (core/plan_geometry.cpp) ----
+    // Points are arrays whose items 0 and 1 are x and y; entities are read by name.
+    bool CheckPointOnLine(const com::Variant& mypoint, const com::Variant& MyLine);
+    bool CheckPointOnPolyline(const com::Variant& mypoint, const com::Variant& MyLine);
+    double GetStation(const com::Variant& Pipe, const double& X, const double& Y);
+    double GetPointStationOnPolyline(const com::Variant& PlCoordinates, const com::Variant& mypoint);
+    // Three reals (x, y, 0).
+    com::Variant GetCoordinatesAtPipeStation(const com::Variant& ar_coordinates, const double& Station);
+    int16_t PointIsOnPolyline(const com::Variant& mypoint, acad::AcadEntity& MyPolyline);
+    int16_t GetNodeIndexOnPolyline(const com::Variant& Pipe, const com::Variant& mypoint);
+    double GetAngleFromDelta(const double& DeltaX, const double& DeltaY);
+    double GetCorrectionAngleForCS(acad::AcadDocument& AcadActiveDocument);
+    int32_t RoundUp(const double& MyDouble);
+
+    // ---- Standard blocks (core/standard_blocks.cpp) ----
+    void CreateStandardBlock(acad::AcadDocument& AcadActiveDocument, const std::string& ElementType);
+    bool CheckBlockExists(acad::AcadDocument& AcadActiveDocument, const std::string& BlockName);
+    std::shared_ptr<acad::AcadBlock> InitializeBlockDefinition(acad::AcadDocument& AcadActiveDocument,
+                                                               const std::string& BlockName);
+
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<Crossing> instance) { crossing_.Set(std::move(instance)); }
     void Use(std::shared_ptr<LowHigh> instance) { lowHigh_.Set(std::move(instance)); }

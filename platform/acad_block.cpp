@@ -21,6 +21,7 @@ const com::DispatchTable& AcadBlock::Table() const {
             .Get("IsLayout", &AcadBlock::IsLayout)
             .Get("Count", &AcadBlock::Count)
             .Get("Item", &AcadBlock::Item)
+            .Method("Delete", &AcadBlock::Delete)
             .Method("AddLine", &AcadBlock::AddLine)
             .Method("AddLightWeightPolyline", &AcadBlock::AddLightWeightPolyline)
             .Method("AddCircle", &AcadBlock::AddCircle)
@@ -55,6 +56,24 @@ std::shared_ptr<AcadEntity> AcadBlock::Item(int32_t index) const {
     if (index < 0 || static_cast<std::size_t>(index) >= entities_.size())
         Raise(ErrorCode::InvalidInput, "block item " + std::to_string(index));
     return entities_[static_cast<std::size_t>(index)];
+}
+
+void AcadBlock::Delete() {
+    CheckAlive();
+    if (IsLayout()) Raise(ErrorCode::CannotDelete, name_ + " is a layout");
+    auto db = Database();
+    for (const auto& block : db->BlockTable())
+        for (const auto& e : block->Entities())
+            if (auto ref = std::dynamic_pointer_cast<AcadBlockReference>(e);
+                ref && !ref->Erased() && SameSymbolName(ref->BlockName(), name_))
+                Raise(ErrorCode::CannotDelete, "the block " + name_ + " is referenced");
+    // Erasing an entity takes it out of entities_, so the walk goes over a copy.
+    std::vector<std::shared_ptr<AcadEntity>> entities = entities_;
+    for (const auto& e : entities) e->EraseOwned();
+    auto& table = db->BlockTable();
+    table.erase(std::remove_if(table.begin(), table.end(), [&](const auto& b) { return b.get() == this; }), table.end());
+    MarkErased();
+    db->Forget(*this);
 }
 
 void AcadBlock::Append(const std::shared_ptr<AcadEntity>& entity) {

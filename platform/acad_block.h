@@ -27,6 +27,9 @@ public:
     bool IsLayout() const;  // model space or paper space
     int32_t Count() const;
     std::shared_ptr<AcadEntity> Item(int32_t index) const;
+    // Removes the definition with its entities from the drawing. CannotDelete for model
+    // space, paper space and a block that a live block reference uses, wherever it stands.
+    void Delete();
 
     std::shared_ptr<AcadLine> AddLine(const Point3& startPoint, const Point3& endPoint);
     std::shared_ptr<AcadLWPolyline> AddLightWeightPolyline(const std::vector<double>& verticesList);

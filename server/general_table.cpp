@@ -52,6 +52,22 @@ const com::DispatchTable& General::Table() const {
         b.Method("ConvertSelectionSetToOIDArray", &General::ConvertSelectionSetToOIDArray);
         b.Method("ExcludeID", &General::ExcludeID);
 
+        // Plan geometry
+        b.Method("CheckPointOnLine", &General::CheckPointOnLine);
+        b.Method("CheckPointOnPolyline", &General::CheckPointOnPolyline);
+        b.Method("GetStation", &General::GetStation);
+        b.Method("GetPointStationOnPolyline", &General::GetPointStationOnPolyline);
+        b.Method("GetCoordinatesAtPipeStation", &General::GetCoordinatesAtPipeStation);
+        b.Method("PointIsOnPolyline", &General::PointIsOnPolyline);
+        b.Method("GetNodeIndexOnPolyline", &General::GetNodeIndexOnPolyline);
+        b.Method("GetAngleFromDelta", &General::GetAngleFromDelta);
+        b.Method("GetCorrectionAngleForCS", &General::GetCorrectionAngleForCS);
+        b.Method("RoundUp", &General::RoundUp);
+
+        // Standard blocks
+        b.Method("CreateStandardBlock", &General::CreateStandardBlock);
+        b.Method("CheckBlockExists", &General::CheckBlockExists);
+        b.Method("InitializeBlockDefinition", &General::InitializeBlockDefinition);
     });
     return table;
 }

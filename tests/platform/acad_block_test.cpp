@@ -64,6 +64,58 @@ TEST(AcadBlocks, EmptyingADefinitionByItemZeroShrinksIt) {
     EXPECT_EQ(ErrorOf([&] { fill->AppendOuterLoop({open}); }), ErrorCode::InvalidInput);
 }
 
+TEST(AcadBlocks, DeletingADefinitionTakesItsEntitiesAndFreesTheName) {
+    auto doc = acad::NewDrawing();
+    auto locked = doc->Layers()->Add("Locked");
+    auto node = doc->Blocks()->Add({0, 0, 0}, "Fluvamap_Node");
+    auto circle = node->AddCircle({0, 0, 0}, 0.5);
+    circle->SetLayer("Locked");
+    locked->SetLock(true);  // a definition goes whole, whatever the layers of its entities
+    int32_t circleId = circle->ObjectID();
+    int32_t nodeId = node->ObjectID();
+    node->Delete();
+    EXPECT_TRUE(node->Erased());
+    EXPECT_TRUE(circle->Erased());
+    EXPECT_EQ(ErrorOf([&] { doc->ObjectIdToObject(circleId); }), ErrorCode::ObjectNotFound);
+    EXPECT_EQ(ErrorOf([&] { doc->ObjectIdToObject(nodeId); }), ErrorCode::ObjectNotFound);
+    EXPECT_EQ(doc->Blocks()->Count(), 2);
+    EXPECT_EQ(ErrorOf([&] { doc->Blocks()->Item("Fluvamap_Node"); }), ErrorCode::KeyNotFound);
+    EXPECT_EQ(ErrorOf([&] { node->Count(); }), ErrorCode::ObjectErased);
+    EXPECT_EQ(ErrorOf([&] { doc->ModelSpace()->InsertBlock({0, 0, 0}, "Fluvamap_Node", 1, 1, 1, 0); }),
+              ErrorCode::UndefinedBlock);
+    // The name is free again: a new, empty definition.
+    auto again = doc->Blocks()->Add({0, 0, 0}, "Fluvamap_Node");
+    EXPECT_NE(again, node);
+    EXPECT_EQ(again->Count(), 0);
+    // Late-bound too.
+    vb::CallByName(again, "Delete", com::CallType::Method);
+    EXPECT_TRUE(again->Erased());
+}
+
+TEST(AcadBlocks, LayoutsAndReferencedDefinitionsCannotBeDeleted) {
+    auto doc = acad::NewDrawing();
+    EXPECT_EQ(ErrorOf([&] { doc->ModelSpace()->Delete(); }), ErrorCode::CannotDelete);
+    EXPECT_EQ(ErrorOf([&] { vb::CallByName(doc->PaperSpace(), "Delete", com::CallType::Method); }),
+              ErrorCode::CannotDelete);
+    auto node = doc->Blocks()->Add({0, 0, 0}, "Fluvamap_Node");
+    node->AddCircle({0, 0, 0}, 0.5);
+    auto ref = doc->ModelSpace()->InsertBlock({1, 1, 0}, "Fluvamap_Node", 1, 1, 1, 0);
+    EXPECT_EQ(ErrorOf([&] { node->Delete(); }), ErrorCode::CannotDelete);
+    EXPECT_EQ(node->Count(), 1);
+    // A reference inside another definition holds it as well.
+    ref->Delete();
+    auto outer = doc->Blocks()->Add({0, 0, 0}, "Outer");
+    auto nested = outer->InsertBlock({0, 0, 0}, "Fluvamap_Node", 1, 1, 1, 0);
+    EXPECT_EQ(ErrorOf([&] { node->Delete(); }), ErrorCode::CannotDelete);
+    // Deleting the outer definition erases its reference, and then the inner one goes.
+    outer->Delete();
+    EXPECT_TRUE(nested->Erased());
+    node->Delete();
+    EXPECT_TRUE(node->Erased());
+    EXPECT_EQ(doc->Blocks()->Count(), 2);
+    EXPECT_EQ(ErrorOf([&] { node->Delete(); }), ErrorCode::ObjectErased);
+}
+
 TEST(AcadBlocks, InsertCopiesAttributeDefinitionsInOrderAndPlacesThem) {
     auto doc = acad::NewDrawing();
     auto textLayer = doc->Layers()->Add("Crossing Point Annotation Text");
