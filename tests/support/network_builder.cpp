@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "core/general.h"
 #include "core/project_record.h"
 #include "core/reference_lists.h"
 #include "editing/pipe_node_records.h"
@@ -148,8 +149,7 @@ TestNode NetworkBuilder::AddNode(double x, double y) { return AddNode(x, y, Next
 
 TestNode NetworkBuilder::AddNode(double x, double y, const std::string& label) {
     const std::string blockName(fluvanet::kNodeBlockName);
-    // Adding a name the drawing has returns its block, so a real definition is kept.
-    doc_.Blocks()->Add({0, 0, 0}, blockName);
+    fluvanet::General().CreateStandardBlock(doc_, "Node");
     TestNode node{doc_.ModelSpace()->InsertBlock({x, y, 0}, blockName, 1, 1, 1, 0), label};
     node.block->SetLayer(layer_);
     fluvanet::NewNodeRecord(node.block, name_, type_, label).Write();
