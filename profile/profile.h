@@ -3,6 +3,7 @@
 // server/profile_table.cpp, one table per class.
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "platform/dispatch.h"
@@ -19,6 +20,9 @@ class Profile : public com::Dispatch {
 public:
     std::string_view TypeName() const override { return "Profile"; }
     const com::DispatchTable& Table() const override;
+
+    // ---- Line names from manhole labels (profile/line_names.cpp) ----
+    std::string GetManholeLabelDelimiter(const std::string& ManholeLabel);
 
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }
