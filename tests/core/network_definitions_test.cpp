@@ -1,11 +1,13 @@
 // Defining, listing and deleting networks in the project record, and their layers.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "core/general.h"
 #include "host/new_project.h"
 #include "platform/vb_convert.h"
 #include "tests/support/error_code.h"
+#include "tests/support/network_invariants.h"
 
 namespace {
 
@@ -52,6 +54,7 @@ TEST_F(NetworkDefinitions, ANewNetworkPairsWithEveryOlderOneAndGetsItsLayers) {
     EXPECT_EQ(Color("B - Annotation"), 3);
     EXPECT_EQ(Color("B - Arrow"), 4);
     EXPECT_EQ(ErrorOf([&] { doc->Layers()->Item(Variant("A - Low&High Points")); }), ErrorCode::KeyNotFound);
+    EXPECT_THAT(testing_support::NetworkFindings(*doc), testing::IsEmpty());
 }
 
 TEST_F(NetworkDefinitions, TablesHoldARowPerNetworkOrOneEmptyRow) {
@@ -109,6 +112,7 @@ TEST_F(NetworkDefinitions, DeletingTheMiddleNetworkRemovesItEverywhere) {
     EXPECT_EQ(Entry(4), "Gravity;Pressure;");
     EXPECT_EQ(Entry(8), "0.5;C;A");
     EXPECT_EQ(Entry(9), "C;");
+    EXPECT_THAT(testing_support::NetworkFindings(*doc), testing::IsEmpty());
 }
 
 TEST_F(NetworkDefinitions, ANameStoredTwiceGoesAtEveryPositionAnUnknownOneChangesNothing) {
