@@ -445,6 +445,50 @@ void NodeReferences(const Survey& s, const Element& e, Findings& f) {
     CheckReferencePair(s, e, ne::kLowHighLabel, ne::kLowHighId, f);
 }
 
+// ---- low/high markers ---------------------------------------------------------------
+
+// A marker: a reference of a marker block at its node, named by the node's [13] and [14].
+void LowHighMarker(const Survey& s, const Element& e, Findings& f) {
+    CheckCodes(e, {1001, 1000, 1000, 1000, 1000}, false, f);
+    auto block = std::dynamic_pointer_cast<acad::AcadBlockReference>(e.object);
+    if (!block || (block->Name() != "Fluvamap_LowPoint" && block->Name() != "Fluvamap_HighPoint")) {
+        auto entity = std::dynamic_pointer_cast<acad::AcadEntity>(e.object);
+        f.Add(e, kWholeRecord, "sits on a " + entity->DxfName() + " " + entity->BlockName() + ", not a marker block");
+    }
+    if (e.labelPieces.size() != 3 || e.Kind() != "LowHigh")
+        f.Add(e, 1, Quoted(e.Text(1)) + " is not \"LowHigh;\" & network & \";\" & label");
+    std::string layer = e.Network() + " - Low&High Points";
+    auto entity = std::dynamic_pointer_cast<acad::AcadEntity>(e.object);
+    if (vb::UCase(entity->Layer()) != vb::UCase(layer))
+        f.Add(e, kWholeRecord, "lies on layer " + Quoted(entity->Layer()) + ", not " + Quoted(layer));
+
+    std::string labelKey = SingleKey(e, 3, f);
+    std::string idKey = SingleKey(e, 4, f);
+    std::optional<Element> node = s.Resolve(idKey);
+    if (!node) {
+        f.Add(e, 4, "node " + Quoted(idKey) + " is no live object");
+        return;
+    }
+    if (!fluvanet::element_type::IsNode(node->type)) {
+        f.Add(e, 4, idKey + " is a " + Quoted(node->type) + ", not a node");
+        return;
+    }
+    if (labelKey != node->Label())
+        f.Add(e, 3, "says " + Quoted(labelKey) + ", the node is " + Quoted(node->Label()));
+    if (e.Label() != node->Label() + "LowHigh")
+        f.Add(e, 1, "label " + Quoted(e.Label()) + " is not the node's label & \"LowHigh\"");
+    if (ReadSingle(node->Text(ne::kLowHighId)).key != e.id)
+        f.Add(e, 4, "node " + Quoted(node->Label()) + " names " + Quoted(node->Text(ne::kLowHighId)) + " in [14]");
+    if (ReadSingle(node->Text(ne::kLowHighLabel)).key != e.Label())
+        f.Add(e, 4, "node " + Quoted(node->Label()) + " names " + Quoted(node->Text(ne::kLowHighLabel)) + " in [13]");
+    auto nodeBlock = std::dynamic_pointer_cast<acad::AcadBlockReference>(node->object);
+    if (!block || !nodeBlock) return;
+    acad::Point3 at = block->InsertionPoint(), p = nodeBlock->InsertionPoint();
+    if (vb::Round(at[0], 5) != vb::Round(p[0], 5) || vb::Round(at[1], 5) != vb::Round(p[1], 5))
+        f.Add(e, kWholeRecord, "stands at (" + vb::CStr(at[0]) + ", " + vb::CStr(at[1]) + "), its node at (" +
+                                   vb::CStr(p[0]) + ", " + vb::CStr(p[1]) + ")");
+}
+
 // ---- the tables ---------------------------------------------------------------------
 
 const std::vector<Rule> kProjectRules{ProjectCodes, ProjectNetworks, ProjectVisibility, ProjectSettings,
@@ -452,6 +496,7 @@ const std::vector<Rule> kProjectRules{ProjectCodes, ProjectNetworks, ProjectVisi
 
 const std::vector<Rule> kPipeRules{RecordShape, CombinedLabel, UniqueLabel, PipeEnds, PipeReferences};
 const std::vector<Rule> kNodeRules{RecordShape, CombinedLabel, UniqueLabel, NodePipes, NodeReferences};
+const std::vector<Rule> kLowHighRules{LowHighMarker};
 
 // One row per element type (entry 2). A new record type adds its row here.
 const std::map<std::string, const std::vector<Rule>*, std::less<>> kRulesByType{
@@ -459,6 +504,7 @@ const std::map<std::string, const std::vector<Rule>*, std::less<>> kRulesByType{
     {std::string(fluvanet::element_type::kPressurePipe), &kPipeRules},
     {std::string(fluvanet::element_type::kGravityNode), &kNodeRules},
     {std::string(fluvanet::element_type::kPressureNode), &kNodeRules},
+    {std::string(fluvanet::element_type::kLowHighPoint), &kLowHighRules},
 };
 
 void WalkSpace(const acad::AcadBlock& space, std::vector<Element>& elements) {
