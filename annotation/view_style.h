@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/acad_document.h"
 #include "platform/dispatch.h"
 #include "server/instance_count.h"
 
@@ -17,6 +18,25 @@ class ViewStyle : public com::Dispatch {
 public:
     std::string_view TypeName() const override { return "ViewStyle"; }
     const com::DispatchTable& Table() const override;
+
+    // ---- View styles (annotation/view_styles.cpp) ----
+    // The 43 settings of the style that item 0 of the view-style list names; 43 empty texts
+    // when no listed point carries that name.
+    com::Variant GetActiveViewStyleSettingsArray(acad::AcadDocument& AcadActiveDocument);
+    // Older records, shorter than 43 entries, come back with the coordinates not shown.
+    com::Variant ValidateViewStyleSettings(const com::Variant& SettingsArray);
+    // The form is the host's, reached late-bound by control name.
+    void ActivateViewStyle(const std::string& StyleName, const com::Variant& ArViewStyles,
+                           const com::ObjectPtr& frm_ViewStyleSettings, const int16_t& CountViewStyles,
+                           com::Variant& ActiveViewStyleSettings);
+    void CreateViewStyle(acad::AcadDocument& AcadActiveDocument, const com::Variant& ArParameters);
+    // Action 0 hides the network's pipes and nodes with their labels and arrows, 1 shows them.
+    void ChangeNetworkVisibility(acad::AcadDocument& AcadActiveDocument, const std::string& NetName,
+                                 const int16_t& Action);
+    void UpdateViewStylePoints(acad::AcadDocument& AcadActiveDocument, const com::Variant& ArViewStyles,
+                               const int16_t& CountViewStyles);
+    void UpdateMoSpaceXdataForViewStyle(acad::AcadDocument& AcadActiveDocument, const std::string& ActiveViewStyleName,
+                                        const std::string& FinalNetworksVisibility);
 
     // ---- Annotation format table (annotation/format_table.cpp) ----
     com::Variant GetAnnotationFormatArray(const com::Variant& ArViewStyleSettings);

@@ -20,7 +20,6 @@ namespace {
 
 constexpr std::string_view kGravity = "Gravity";
 constexpr std::string_view kPressure = "Pressure";
-constexpr int32_t kVisibilityItem = 1;  // of entry 1: one character per network, "1" visible
 
 // The layer names are built from the network name, so it must not hold what a layer name
 // cannot; ";" would split the lists the name is stored in.
@@ -37,14 +36,6 @@ Networks ReadNetworks(const ProjectRecord& record) {
     if (n.types.size() < n.names.size())
         Raise(ErrorCode::SubscriptOutOfRange, "the project record lists fewer network types than network names");
     return n;
-}
-
-// Entry 1 as items; the host writes at least the active view style and the visibility string.
-std::vector<std::string> ViewStyleItems(const ProjectRecord& record) {
-    std::vector<std::string> items = refs::TrailingItems(record.Text(project_entry::kViewStyles));
-    if (items.size() <= kVisibilityItem)
-        Raise(ErrorCode::SubscriptOutOfRange, "the project record holds no network visibility string");
-    return items;
 }
 
 void RefuseDefinition(const std::string& detail) {
@@ -100,7 +91,7 @@ void General::CreateNetworkDefintion(acad::AcadDocument& AcadActiveDocument, con
     record.Set(project_entry::kNetworkTypes,
                Variant(refs::TrailingAppend(record.Text(project_entry::kNetworkTypes), NetworkType)));
 
-    viewStyles[kVisibilityItem] += "1";
+    viewStyles[view_style_item::kVisibility] += "1";
     record.Set(project_entry::kViewStyles, Variant(refs::TrailingList(viewStyles)));
 
     // The new network crosses every older one, new name first; the existing text stays as
@@ -143,7 +134,7 @@ void General::DeleteNetworkDefintion(acad::AcadDocument& AcadActiveDocument, con
 
         // From the last position down, so the earlier positions still count from the start;
         // a position past the string's end leaves it as it is.
-        std::string& visibility = viewStyles[kVisibilityItem];
+        std::string& visibility = viewStyles[view_style_item::kVisibility];
         for (auto p = positions.rbegin(); p != positions.rend(); ++p) {
             int32_t at = static_cast<int32_t>(*p);
             visibility = vb::Left(visibility, at) + vb::Mid(visibility, at + 2);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/general.h"
+#include "core/reference_lists.h"
 #include "platform/ui_log.h"
 #include "platform/vb_convert.h"
 #include "platform/vb_text.h"
@@ -10,6 +11,8 @@
 namespace fluvanet {
 
 using com::CallType;
+using com::ErrorCode;
+using com::Raise;
 using com::Variant;
 
 namespace {
@@ -28,6 +31,13 @@ std::optional<ProjectRecord> ProjectRecord::ReadIfPresent(acad::AcadDocument& do
     ElementRecord r = ElementRecord::Read(doc.ModelSpace());
     if (!r.Exists()) return std::nullopt;
     return ProjectRecord(std::move(r));
+}
+
+std::vector<std::string> ViewStyleItems(const ProjectRecord& record) {
+    std::vector<std::string> items = refs::TrailingItems(record.Text(project_entry::kViewStyles));
+    if (items.size() <= view_style_item::kVisibility)
+        Raise(ErrorCode::SubscriptOutOfRange, "the project record holds no network visibility string");
+    return items;
 }
 
 std::string General::GetAeccAppString(acad::AcadApplication& AcadApp) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/element_records.h"
 
@@ -43,5 +44,16 @@ private:
     explicit ProjectRecord(ElementRecord record) : record_(std::move(record)) {}
     ElementRecord record_;
 };
+
+// The items of entry 1.
+namespace view_style_item {
+inline constexpr int32_t kActiveStyle = 0;
+inline constexpr int32_t kVisibility = 1;  // one character per network, "1" visible
+inline constexpr int32_t kFirstPoint = 2;  // then one view-style point identifier each
+}  // namespace view_style_item
+
+// Entry 1 as items; the host writes at least the active view style and the visibility
+// string, and fewer raise Subscript out of range.
+std::vector<std::string> ViewStyleItems(const ProjectRecord& record);
 
 }  // namespace fluvanet

@@ -4,6 +4,15 @@ namespace fluvanet {
 
 const com::DispatchTable& ViewStyle::Table() const {
     static const com::DispatchTable table = com::BuildTable<ViewStyle>([](auto& b) {
+        // View styles
+        b.Method("GetActiveViewStyleSettingsArray", &ViewStyle::GetActiveViewStyleSettingsArray);
+        b.Method("ValidateViewStyleSettings", &ViewStyle::ValidateViewStyleSettings);
+        b.Method("ActivateViewStyle", &ViewStyle::ActivateViewStyle);
+        b.Method("CreateViewStyle", &ViewStyle::CreateViewStyle);
+        b.Method("ChangeNetworkVisibility", &ViewStyle::ChangeNetworkVisibility);
+        b.Method("UpdateViewStylePoints", &ViewStyle::UpdateViewStylePoints);
+        b.Method("UpdateMoSpaceXdataForViewStyle", &ViewStyle::UpdateMoSpaceXdataForViewStyle);
+
         // Annotation format table
         b.Method("GetAnnotationFormatArray", &ViewStyle::GetAnnotationFormatArray);
         b.Method("GetDecimalsString", &ViewStyle::GetDecimalsString);

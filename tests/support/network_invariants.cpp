@@ -1,5 +1,6 @@
 #include "tests/support/network_invariants.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 #include <optional>
@@ -489,6 +490,44 @@ void LowHighMarker(const Survey& s, const Element& e, Findings& f) {
                                    vb::CStr(p[0]) + ", " + vb::CStr(p[1]) + ")");
 }
 
+// ---- view-style points --------------------------------------------------------------
+
+const std::vector<int16_t>& ViewStylePointCodes() {
+    static const std::vector<int16_t> codes = [] {
+        std::vector<int16_t> c(43, 1000);
+        c[0] = 1001;
+        return c;
+    }();
+    return codes;
+}
+
+void ViewStylePointRecord(const Survey&, const Element& e, Findings& f) {
+    CheckCodes(e, ViewStylePointCodes(), false, f);
+    // ";;" & name: no kind, no network, and a name without ";".
+    if (e.labelPieces.size() != 3 || !e.Kind().empty() || !e.Network().empty())
+        f.Add(e, 1, Quoted(e.Text(1)) + " is not \";;\" and a style name");
+}
+
+void ViewStylePointShape(const Survey&, const Element& e, Findings& f) {
+    auto point = std::dynamic_pointer_cast<acad::AcadPoint>(e.object);
+    if (!point) {
+        f.Add(e, kWholeRecord, "sits on a " + std::dynamic_pointer_cast<acad::AcadEntity>(e.object)->DxfName() +
+                                   ", not a point");
+        return;
+    }
+    acad::Point3 p = point->Coordinates();
+    if (p[0] != 0 || p[1] != 0 || p[2] != 0) f.Add(e, kWholeRecord, "does not stand at (0, 0, 0)");
+    if (point->Layer() != "0") f.Add(e, kWholeRecord, "lies on layer " + Quoted(point->Layer()) + ", not \"0\"");
+    if (point->Visible()) f.Add(e, kWholeRecord, "is visible");
+}
+
+// Listed once in the project's view-style list, or no style reaches it.
+void ViewStylePointListed(const Survey& s, const Element& e, Findings& f) {
+    std::vector<std::string> items = ReadTrailing(ReadElement(s.doc.ModelSpace()).Text(pr::kViewStyles)).items;
+    std::size_t listed = items.size() > 2 ? std::count(items.begin() + 2, items.end(), e.id) : 0;
+    if (listed != 1) f.Add(e, kWholeRecord, "is listed " + std::to_string(listed) + " times in the view-style list");
+}
+
 // ---- the tables ---------------------------------------------------------------------
 
 const std::vector<Rule> kProjectRules{ProjectCodes, ProjectNetworks, ProjectVisibility, ProjectSettings,
@@ -497,6 +536,7 @@ const std::vector<Rule> kProjectRules{ProjectCodes, ProjectNetworks, ProjectVisi
 const std::vector<Rule> kPipeRules{RecordShape, CombinedLabel, UniqueLabel, PipeEnds, PipeReferences};
 const std::vector<Rule> kNodeRules{RecordShape, CombinedLabel, UniqueLabel, NodePipes, NodeReferences};
 const std::vector<Rule> kLowHighRules{LowHighMarker};
+const std::vector<Rule> kViewStylePointRules{ViewStylePointRecord, ViewStylePointShape, ViewStylePointListed};
 
 // One row per element type (entry 2). A new record type adds its row here.
 const std::map<std::string, const std::vector<Rule>*, std::less<>> kRulesByType{
@@ -505,6 +545,7 @@ const std::map<std::string, const std::vector<Rule>*, std::less<>> kRulesByType{
     {std::string(fluvanet::element_type::kGravityNode), &kNodeRules},
     {std::string(fluvanet::element_type::kPressureNode), &kNodeRules},
     {std::string(fluvanet::element_type::kLowHighPoint), &kLowHighRules},
+    {std::string(fluvanet::element_type::kViewStylePoint), &kViewStylePointRules},
 };
 
 void WalkSpace(const acad::AcadBlock& space, std::vector<Element>& elements) {

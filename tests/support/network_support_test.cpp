@@ -12,6 +12,7 @@
 #include "tests/support/error_code.h"
 #include "tests/support/network_builder.h"
 #include "tests/support/network_invariants.h"
+#include "tests/support/view_style.h"
 #include "tests/support/xdata.h"
 
 namespace {
@@ -417,6 +418,32 @@ TEST(NetworkFindings, ReferenceRulesFire) {
              Set(d.N(2), ne::kStartPipeLabels, "RelatedToP-2");
              return At(d.N(2), "[5] \"RelatedToP-2\" is not a reference list");
          }},
+    });
+}
+
+TEST(NetworkFindings, ViewStylePointRulesFire) {
+    using Point = std::shared_ptr<acad::AcadPoint>;
+    // A style point, listed and active as the host leaves it, then broken.
+    auto style = [](std::function<void(Drawing&, const Point&)> brk, std::string fragment) {
+        return [brk, fragment](Drawing& d) {
+            Point p = AddActiveViewStyle(*d.doc, ViewStyleSettings());
+            EXPECT_THAT(NetworkFindings(*d.doc), IsEmpty());
+            brk(d, p);
+            return Expected{std::to_string(p->ObjectID()), fragment};
+        };
+    };
+    auto list = [](Drawing& d, const std::string& text) { SetRecordEntry(d.Project(), pr::kViewStyles, Variant(text)); };
+    ExpectEachFires({
+        {"short", style([](Drawing&, const Point& p) { DropLastEntry(p); }, "[record] holds 42")},
+        {"code", style([](Drawing&, const Point& p) { SetCode(p, 4, 1040); }, "[4] has code 1040")},
+        {"name", style([](Drawing&, const Point& p) { SetRecordEntry(p, 1, Variant("x;A")); }, "[1] \"x;A\"")},
+        {"shown", style([](Drawing&, const Point& p) { p->SetVisible(true); }, "is visible")},
+        {"moved", style([](Drawing&, const Point& p) { p->SetCoordinates({1, 0, 0}); }, "(0, 0, 0)")},
+        {"layer", style([](Drawing&, const Point& p) { p->SetLayer("Main - Network"); }, "lies on layer")},
+        {"orphan", style([&](Drawing& d, const Point&) { list(d, "Standard;11;"); }, "listed 0 times")},
+        {"twice", style([&](Drawing& d, const Point& p) { list(d, "Standard;11;" + std::to_string(p->ObjectID()) + ";" +
+                                                                  std::to_string(p->ObjectID()) + ";"); },
+                        "listed 2 times")},
     });
 }
 

@@ -38,4 +38,30 @@ std::shared_ptr<acad::AcadPoint> AddActiveViewStyle(acad::AcadDocument& doc, con
     return point;
 }
 
+const std::array<const char*, 38> kViewStyleCheckBoxes{
+    "chk_LabelPipeGravity",       "chk_LengthPipeGravity",      "chk_SizePipeGravity",
+    "chk_SlopePipeGravity",       "chk_MaterialPipeGravity",    "chk_USInvertPipeGravity",
+    "chk_DSInvertPipeGravity",    "chk_USGroundPipeGravity",    "chk_DSGroundPipeGravity",
+    "chk_USCoverPipeGravity",     "chk_DSCoverPipeGravity",     "chk_USDepthPipeGravity",
+    "chk_DSDepthPipeGravity",     "chk_ArrowPipeGravity",       "chk_LabelPipePressure",
+    "chk_LengthPipePressure",     "chk_SizePipePressure",       "chk_SlopePipePressure",
+    "chk_MaterialPipePressure",   "chk_StartInvertPipePressure", "chk_EndInvertPipePressure",
+    "chk_StartGroundPipePressure", "chk_EndGroundPipePressure", "chk_StartCoverPipePressure",
+    "chk_EndCoverPipePressure",   "chk_StartDepthPipePressure", "chk_EndDepthPipePressure",
+    "chk_ArrowPipePressure",      "chk_LabelNodeGravity",       "chk_GroundNodeGravity",
+    "chk_SumpNodeGravity",        "chk_DepthNodeGravity",       "chk_LabelNodePressure",
+    "chk_GroundNodePressure",     "chk_SumpNodePressure",       "chk_DepthNodePressure",
+    "chk_CoordinatesNodeGravity", "chk_CoordinatesNodePressure"};
+
+std::shared_ptr<host::Form> ViewStyleDialog(const std::vector<std::string>& textStyles, const std::string& shownStyle) {
+    auto form = std::make_shared<host::Form>();
+    form->AddComboBox("cmb_StyleName", {shownStyle})->SetText(shownStyle);
+    form->AddComboBox("cmb_TextStyle", textStyles);
+    form->AddTextBox("txt_TextHeight");
+    for (const char* name : kViewStyleCheckBoxes) form->AddCheckBox(name);
+    form->AddCommandButton("cmd_DeleteStyle");
+    form->AddCommandButton("cmd_RenameStyle");
+    return form;
+}
+
 }  // namespace testing_support
