@@ -64,6 +64,29 @@ struct PipeVertices {
     bool operator==(const PipeVertices&) const = default;
 };
 
+// One crossing of two pipes of different networks. A crossing list is an array of these
+// from index 0; without a crossing it holds one empty record.
+struct CrossPoint {
+    static constexpr std::string_view kRecordName = "CrossPoint";
+    std::string Pipe1Net;
+    std::string Pipe1Label;
+    std::string Pipe2Net;
+    std::string Pipe2Label;
+    std::string Pipe1OID;
+    std::string Pipe2OID;
+    double Pipe1Rise = 0;  // drawing units
+    double Pipe2Rise = 0;
+    std::string Pipe1SizeString;
+    std::string Pipe2SizeString;
+    double Pipe1Invert = 0;  // at the crossing point
+    double Pipe2Invert = 0;
+    double Clearance = 0;  // never negative
+    double Easting = 0;
+    double Northing = 0;
+    bool Duplicated = false;  // an annotation of this pipe pair exists already
+    bool operator==(const CrossPoint&) const = default;
+};
+
 class Types : public com::Dispatch {
 public:
     std::string_view TypeName() const override { return "Types"; }

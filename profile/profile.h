@@ -2,10 +2,14 @@
 // Creatable as "Fluvanet.Profile". Its late-bound members are listed in
 // server/profile_table.cpp, one table per class.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "core/types.h"
+#include "platform/acad_document.h"
 #include "platform/dispatch.h"
 #include "server/instance_count.h"
 
@@ -23,6 +27,52 @@ public:
 
     // ---- Line names from manhole labels (profile/line_names.cpp) ----
     std::string GetManholeLabelDelimiter(const std::string& ManholeLabel);
+
+    // ---- Profile styles (profile/profile_styles.cpp) ----
+    // 1001, then twenty 1000.
+    std::vector<int16_t> GetProfileStyleXdataTypeArray();
+    // The new style point's identifier. A new style has drawn no profile: [3], [4] and
+    // [20] are written empty whatever xData holds.
+    std::string CreateProfileStyle(acad::AcadDocument& AcadActiveDocument, const com::Variant& xData,
+                                   const com::Variant& xDataType);
+    // Refused while a profile drawn with the style exists; an identifier that names no
+    // object only leaves the list.
+    void DeleteProfileStyle(acad::AcadDocument& AcadActiveDocument, const std::string& StylePointOID);
+    // The array itself when its upper bound is 20, otherwise 21 empty texts.
+    com::Variant ValidateProfileStyleSettings(const com::Variant& SettingsArray);
+    // The 21 texts of a style record read from a settings file, Empty when refused.
+    com::Variant ImportArProfileSettings(const std::string& FilePath);
+    // The style's 21 values, Empty when no style has that name.
+    com::Variant GetProfileStyleSettings(acad::AcadDocument& AcadActiveDocument, const std::string& ProfileStyle);
+
+    // ---- Profile records (profile/profile_records.cpp) ----
+    void BuildProfileBlockXData(acad::AcadDocument& AcadActiveDocument, const std::string& ProfileName,
+                                const std::string& ProfileNetworkName, const std::string& ProfileNetworkType,
+                                const std::string& ProfileStyleName, const std::vector<std::string>& ArProfilePipes,
+                                const com::Variant& InsPoint, const bool& DrawGroundFromSurface,
+                                const std::string& GroundSurfaceName, const bool& DatumAuto,
+                                const double& CustomDatumValue, const bool& ShowNameOnPlan,
+                                const bool& ShowStationsOnPlan, acad::AcadBlockReference& ProfileBlock,
+                                const std::shared_ptr<acad::AcadBlockReference>& PlanBlock);
+    void BuildProfilePlanAnnoBlockXData(const std::string& ProfileName, const std::string& ProfileNetworkName,
+                                        acad::AcadBlockReference& ProfileBlock, acad::AcadBlockReference& PlanBlock);
+    // "" when no style has that name.
+    std::string GetProfileStyleOID(acad::AcadDocument& AcadActiveDocument, const std::string& ProfileStyleName);
+
+    // ---- Profile update flags and pipe references (profile/profile_update_flags.cpp) ----
+    void FlagProfileForUpdate(acad::AcadDocument& AcadActiveDocument, const std::string& ProfileOID);
+    void FlagProfilesRelatedToCrossingPoints(acad::AcadDocument& AcadActiveDocument,
+                                             const std::vector<CrossPoint>& ArCrossPoints);
+    // Does not flag: the caller flags every profile it changes.
+    void ReversePipeDirectionInProfile(acad::AcadDocument& AcadActiveDocument, const std::string& PipeOID,
+                                       const std::string& ProfileOID);
+    // "0" or "1": the direction the merged pipe takes where the old one stood.
+    std::string GetMergedPipeDirectionInProfile(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& NewPipe,
+                                                const std::string& OldPipeOID, const std::string& OldPipeDirection);
+    void DeleteProfileReferenceFromPipe(acad::AcadDocument& AcadActiveDocument, const std::string& ProfileName,
+                                        const std::string& ProfileOID, const std::string& PipeOID,
+                                        const std::string& ErasedEntitesObjectID,
+                                        const std::string& EntitiesToBeErasedObjectID);
 
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }

@@ -7,6 +7,26 @@ const com::DispatchTable& Profile::Table() const {
         // Line names from manhole labels
         b.Method("GetManholeLabelDelimiter", &Profile::GetManholeLabelDelimiter);
 
+        // Profile styles
+        b.Method("GetProfileStyleXdataTypeArray", &Profile::GetProfileStyleXdataTypeArray);
+        b.Method("CreateProfileStyle", &Profile::CreateProfileStyle);
+        b.Method("DeleteProfileStyle", &Profile::DeleteProfileStyle);
+        b.Method("ValidateProfileStyleSettings", &Profile::ValidateProfileStyleSettings);
+        b.Method("ImportArProfileSettings", &Profile::ImportArProfileSettings);
+        b.Method("GetProfileStyleSettings", &Profile::GetProfileStyleSettings);
+
+        // Profile records
+        b.Method("BuildProfileBlockXData", &Profile::BuildProfileBlockXData);
+        b.Method("BuildProfilePlanAnnoBlockXData", &Profile::BuildProfilePlanAnnoBlockXData);
+        b.Method("GetProfileStyleOID", &Profile::GetProfileStyleOID);
+
+        // Profile update flags and pipe references
+        b.Method("FlagProfileForUpdate", &Profile::FlagProfileForUpdate);
+        b.Method("FlagProfilesRelatedToCrossingPoints", &Profile::FlagProfilesRelatedToCrossingPoints);
+        b.Method("ReversePipeDirectionInProfile", &Profile::ReversePipeDirectionInProfile);
+        b.Method("GetMergedPipeDirectionInProfile", &Profile::GetMergedPipeDirectionInProfile);
+        b.Method("DeleteProfileReferenceFromPipe", &Profile::DeleteProfileReferenceFromPipe);
+
     });
     return table;
 }

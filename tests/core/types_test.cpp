@@ -8,6 +8,7 @@
 namespace {
 
 using com::Variant;
+using fluvanet::CrossPoint;
 using fluvanet::PipeVertices;
 using fluvanet::ShpNode;
 using fluvanet::ShpPipe;
@@ -44,6 +45,20 @@ TEST(PublicRecords, ArraysOfRecordsKeepValuesAndEntityIdentity) {
     EXPECT_NE(other, pipe);
     // A Boolean field is -1 as a number.
     EXPECT_EQ(vb::CInt(Variant(pipe.Cancelled)), -1);
+}
+
+TEST(PublicRecords, ACrossingListCrossesAsARecordArrayAndComparesEveryField) {
+    CrossPoint crossing;
+    EXPECT_EQ(crossing.Pipe1Label + crossing.Pipe2OID, "");
+    EXPECT_FALSE(crossing.Duplicated);
+    crossing.Pipe1OID = "12";
+    crossing.Northing = 7.5;
+    Variant list = com::ToVariant(std::vector<CrossPoint>{crossing, CrossPoint{}});
+    EXPECT_EQ(list.Array().Get(1).Record().TypeName(), "CrossPoint");
+    EXPECT_EQ(com::FromVariant<std::vector<CrossPoint>>(list), (std::vector<CrossPoint>{crossing, CrossPoint{}}));
+    CrossPoint duplicated = crossing;
+    duplicated.Duplicated = true;
+    EXPECT_NE(duplicated, crossing);
 }
 
 }  // namespace

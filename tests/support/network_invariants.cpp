@@ -528,6 +528,158 @@ void ViewStylePointListed(const Survey& s, const Element& e, Findings& f) {
     if (listed != 1) f.Add(e, kWholeRecord, "is listed " + std::to_string(listed) + " times in the view-style list");
 }
 
+// ---- profiles, their plan annotations and profile styles ----------------------------
+
+// 1001, then texts; `integers` the entries of code 1070.
+std::vector<int16_t> TextCodes(std::size_t count, std::initializer_list<std::size_t> integers = {}) {
+    std::vector<int16_t> codes(count, 1000);
+    codes[0] = 1001;
+    for (std::size_t k : integers) codes[k] = 1070;
+    return codes;
+}
+
+// Items 1 to the last of a list whose every item is preceded by ";".
+std::vector<std::string> LeadingPieces(const std::string& text) {
+    std::vector<std::string> pieces = vb::Split(text, ";");
+    vb::Count16(pieces.size());
+    if (!pieces.empty()) pieces.erase(pieces.begin());
+    return pieces;
+}
+
+void CheckBlockReference(const Element& e, Findings& f) {
+    if (!std::dynamic_pointer_cast<acad::AcadBlockReference>(e.object))
+        f.Add(e, kWholeRecord,
+              "sits on a " + std::dynamic_pointer_cast<acad::AcadEntity>(e.object)->DxfName() +
+                  ", not a block reference");
+}
+
+void CheckCombined(const Element& e, const std::string& kind, Findings& f) {
+    if (e.labelPieces.size() != 3 || e.Kind() != kind)
+        f.Add(e, 1, Quoted(e.Text(1)) + " is not " + Quoted(kind) + " with a network and a name");
+}
+
+// The live element a single reference names, reported when missing or of another type.
+std::optional<Element> Referenced(const Survey& s, const Element& e, int32_t entry, std::string_view type,
+                                  Findings& f) {
+    std::string key = SingleKey(e, entry, f);
+    std::optional<Element> other = s.Resolve(key);
+    if (!other)
+        f.Add(e, entry, Quoted(key) + " names no live object");
+    else if (other->type != type)
+        f.Add(e, entry, key + " is a " + Quoted(other->type) + ", not a " + Quoted(std::string(type)));
+    else
+        return other;
+    return std::nullopt;
+}
+
+void ProfileShape(const Survey&, const Element& e, Findings& f) {
+    CheckCodes(e, TextCodes(16, {15}), false, f);
+    CheckBlockReference(e, f);
+    CheckCombined(e, "Profile", f);
+    std::string flag = e.Text(15);
+    if (flag != "0" && flag != "1") f.Add(e, 15, "update flag " + Quoted(flag) + " is neither 0 nor 1");
+}
+
+// [4], [5], [6] describe the same pipes; each pipe names the profile back at one position of
+// its parallel [22] and [23], and no other pipe names it.
+void ProfilePipes(const Survey& s, const Element& e, Findings& f) {
+    std::vector<std::string> labels = ListKeys(e, 4, f);
+    std::vector<std::string> ids = ListKeys(e, 5, f);
+    std::vector<std::string> directions = LeadingPieces(e.Text(6));
+    if (ids.size() != labels.size() || directions.size() != labels.size())
+        f.Add(e, 5,
+              std::to_string(labels.size()) + " labels, " + std::to_string(ids.size()) + " identifiers, " +
+                  std::to_string(directions.size()) + " directions");
+    for (const std::string& d : directions)
+        if (d != "0" && d != "1") f.Add(e, 6, "direction " + Quoted(d) + " is neither 0 nor 1");
+    for (std::size_t k = 0; k < ids.size(); ++k) {
+        std::optional<Element> pipe = s.Resolve(ids[k]);
+        if (!pipe || !fluvanet::element_type::IsPipe(pipe->type)) {
+            f.Add(e, 5, Quoted(ids[k]) + " names no live pipe");
+            continue;
+        }
+        if (k < labels.size() && labels[k] != pipe->Label())
+            f.Add(e, 4, "says " + Quoted(labels[k]) + ", pipe " + ids[k] + " is " + Quoted(pipe->Label()));
+        if (pipe->Network() != e.Network())
+            f.Add(e, 5, "pipe " + ids[k] + " belongs to network " + Quoted(pipe->Network()));
+        std::vector<std::string> names = ReadList(pipe->Text(pe::kProfileLabels)).keys;
+        std::vector<std::string> profiles = ReadList(pipe->Text(pe::kProfileIds)).keys;
+        bool named = false;
+        for (std::size_t p = 0; p < profiles.size(); ++p)
+            named = named || (profiles[p] == e.id && p < names.size() && names[p] == e.Label());
+        if (!named) f.Add(e, 5, "pipe " + Quoted(pipe->Label()) + " does not name the profile back in [22], [23]");
+    }
+    for (const Element& other : s.elements) {
+        if (!fluvanet::element_type::IsPipe(other.type)) continue;
+        for (const std::string& key : ReadList(other.Text(pe::kProfileIds)).keys)
+            if (key == e.id && std::find(ids.begin(), ids.end(), other.id) == ids.end())
+                f.Add(e, 5, "does not list pipe " + Quoted(other.Label()) + ", which names it");
+    }
+}
+
+void ProfileStyleAndPlan(const Survey& s, const Element& e, Findings& f) {
+    if (std::optional<Element> style = Referenced(s, e, 8, fluvanet::element_type::kProfileStylePoint, f)) {
+        if (style->Label() != SingleKey(e, 7, f))
+            f.Add(e, 7, "says style " + Quoted(SingleKey(e, 7, f)) + ", its point is " + Quoted(style->Label()));
+        std::vector<std::string> listed = ReadList(style->Text(4)).keys;
+        if (std::find(listed.begin(), listed.end(), e.id) == listed.end())
+            f.Add(e, 8, "style " + Quoted(style->Label()) + " does not list the profile in [4]");
+    }
+    bool labelSet = !e.Text(9).empty(), idSet = !e.Text(10).empty();
+    if (labelSet != idSet) f.Add(e, labelSet ? 10 : 9, "is empty while the other plan reference is set");
+    if (!idSet) return;
+    if (SingleKey(e, 9, f) != e.Label() + "PlanAnno") f.Add(e, 9, Quoted(e.Text(9)) + " is not the plan's label");
+    if (std::optional<Element> plan = Referenced(s, e, 10, fluvanet::element_type::kProfilePlanAnno, f))
+        if (ReadSingle(plan->Text(4)).key != e.id) f.Add(e, 10, "plan annotation " + plan->id + " names another profile");
+}
+
+void PlanAnnoRecord(const Survey& s, const Element& e, Findings& f) {
+    CheckCodes(e, TextCodes(5), false, f);
+    CheckBlockReference(e, f);
+    CheckCombined(e, "ProfilePlanAnno", f);
+    if (SingleKey(e, 3, f) + "PlanAnno" != e.Label()) f.Add(e, 3, Quoted(e.Text(3)) + " does not match the label");
+    if (std::optional<Element> profile = Referenced(s, e, 4, fluvanet::element_type::kProfile, f))
+        if (ReadSingle(profile->Text(10)).key != e.id) f.Add(e, 4, "profile " + profile->id + " names another plan");
+}
+
+void StylePointShape(const Survey& s, const Element& e, Findings& f) {
+    CheckCodes(e, TextCodes(21), false, f);
+    auto point = std::dynamic_pointer_cast<acad::AcadPoint>(e.object);
+    if (!point || point->Visible() || point->Layer() != "0")
+        f.Add(e, kWholeRecord, "is not an invisible point on layer \"0\"");
+    if (e.labelPieces.size() != 3 || !e.Kind().empty() || !e.Network().empty())
+        f.Add(e, 1, Quoted(e.Text(1)) + " is not \";;\" and a name");
+    Element project = ReadElement(s.doc.ModelSpace());
+    std::vector<std::string> listed = ReadTrailing(project.Text(pr::kProfileStyles)).items;
+    if (std::count(listed.begin(), listed.end(), e.id) != 1)
+        f.Add(e, kWholeRecord, "is not listed once in project entry 10");
+}
+
+// [3], [4], [20] parallel: item k of each the name, block and network of one live profile
+// drawn with this style.
+void StylePointProfiles(const Survey& s, const Element& e, Findings& f) {
+    std::vector<std::string> names = ListKeys(e, 3, f);
+    std::vector<std::string> ids = ListKeys(e, 4, f);
+    std::vector<std::string> networks = LeadingPieces(e.Text(20));
+    if (ids.size() != names.size() || networks.size() != names.size()) {
+        f.Add(e, 20,
+              std::to_string(names.size()) + " names, " + std::to_string(ids.size()) + " profiles, " +
+                  std::to_string(networks.size()) + " networks");
+        return;
+    }
+    for (std::size_t k = 0; k < ids.size(); ++k) {
+        std::optional<Element> profile = s.Resolve(ids[k]);
+        if (!profile || profile->type != fluvanet::element_type::kProfile) {
+            f.Add(e, 4, Quoted(ids[k]) + " names no live profile");
+            continue;
+        }
+        if (profile->Label() != names[k] || profile->Network() != networks[k])
+            f.Add(e, 3, "item " + std::to_string(k) + " says " + Quoted(networks[k] + "/" + names[k]) + ", profile " +
+                            ids[k] + " is " + Quoted(profile->Network() + "/" + profile->Label()));
+        if (ReadSingle(profile->Text(8)).key != e.id) f.Add(e, 4, "profile " + ids[k] + " names another style");
+    }
+}
+
 // ---- the tables ---------------------------------------------------------------------
 
 const std::vector<Rule> kProjectRules{ProjectCodes, ProjectNetworks, ProjectVisibility, ProjectSettings,
@@ -537,6 +689,9 @@ const std::vector<Rule> kPipeRules{RecordShape, CombinedLabel, UniqueLabel, Pipe
 const std::vector<Rule> kNodeRules{RecordShape, CombinedLabel, UniqueLabel, NodePipes, NodeReferences};
 const std::vector<Rule> kLowHighRules{LowHighMarker};
 const std::vector<Rule> kViewStylePointRules{ViewStylePointRecord, ViewStylePointShape, ViewStylePointListed};
+const std::vector<Rule> kProfileRules{ProfileShape, ProfilePipes, ProfileStyleAndPlan};
+const std::vector<Rule> kPlanAnnoRules{PlanAnnoRecord};
+const std::vector<Rule> kStylePointRules{StylePointShape, StylePointProfiles};
 
 // One row per element type (entry 2). A new record type adds its row here.
 const std::map<std::string, const std::vector<Rule>*, std::less<>> kRulesByType{
@@ -546,6 +701,9 @@ const std::map<std::string, const std::vector<Rule>*, std::less<>> kRulesByType{
     {std::string(fluvanet::element_type::kPressureNode), &kNodeRules},
     {std::string(fluvanet::element_type::kLowHighPoint), &kLowHighRules},
     {std::string(fluvanet::element_type::kViewStylePoint), &kViewStylePointRules},
+    {std::string(fluvanet::element_type::kProfile), &kProfileRules},
+    {std::string(fluvanet::element_type::kProfilePlanAnno), &kPlanAnnoRules},
+    {std::string(fluvanet::element_type::kProfileStylePoint), &kStylePointRules},
 };
 
 void WalkSpace(const acad::AcadBlock& space, std::vector<Element>& elements) {
