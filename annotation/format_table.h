@@ -19,6 +19,13 @@ inline constexpr int32_t kTextStyle = 3;
 inline constexpr int32_t kTextHeight = 4;
 inline constexpr int32_t kGravityArrow = 18;
 inline constexpr int32_t kPressureArrow = 32;
+// The label item of each block kind, the other items at fixed offsets after it.
+inline constexpr int32_t kGravityPipeLabel = 5;
+inline constexpr int32_t kPressurePipeLabel = 19;
+inline constexpr int32_t kGravityNodeLabel = 33;
+inline constexpr int32_t kPressureNodeLabel = 37;
+inline constexpr int32_t kGravityNodeCoordinates = 41;
+inline constexpr int32_t kPressureNodeCoordinates = 42;
 }  // namespace format_row
 
 class AnnoFormatTable {

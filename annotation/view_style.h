@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/acad_document.h"
 #include "platform/dispatch.h"
@@ -42,6 +43,13 @@ public:
     com::Variant GetAnnotationFormatArray(const com::Variant& ArViewStyleSettings);
     std::string GetDecimalsString(const std::string& PrecisionIndex, const std::string& DecimalsIndex);
     std::string GetPercentString(const std::string& PrecisionIndex, const std::string& DecimalsIndex);
+
+    // ---- Label texts (annotation/label_texts.cpp) ----
+    // Lines per label block: gravity pipe, pressure pipe, gravity node, pressure node.
+    std::vector<int16_t> GetNumberOfAnnotationStrings(const com::Variant& ArAnnotationFormat);
+    // The label lines of a pipe or node; Empty when none is shown or it is neither.
+    com::Variant GetAnnotationStrings(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& Entity,
+                                      const com::Variant& ArAnnoFormat);
 
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }

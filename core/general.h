@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/types.h"
 #include "platform/acad_document.h"
 #include "platform/dispatch.h"
 #include "server/instance_count.h"
@@ -106,6 +107,27 @@ public:
     bool CheckBlockExists(acad::AcadDocument& AcadActiveDocument, const std::string& BlockName);
     std::shared_ptr<acad::AcadBlock> InitializeBlockDefinition(acad::AcadDocument& AcadActiveDocument,
                                                                const std::string& BlockName);
+
+    // ---- Text, number and table utilities (core/text_utilities.cpp) ----
+    // The lines of the file's section after the line beginning with StartString, then one
+    // empty text; Empty when the file is missing or cannot be read.
+    com::Variant ReadTextDataFromString(const std::string& FileName, const std::string& StartString);
+    std::string GetDelimiter(const std::string& TextString);
+    std::vector<std::string> SplitTextByDelimiterName(const std::string& Text, const std::string& Delimiter);
+    std::string CleanExtraSpaces(const std::string& MyString);
+    std::string CleanCote(std::string& MyString);
+    bool CheckTextForBannedCharacters(const std::string& MyString, const int16_t& CharIndex);
+    std::vector<std::string> BubbleSort(const std::vector<std::string>& Strings);
+    double GetLeastInvert(const std::string& PipesAtStartIndeces, const std::string& PipesAtEndIndeces,
+                          const std::vector<ShpPipe>& ArPipes);
+    double GetMaxRise(const std::string& PipesIndeces, const std::vector<ShpPipe>& ArPipes);
+    double CleanNumericString(std::string& MyString);
+    // The host's grid, read by name through its data set: (records, fields) of texts.
+    com::Variant GetDataFromGrid(const com::Variant& MyGrid);
+    // A String, or Empty for an unknown format.
+    com::Variant BuildSlopeString(const double& SlopeValue, const std::string& PrecisionIndex,
+                                  const std::string& DecimalsIndex, const std::string& FormatIndex);
+    std::vector<std::string> NumericSort(const std::vector<std::string>& ArrayStrings);
 
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<Crossing> instance) { crossing_.Set(std::move(instance)); }

@@ -314,6 +314,11 @@ bool IsNumeric(const Variant& v) {
     }
 }
 
+double Divide(double a, double b) {
+    if (b == 0) Raise(ErrorCode::DivisionByZero);
+    return a / b;
+}
+
 std::string Format(double value, std::string_view pattern) {
     if (pattern.empty()) return CStr(value);
     if (!std::isfinite(value)) Raise(ErrorCode::Overflow);

@@ -47,6 +47,9 @@ bool IsNumeric(const com::Variant& value);
 // procedure call.
 double Round(double value, int32_t decimals = 0);
 
+// a / b, raising Division by zero when b is 0 (0 / 0 as well), as VB's "/" does.
+double Divide(double a, double b);
+
 // Number patterns: "0" a required digit, "#" an optional digit, "." the decimal point,
 // "%" multiplies by 100 and prints "%"; every other character is a literal ("+" in
 // "0+00.00"). Digits of the integer part fill the integer placeholders from the right,

@@ -68,6 +68,21 @@ const com::DispatchTable& General::Table() const {
         b.Method("CreateStandardBlock", &General::CreateStandardBlock);
         b.Method("CheckBlockExists", &General::CheckBlockExists);
         b.Method("InitializeBlockDefinition", &General::InitializeBlockDefinition);
+
+        // Text, number and table utilities
+        b.Method("ReadTextDataFromString", &General::ReadTextDataFromString);
+        b.Method("GetDelimiter", &General::GetDelimiter);
+        b.Method("SplitTextByDelimiterName", &General::SplitTextByDelimiterName);
+        b.Method("CleanExtraSpaces", &General::CleanExtraSpaces);
+        b.Method("CleanCote", &General::CleanCote);
+        b.Method("CheckTextForBannedCharacters", &General::CheckTextForBannedCharacters);
+        b.Method("BubbleSort", &General::BubbleSort);
+        b.Method("GetLeastInvert", &General::GetLeastInvert);
+        b.Method("GetMaxRise", &General::GetMaxRise);
+        b.Method("CleanNumericString", &General::CleanNumericString);
+        b.Method("GetDataFromGrid", &General::GetDataFromGrid);
+        b.Method("BuildSlopeString", &General::BuildSlopeString);
+        b.Method("NumericSort", &General::NumericSort);
     });
     return table;
 }

@@ -18,6 +18,10 @@ const com::DispatchTable& ViewStyle::Table() const {
         b.Method("GetDecimalsString", &ViewStyle::GetDecimalsString);
         b.Method("GetPercentString", &ViewStyle::GetPercentString);
 
+        // Label texts
+        b.Method("GetNumberOfAnnotationStrings", &ViewStyle::GetNumberOfAnnotationStrings);
+        b.Method("GetAnnotationStrings", &ViewStyle::GetAnnotationStrings);
+
     });
     return table;
 }

@@ -234,5 +234,14 @@ TEST(VbConvert, CountsPassASixteenBitIndex) {
     EXPECT_EQ(ErrorOf([] { vb::Count16(32768); }), ErrorCode::Overflow);
 }
 
+TEST(VbConvert, DivideRaisesForAZeroDivisorOnly) {
+    EXPECT_EQ(vb::Divide(1, 4), 0.25);
+    EXPECT_EQ(vb::Divide(0, -2), 0);
+    EXPECT_EQ(vb::Divide(-3, 1e-300), -3e300);
+    EXPECT_EQ(ErrorOf([] { vb::Divide(1, 0); }), ErrorCode::DivisionByZero);
+    EXPECT_EQ(ErrorOf([] { vb::Divide(0, 0); }), ErrorCode::DivisionByZero);
+    EXPECT_EQ(ErrorOf([] { vb::Divide(5, -0.0); }), ErrorCode::DivisionByZero);
+}
+
 }  // namespace
 
