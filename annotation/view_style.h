@@ -51,6 +51,35 @@ public:
     com::Variant GetAnnotationStrings(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& Entity,
                                       const com::Variant& ArAnnoFormat);
 
+    // ---- Label and arrow blocks (annotation/label_blocks.cpp) ----
+    void DefineAttributeBlocks(acad::AcadDocument& AcadActiveDocument, const com::Variant& ArAnnoFormat);
+    void InitializeAttributeBlocks(acad::AcadDocument& AcadActiveDocument, const com::Variant& ArCountAttributeStrings,
+                                   const com::Variant& ArAnnoFormat);
+
+    // ---- Label placement (annotation/label_placement.cpp) ----
+    // The anchor: x, y, text angle and arrow angle.
+    com::Variant GetAnnoXYTheta(acad::AcadEntity& ElementEntity, const std::string& ElementType,
+                                const double& CorrectionAngleForCS);
+    double GetTextRotation(const double& X1, const double& Y1, const double& X2, const double& Y2,
+                           const double& CorrectionAngleForCS);
+    double GetArrowRotation(const double& X1, const double& Y1, const double& X2, const double& Y2);
+
+    // ---- Inserting labels and arrows (annotation/label_insertion.cpp) ----
+    void InsertAnnotationsForNewEntity(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& Entity,
+                                       const double& CorrectionAngleForCS);
+    void InsertAnnotations(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& Entity,
+                           const com::Variant& ArAnnoStrings, const std::string& NetName,
+                           const double& CorrectionAngleForCS, const com::Variant& ArAnnoFormat);
+
+    // ---- Updating labels (annotation/label_update.cpp) ----
+    void ApplyAnnotationsToNetwork(acad::AcadDocument& AcadActiveDocument, const std::string& NetName,
+                                   const com::Variant& ArAnnoFormat, const double& CorrectionAngleForCS);
+    void UpdateAnnotationsAfterEditing(acad::AcadDocument& AcadActiveDocument, const std::string& ChangedOIDsString,
+                                       const bool& UpdateLocation);
+    void UpdateAnnotationsAttributeBlock(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& Entity,
+                                         const com::Variant& ArAnnoStrings, const com::Variant& ArAnnoFormat,
+                                         const bool& UpdateBlockLocation, const double& CorrectionAngleForCS);
+
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }
 
