@@ -22,6 +22,14 @@ const com::DispatchTable& ViewStyle::Table() const {
         b.Method("GetNumberOfAnnotationStrings", &ViewStyle::GetNumberOfAnnotationStrings);
         b.Method("GetAnnotationStrings", &ViewStyle::GetAnnotationStrings);
 
+        // Inserting labels and arrows
+        b.Method("InsertAnnotationsForNewEntity", &ViewStyle::InsertAnnotationsForNewEntity);
+        b.Method("InsertAnnotations", &ViewStyle::InsertAnnotations);
+
+        // Updating labels
+        b.Method("ApplyAnnotationsToNetwork", &ViewStyle::ApplyAnnotationsToNetwork);
+        b.Method("UpdateAnnotationsAfterEditing", &ViewStyle::UpdateAnnotationsAfterEditing);
+        b.Method("UpdateAnnotationsAttributeBlock", &ViewStyle::UpdateAnnotationsAttributeBlock);
     });
     return table;
 }

@@ -1,0 +1,125 @@
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "annotation/format_table.h"
+#include "annotation/label_layout.h"
+#include "annotation/label_names.h"
+#include "annotation/view_style.h"
+#include "core/element_records.h"
+#include "core/general.h"
+#include "core/layer_state.h"
+#include "core/reference_lists.h"
+#include "editing/pipe_node_records.h"
+
+namespace fluvanet {
+
+using com::Variant;
+
+namespace {
+
+// The label block or arrow an owner's ID reference names; nullptr when the entry is empty
+// or its object is gone. Anything else there is a fault of the drawing, told before the
+// label is touched.
+std::shared_ptr<acad::AcadBlockReference> Referenced(acad::AcadDocument& doc, const std::string& reference,
+                                                     std::string_view type, std::string_view expected) {
+    if (reference.empty()) return nullptr;
+    auto object = ObjectFromIdIfAlive(doc, refs::ReferenceKey(reference));
+    if (!object) return nullptr;
+    RequireElementType(ElementRecord::Read(object), {type}, expected);
+    return acad::Cast<acad::AcadBlockReference>(object);
+}
+
+}  // namespace
+
+void ViewStyle::ApplyAnnotationsToNetwork(acad::AcadDocument& AcadActiveDocument, const std::string& NetName,
+                                          const Variant& ArAnnoFormat, const double& CorrectionAngleForCS) {
+    // A table that cannot be read fails before any old label goes.
+    (void)AnnoFormatTable(ArAnnoFormat);
+    // Collected before the loop: the labels inserted in it are not in the set and survive.
+    auto set = general_->GetNetworkSet(AcadActiveDocument, NetName, 0);
+    std::vector<std::shared_ptr<acad::AcadEntity>> entities = general_->SelectionSetToArray(*set);
+    auto annotationLayer =
+        general_->CreateStandardLayer(AcadActiveDocument, NetName, std::string(labels::kAnnotationLayerType));
+    general_->CreateStandardLayer(AcadActiveDocument, NetName, std::string(labels::kArrowLayerType));
+
+    // The old labels are erased while their owners already name the new ones: no erase
+    // handler may hear of it, or it would empty the owners' new references.
+    EventsOffGuard eventsOff(*general_, AcadActiveDocument);
+    OpenedLayersGuard opened(*general_, AcadActiveDocument, ";" + annotationLayer->Name());
+    ActiveLayerGuard active(AcadActiveDocument);
+    AcadActiveDocument.SetActiveLayer(annotationLayer);
+
+    for (const auto& entity : entities) {
+        std::string type = ElementRecord::Read(entity).ElementType();
+        if (element_type::IsPipe(type) || element_type::IsNode(type)) {
+            Variant lines = GetAnnotationStrings(AcadActiveDocument, *entity, ArAnnoFormat);
+            InsertAnnotations(AcadActiveDocument, *entity, lines, NetName, CorrectionAngleForCS, ArAnnoFormat);
+        } else if (type == element_type::kAnnotation || type == element_type::kArrow) {
+            entity->Delete();
+        }
+    }
+    active.Restore();
+    opened.Restore();
+    eventsOff.Restore();
+}
+
+void ViewStyle::UpdateAnnotationsAfterEditing(acad::AcadDocument& AcadActiveDocument,
+                                              const std::string& ChangedOIDsString, const bool& UpdateLocation) {
+    Variant table = GetAnnotationFormatArray(GetActiveViewStyleSettingsArray(AcadActiveDocument));
+    double correction = general_->GetCorrectionAngleForCS(AcadActiveDocument);
+    // Every item is required: one that names no object ends the call, the later ones untouched.
+    for (const std::string& id : refs::TrailingItems(ChangedOIDsString)) {
+        auto object = ObjectFromId(AcadActiveDocument, id);
+        if (!ElementRecord::Read(object).Exists()) continue;
+        auto entity = acad::Cast<acad::AcadEntity>(object);
+        Variant lines = GetAnnotationStrings(AcadActiveDocument, *entity, table);
+        UpdateAnnotationsAttributeBlock(AcadActiveDocument, *entity, lines, table, UpdateLocation, correction);
+    }
+}
+
+void ViewStyle::UpdateAnnotationsAttributeBlock(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& Entity,
+                                                const Variant& ArAnnoStrings, const Variant& ArAnnoFormat,
+                                                const bool& UpdateBlockLocation, const double& CorrectionAngleForCS) {
+    ElementRecord record =
+        ElementRecord::Read(std::static_pointer_cast<acad::AcadObject>(Entity.shared_from_this()));
+    const std::string type = record.ElementType();
+    const bool pipe = element_type::IsPipe(type);
+    if (!pipe && !element_type::IsNode(type)) return;
+
+    // Found and checked before anything moves.
+    auto label = Referenced(AcadActiveDocument,
+                            record.Text(pipe ? pipe_entry::kLabelBlockId : node_entry::kLabelBlockId),
+                            element_type::kAnnotation, "a label block");
+    std::shared_ptr<acad::AcadBlockReference> arrow;
+    std::optional<AnnoFormatTable> table;
+    std::optional<labels::Anchor> anchor;
+    if (UpdateBlockLocation) {
+        table.emplace(ArAnnoFormat);
+        if (pipe && labels::ArrowShown(*table, type))
+            arrow = Referenced(AcadActiveDocument, record.Text(pipe_entry::kArrowId), element_type::kArrow,
+                               "a direction arrow");
+        if (label || arrow)
+            anchor = labels::ReadAnchor(GetAnnoXYTheta(Entity, pipe ? "Pipe" : "Node", CorrectionAngleForCS));
+    }
+
+    if (label) {
+        if (anchor) label->SetInsertionPoint({anchor->x, anchor->y, 0});
+        if (std::optional<std::vector<std::string>> lines = labels::LabelLines(ArAnnoStrings)) {
+            auto attributes = label->GetAttributes();
+            if (anchor)
+                labels::LayOutLines(attributes, *lines, pipe, *anchor, labels::LineSpacing(*table));
+            else
+                labels::WriteLines(attributes, *lines);
+        }
+    }
+    // The arrow follows its pipe whether or not a label block was found.
+    if (arrow) {
+        arrow->SetInsertionPoint({anchor->x, anchor->y, 0});
+        arrow->SetRotation(anchor->arrow);
+    }
+}
+
+}  // namespace fluvanet
