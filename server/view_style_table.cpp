@@ -22,6 +22,11 @@ const com::DispatchTable& ViewStyle::Table() const {
         b.Method("GetNumberOfAnnotationStrings", &ViewStyle::GetNumberOfAnnotationStrings);
         b.Method("GetAnnotationStrings", &ViewStyle::GetAnnotationStrings);
 
+        // Label placement
+        b.Method("GetAnnoXYTheta", &ViewStyle::GetAnnoXYTheta);
+        b.Method("GetTextRotation", &ViewStyle::GetTextRotation);
+        b.Method("GetArrowRotation", &ViewStyle::GetArrowRotation);
+
     });
     return table;
 }
