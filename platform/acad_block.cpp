@@ -381,10 +381,8 @@ void AcadBlockReference::Delete() {
     EraseOwned();
 }
 
-void AcadBlockReference::EraseOwned() {
-    if (Erased()) return;
+void AcadBlockReference::EraseParts() {
     for (const auto& a : attributes_) a->EraseOwned();
-    AcadEntity::EraseOwned();
 }
 
 }  // namespace acad

@@ -106,8 +106,10 @@ public:
     geom::Box Extents() const override;
     std::shared_ptr<AcadEntity> CloneEntity() const override;
     void ApplyTransform(const Transform& t) override;
-    void EraseOwned() override;
     void Delete() override;
+
+protected:
+    void EraseParts() override;
 
 private:
     friend class AcadBlock;

@@ -126,6 +126,11 @@ std::shared_ptr<AcadTextStyle> AcadDatabase::FindTextStyle(std::string_view name
 void AcadDatabase::SetActiveLayer(std::shared_ptr<AcadLayer> layer) { activeLayer_ = std::move(layer); }
 void AcadDatabase::SetActiveTextStyle(std::shared_ptr<AcadTextStyle> style) { activeStyle_ = std::move(style); }
 
+void AcadDatabase::ReportErase(const AcadEntity& entity, EraseObserver::Phase phase) {
+    // Held while it reports, so that an observer may replace itself.
+    if (auto observer = eraseObserver_) observer->Erasing(entity, phase);
+}
+
 void AcadDatabase::Renumber(uint64_t idSeed) {
     ids_ = IdSequence(idSeed);
     byId_.clear();

@@ -33,6 +33,17 @@ private:
     std::unordered_set<int32_t> used_;
 };
 
+// Told of every entity of model space or paper space that is erased, however it is
+// erased: once before (the entity still alive, its record readable) and once after (only
+// its ObjectID reads). Entities of block definitions and attributes are not reported. An
+// error raised before the erasure ends it with the entity kept.
+class EraseObserver {
+public:
+    enum class Phase { Before, After };
+    virtual ~EraseObserver() = default;
+    virtual void Erasing(const AcadEntity& entity, Phase phase) = 0;
+};
+
 class AcadDatabase : public com::Dispatch {
 public:
     static std::shared_ptr<AcadDatabase> Create(uint64_t idSeed = 0x5eed);
@@ -77,6 +88,11 @@ public:
     // extended data is kept as it was.
     void Renumber(uint64_t idSeed);
 
+    // One observer at a time: a new one replaces the old, nullptr removes it. The drawing
+    // holds it, so it must not hold the drawing.
+    void SetEraseObserver(std::shared_ptr<EraseObserver> observer) { eraseObserver_ = std::move(observer); }
+    void ReportErase(const AcadEntity& entity, EraseObserver::Phase phase);
+
 private:
     AcadDatabase(uint64_t idSeed) : ids_(idSeed) {}
     void Init();
@@ -95,6 +111,7 @@ private:
     std::shared_ptr<AcadTextStyles> stylesCollection_;
     bool enforceLocks_ = true;
     bool strictXData_ = false;
+    std::shared_ptr<EraseObserver> eraseObserver_;
 };
 
 class AcadDocument : public com::Dispatch {
@@ -128,6 +145,7 @@ public:
     // Stand-in controls.
     void SetEnforceLayerLocks(bool on) { db_->SetEnforceLayerLocks(on); }
     void SetStrictXDataLimits(bool on) { db_->SetStrictXDataLimits(on); }
+    void SetEraseObserver(std::shared_ptr<EraseObserver> observer) { db_->SetEraseObserver(std::move(observer)); }
     // Save and reopen with renumbered identifiers; selection sets do not survive.
     void ReopenWithNewIds();
 

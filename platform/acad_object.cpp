@@ -243,10 +243,27 @@ void AcadEntity::Delete() {
 }
 
 void AcadEntity::EraseOwned() {
-    if (Erased()) return;
+    // An observer that erases the entity it is told of leaves the erasing to this call.
+    if (Erased() || erasing_) return;
+    auto owner = owner_.lock();
+    auto db = DatabaseIfOpen();
+    // Only what the user sees in a layout is reported, not a block definition's contents.
+    bool reported = db && owner && owner->IsLayout();
+    if (reported) {
+        erasing_ = true;
+        try {
+            db->ReportErase(*this, EraseObserver::Phase::Before);
+        } catch (...) {
+            erasing_ = false;
+            throw;
+        }
+        erasing_ = false;
+    }
+    EraseParts();
     MarkErased();
-    if (auto owner = owner_.lock()) owner->Remove(*this);
-    if (auto db = DatabaseIfOpen()) db->Forget(*this);
+    if (owner) owner->Remove(*this);
+    if (db) db->Forget(*this);
+    if (reported) db->ReportErase(*this, EraseObserver::Phase::After);
 }
 
 void AcadEntity::Move(const Point3& fromPoint, const Point3& toPoint) {

@@ -133,12 +133,15 @@ public:
     // A copy of the geometry and properties, not yet in any database.
     virtual std::shared_ptr<AcadEntity> CloneEntity() const = 0;
     virtual void ApplyTransform(const Transform& t) = 0;
-    // Removes the entity without lock checks (erasing what owns it).
-    virtual void EraseOwned();
+    // Removes the entity without lock checks (erasing what owns it). An entity of model
+    // space or paper space is reported to the drawing's erase observer before and after.
+    void EraseOwned();
 
 protected:
     void CheckWritable() const override;
     void CopyEntityProperties(const AcadEntity& from);
+    // What the entity owns, erased with it while it is still alive.
+    virtual void EraseParts() {}
 
 private:
     friend class AcadBlock;
@@ -147,6 +150,7 @@ private:
     std::string layer_ = "0";
     int32_t colorIndex_ = 256;  // ByLayer
     bool visible_ = true;
+    bool erasing_ = false;
 };
 
 // The platform's colour object: a colour index, 0 (ByBlock) to 256 (ByLayer).

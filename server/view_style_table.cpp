@@ -22,6 +22,11 @@ const com::DispatchTable& ViewStyle::Table() const {
         b.Method("GetNumberOfAnnotationStrings", &ViewStyle::GetNumberOfAnnotationStrings);
         b.Method("GetAnnotationStrings", &ViewStyle::GetAnnotationStrings);
 
+        // Label placement
+        b.Method("GetAnnoXYTheta", &ViewStyle::GetAnnoXYTheta);
+        b.Method("GetTextRotation", &ViewStyle::GetTextRotation);
+        b.Method("GetArrowRotation", &ViewStyle::GetArrowRotation);
+
         // Inserting labels and arrows
         b.Method("InsertAnnotationsForNewEntity", &ViewStyle::InsertAnnotationsForNewEntity);
         b.Method("InsertAnnotations", &ViewStyle::InsertAnnotations);
@@ -30,6 +35,7 @@ const com::DispatchTable& ViewStyle::Table() const {
         b.Method("ApplyAnnotationsToNetwork", &ViewStyle::ApplyAnnotationsToNetwork);
         b.Method("UpdateAnnotationsAfterEditing", &ViewStyle::UpdateAnnotationsAfterEditing);
         b.Method("UpdateAnnotationsAttributeBlock", &ViewStyle::UpdateAnnotationsAttributeBlock);
+
     });
     return table;
 }
