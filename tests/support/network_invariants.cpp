@@ -680,6 +680,66 @@ void StylePointProfiles(const Survey& s, const Element& e, Findings& f) {
     }
 }
 
+// ---- label blocks and direction arrows -----------------------------------------------
+
+// A label block or arrow names its owner in [3] and [4]; the owner names it back in one
+// pair of entries (a node has no arrow).
+struct Link {
+    std::string_view kind;  // after the owner's label in entry 1, and the element type
+    int32_t pipeLabel, pipeId;
+    int32_t nodeLabel, nodeId;  // -1: nodes have none
+    std::string_view layerSuffix;
+};
+constexpr Link kLabelBlockLink{"Annotation", pe::kLabelBlockLabel, pe::kLabelBlockId, ne::kLabelBlockLabel,
+                               ne::kLabelBlockId, " - Annotation"};
+constexpr Link kArrowLink{"Arrow", pe::kArrowLabel, pe::kArrowId, -1, -1, " - Arrow"};
+
+void CheckLink(const Survey& s, const Element& e, const Link& link, Findings& f) {
+    CheckCodes(e, {1001, 1000, 1000, 1000, 1000}, false, f);
+    if (e.labelPieces.size() != 3 || !e.Kind().empty())
+        f.Add(e, 1, Quoted(e.Text(1)) + " is not \";\" & network & \";\" & label");
+    auto entity = std::dynamic_pointer_cast<acad::AcadEntity>(e.object);
+    std::string layer = e.Network() + std::string(link.layerSuffix);
+    if (vb::UCase(entity->Layer()) != vb::UCase(layer))
+        f.Add(e, kWholeRecord, "lies on layer " + Quoted(entity->Layer()) + ", not " + Quoted(layer));
+
+    std::string labelKey = SingleKey(e, 3, f);
+    std::string idKey = SingleKey(e, 4, f);
+    std::optional<Element> owner = s.Resolve(idKey);
+    if (!owner) {
+        f.Add(e, 4, "owner " + Quoted(idKey) + " is no live object");
+        return;
+    }
+    bool pipe = fluvanet::element_type::IsPipe(owner->type);
+    bool node = fluvanet::element_type::IsNode(owner->type) && link.nodeId >= 0;
+    if (!pipe && !node) {
+        f.Add(e, 4, idKey + " is a " + Quoted(owner->type) + ", not its owner");
+        return;
+    }
+    if (labelKey != owner->Label())
+        f.Add(e, 3, "says " + Quoted(labelKey) + ", the owner is " + Quoted(owner->Label()));
+    if (e.Label() != owner->Label() + std::string(link.kind))
+        f.Add(e, 1, "label " + Quoted(e.Label()) + " is not the owner's label & " + Quoted(std::string(link.kind)));
+    if (e.Network() != owner->Network())
+        f.Add(e, 1, "network " + Quoted(e.Network()) + ", its owner's is " + Quoted(owner->Network()));
+    int32_t backLabel = pipe ? link.pipeLabel : link.nodeLabel;
+    int32_t backId = pipe ? link.pipeId : link.nodeId;
+    if (ReadSingle(owner->Text(backId)).key != e.id)
+        f.Add(e, 4, "owner " + Quoted(owner->Label()) + " names " + Quoted(owner->Text(backId)) + " in [" +
+                        std::to_string(backId) + "]");
+    if (ReadSingle(owner->Text(backLabel)).key != e.Label())
+        f.Add(e, 4, "owner " + Quoted(owner->Label()) + " names " + Quoted(owner->Text(backLabel)) + " in [" +
+                        std::to_string(backLabel) + "]");
+
+    auto block = std::dynamic_pointer_cast<acad::AcadBlockReference>(e.object);
+    std::string expected = link.nodeId >= 0 ? "Fluvamap_" + owner->type + "Attribute" : "Fluvamap_DirectionArrow";
+    if (!block || vb::UCase(block->Name()) != vb::UCase(expected))
+        f.Add(e, kWholeRecord, "sits on a " + entity->DxfName() + " " + entity->BlockName() + ", not " + expected);
+}
+
+void LabelBlockRecord(const Survey& s, const Element& e, Findings& f) { CheckLink(s, e, kLabelBlockLink, f); }
+void ArrowRecord(const Survey& s, const Element& e, Findings& f) { CheckLink(s, e, kArrowLink, f); }
+
 // ---- the tables ---------------------------------------------------------------------
 
 const std::vector<Rule> kProjectRules{ProjectCodes, ProjectNetworks, ProjectVisibility, ProjectSettings,
@@ -692,6 +752,8 @@ const std::vector<Rule> kViewStylePointRules{ViewStylePointRecord, ViewStylePoin
 const std::vector<Rule> kProfileRules{ProfileShape, ProfilePipes, ProfileStyleAndPlan};
 const std::vector<Rule> kPlanAnnoRules{PlanAnnoRecord};
 const std::vector<Rule> kStylePointRules{StylePointShape, StylePointProfiles};
+const std::vector<Rule> kLabelBlockRules{LabelBlockRecord};
+const std::vector<Rule> kArrowRules{ArrowRecord};
 
 // One row per element type (entry 2). A new record type adds its row here.
 const std::map<std::string, const std::vector<Rule>*, std::less<>> kRulesByType{
@@ -704,6 +766,8 @@ const std::map<std::string, const std::vector<Rule>*, std::less<>> kRulesByType{
     {std::string(fluvanet::element_type::kProfile), &kProfileRules},
     {std::string(fluvanet::element_type::kProfilePlanAnno), &kPlanAnnoRules},
     {std::string(fluvanet::element_type::kProfileStylePoint), &kStylePointRules},
+    {std::string(fluvanet::element_type::kAnnotation), &kLabelBlockRules},
+    {std::string(fluvanet::element_type::kArrow), &kArrowRules},
 };
 
 void WalkSpace(const acad::AcadBlock& space, std::vector<Element>& elements) {
