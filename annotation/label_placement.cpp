@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "annotation/view_style.h"
+#include "core/angles.h"
 #include "core/general.h"
 #include "platform/vb_convert.h"
 
@@ -14,11 +15,6 @@ using com::Variant;
 
 namespace {
 
-// The host's decimal constants, not pi: stored label rotations were computed with them.
-constexpr double kHalfTurn = 3.141592654;
-constexpr double kQuarterTurn = 3.141592654 / 2;
-constexpr double kThreeQuarterTurn = 9.424777962 / 2;
-constexpr double kFullTurn = 6.283185308;
 // Stands in for dx of a vertical segment, so that its arrow points up or down.
 constexpr double kTiny = 1e-10;
 
@@ -73,11 +69,11 @@ double ViewStyle::GetTextRotation(const double& X1, const double& Y1, const doub
     // Once only: a correction above a full turn may leave s negative, and the text then
     // keeps the segment's own angle.
     double s = a - CorrectionAngleForCS;
-    if (s < 0) s += kFullTurn;
+    if (s < 0) s += angles::kFullTurn;
     // Not brought back below a full turn: stored labels carry these values.
-    if (s <= kQuarterTurn) return a;
-    if (s <= kHalfTurn) return a + kHalfTurn;
-    if (s <= kThreeQuarterTurn) return a - kHalfTurn;
+    if (s <= angles::kQuarterTurn) return a;
+    if (s <= angles::kHalfTurn) return a + angles::kHalfTurn;
+    if (s <= angles::kThreeQuarterTurn) return a - angles::kHalfTurn;
     return a;
 }
 
@@ -85,8 +81,8 @@ double ViewStyle::GetArrowRotation(const double& X1, const double& Y1, const dou
     double dx = X2 - X1;
     double dy = Y2 - Y1;
     double a = std::atan(dx != 0 ? dy / dx : dy / kTiny);
-    if (dx < 0) return a + kHalfTurn;
-    if (dy < 0) return a + kFullTurn;
+    if (dx < 0) return a + angles::kHalfTurn;
+    if (dy < 0) return a + angles::kFullTurn;
     return a;
 }
 

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/angles.h"
 #include "core/general.h"
 #include "platform/vb_convert.h"
 
@@ -15,11 +16,10 @@ using com::Variant;
 
 namespace {
 
-// The host's decimal constants, not pi: stored angles were computed with them.
-constexpr double kHalfTurn = 3.141592654;
-constexpr double kFullTurn = 6.283185308;
-constexpr double kQuarterTurn = 1.570796327;
-constexpr double kThreeQuarterTurn = 4.712388981;
+using angles::kFullTurn;
+using angles::kHalfTurn;
+using angles::kQuarterTurn;
+using angles::kThreeQuarterTurn;
 
 // Segment tests at 4 decimals accept a point a millimetre off a long pipe; 8 demand it on.
 constexpr int32_t kNearDigits = 4;

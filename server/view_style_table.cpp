@@ -22,6 +22,10 @@ const com::DispatchTable& ViewStyle::Table() const {
         b.Method("GetNumberOfAnnotationStrings", &ViewStyle::GetNumberOfAnnotationStrings);
         b.Method("GetAnnotationStrings", &ViewStyle::GetAnnotationStrings);
 
+        // Label and arrow blocks
+        b.Method("DefineAttributeBlocks", &ViewStyle::DefineAttributeBlocks);
+        b.Method("InitializeAttributeBlocks", &ViewStyle::InitializeAttributeBlocks);
+
         // Label placement
         b.Method("GetAnnoXYTheta", &ViewStyle::GetAnnoXYTheta);
         b.Method("GetTextRotation", &ViewStyle::GetTextRotation);
