@@ -202,7 +202,7 @@ TEST(NetworkFindings, PassOverOtherRecordsAndToleranceBelowFiveDecimals) {
     Drawing d;
     // Element types without rules, objects without records and paper space entities.
     auto label = d.doc->ModelSpace()->AddText("P-1", {0, 0, 0}, 1);
-    SetTextRecord(*label, {";Main;P-1Annotation", "Annotation", "junk"});
+    SetTextRecord(*label, {";Main;P-1Annotation", "LaterRecord", "junk"});
     SetTextRecord(*d.doc->PaperSpace()->AddPoint({0, 0, 0}), {"x", "SomethingLater"});
     d.doc->ModelSpace()->AddLine({0, 0, 0}, {1, 1, 0});
     SetRecordEntry(d.P(1).polyline, pe::kLabelBlockLabel, Variant(Ref("P-1Annotation")));
