@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "annotation/view_style.h"
+#include "core/angles.h"
 #include "core/general.h"
 #include "core/reference_lists.h"
 #include "editing/pipe_node_records.h"
@@ -31,7 +32,7 @@ namespace ne = fluvanet::node_entry;
 // Where attributes stand from a point: (dx, dy) each.
 using Offsets = std::vector<std::pair<double, double>>;
 inline constexpr double kSpacing = 3;
-inline constexpr double kHalfTurn = 3.141592654;
+using fluvanet::angles::kQuarterTurn;
 
 // The events flag as a host would read it before forwarding each erasure.
 class FlagsAtErasure : public acad::EraseObserver {

@@ -38,10 +38,10 @@ TEST_F(LabelInsertion, LinesStandOneSpacingApartAlongTheLeftNormal) {
     vs.InsertAnnotations(*doc, *c.pipes[1].polyline, Lines(2), "Main", 0, table);
     auto up = Linked(c.pipes[1].polyline, pe::kLabelBlockId);
     EXPECT_EQ(OffsetsOf(*up, 10, 5, 2), (Offsets{{-s, 0}, {s, 0}}));
-    EXPECT_EQ(up->GetAttributes()[1]->Rotation(), kHalfTurn / 2);
+    EXPECT_EQ(up->GetAttributes()[1]->Rotation(), kQuarterTurn);
     EXPECT_EQ(up->Rotation(), 0);  // only the attributes turn
 
-    for (double correction : {0.0, kHalfTurn / 2}) {
+    for (double correction : {0.0, kQuarterTurn}) {
         vs.InsertAnnotations(*doc, *c.nodes[2].block, Lines(3), "Main", correction, table);
         auto label = Linked(c.nodes[2].block, ne::kLabelBlockId);
         EXPECT_EQ(OffsetsOf(*label, 10, 10, 3), correction == 0 ? (Offsets{{0, 3 * s}, {0, 2 * s}, {0, s}})

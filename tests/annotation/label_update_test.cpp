@@ -67,11 +67,11 @@ TEST_F(LabelUpdate, TextsChangeInPlaceUnlessTheLocationIsUpdatedToo) {
     EXPECT_EQ(label->InsertionPoint(), (acad::Point3{0, 5, 0}));
     const double s = kSpacing;
     EXPECT_EQ(OffsetsOf(*label, 0, 5, 4), (Offsets{{-2 * s, 0}, {-s, 0}, {s, 0}, {2 * s, 0}}));
-    EXPECT_EQ(label->GetAttributes()[3]->Rotation(), kHalfTurn / 2);
+    EXPECT_EQ(label->GetAttributes()[3]->Rotation(), kQuarterTurn);
     EXPECT_EQ(label->Rotation(), 0);
     EXPECT_EQ(arrow->InsertionPoint(), (acad::Point3{0, 5, 0}));
-    EXPECT_NEAR(arrow->Rotation(), kHalfTurn / 2, 1e-9);
-    EXPECT_LT(arrow->Rotation(), kHalfTurn / 2);
+    EXPECT_NEAR(arrow->Rotation(), kQuarterTurn, 1e-9);
+    EXPECT_LT(arrow->Rotation(), kQuarterTurn);
     ExpectSound();
 }
 
