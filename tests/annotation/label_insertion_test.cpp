@@ -54,7 +54,9 @@ TEST_F(LabelInsertion, ANewElementsLabelAndArrowNameItAndItNamesThem) {
     TestNode start = net.AddNode(0, 0, "N-3"), end = net.AddNode(10, 0);
     TestPipe pipe = net.AddPipe(start, end, "P-7", {});
     vs.InsertAnnotationsForNewEntity(*doc, *pipe.polyline, 0);
-    vs.InsertAnnotationsForNewEntity(*doc, *start.block, 0);
+    Variant document{doc}, node{start.block}, correction{0.0};  // late-bound, as the host calls
+    vb::CallByName(std::make_shared<fluvanet::ViewStyle>(), "InsertAnnotationsForNewEntity", com::CallType::Method,
+                   document, node, correction);
 
     auto label = Linked(pipe.polyline, pe::kLabelBlockId);
     auto arrow = Linked(pipe.polyline, pe::kArrowId);

@@ -63,7 +63,9 @@ TEST_F(LabelUpdate, TextsChangeInPlaceUnlessTheLocationIsUpdatedToo) {
     EXPECT_EQ(OffsetsOf(*label, 5, 0, 4), offsets);
     EXPECT_EQ(arrow->InsertionPoint(), (acad::Point3{5, 0, 0}));
 
-    Update(pipe.Id() + ";", true);
+    Variant document{doc}, ids{pipe.Id() + ";"}, location{true};  // late-bound, as the host calls
+    vb::CallByName(std::make_shared<fluvanet::ViewStyle>(), "UpdateAnnotationsAfterEditing", com::CallType::Method,
+                   document, ids, location);
     EXPECT_EQ(label->InsertionPoint(), (acad::Point3{0, 5, 0}));
     const double s = kSpacing;
     EXPECT_EQ(OffsetsOf(*label, 0, 5, 4), (Offsets{{-2 * s, 0}, {-s, 0}, {s, 0}, {2 * s, 0}}));
@@ -107,6 +109,21 @@ TEST_F(LabelUpdate, TheArrowFollowsItsFlagWhateverBecameOfTheLabelBlock) {
     SetRecordEntry(pipe.polyline, pe::kLabelBlockId, Variant(";RelatedTo" + c.nodes[0].Id()));
     EXPECT_EQ(update(Table({})), ErrorCode::TypeMismatch);
     EXPECT_EQ(arrow->InsertionPoint(), (acad::Point3{50, 50, 0}));
+}
+
+TEST_F(LabelUpdate, ExtraAttributesKeepTheirTextsMissingOnesFailAfterTheRest) {
+    const TestPipe& pipe = c.pipes[0];
+    auto label = Linked(pipe.polyline, pe::kLabelBlockId);
+    Variant table = Table({});
+    vs.UpdateAnnotationsAttributeBlock(*doc, *pipe.polyline, Lines(2), table, false, 0);
+    EXPECT_THAT(Texts(*label), ElementsAre("L1", "L2", "%%c200", "S=0.00%%", ""));
+    // No lines to show: the texts stay, the block still goes to the anchor.
+    label->SetInsertionPoint({50, 50, 0});
+    vs.UpdateAnnotationsAttributeBlock(*doc, *pipe.polyline, Variant(), table, true, 0);
+    EXPECT_EQ(label->InsertionPoint(), (acad::Point3{5, 0, 0}));
+    EXPECT_EQ(ErrorOf([&] { vs.UpdateAnnotationsAttributeBlock(*doc, *pipe.polyline, Lines(6), table, true, 0); }),
+              ErrorCode::SubscriptOutOfRange);
+    EXPECT_THAT(Texts(*label), ElementsAre("L1", "L2", "L3", "L4", "L5"));
 }
 
 TEST_F(LabelUpdate, ApplyRelabelsTheNetworkAndErasesOnlyWhatItsElementsNamed) {
