@@ -1,7 +1,7 @@
 #pragma once
 // What the host program does when it starts a project in a drawing: the project record
 // on the model-space block (the library only reads and rewrites it) and the two library
-// points it names.
+// points it names, with their records.
 
 #include <memory>
 #include <string>
@@ -16,14 +16,51 @@ struct ProjectOptions {
     int16_t eventsFlag = 1;
     std::string projectVersion = "2.05";
     std::string minimumClearance = "0.5";
+    // The libraries' first entries, each with the count 0. A box size is width "x" height.
+    std::vector<std::string> materials{"PVC"};
+    std::vector<std::string> circularSizesMetric{"200"};  // millimetres
+    std::vector<std::string> boxSizesMetric{"1000x600"};
+    std::vector<std::string> circularSizesUS{"8"};  // inches
+    std::vector<std::string> boxSizesUS{"4x2"};     // drawing units, as box pipes store them
 };
+
+namespace detail {
+
+// Library lists: every item followed by ";".
+inline std::string ListOf(const std::vector<std::string>& items) {
+    std::string list;
+    for (const std::string& item : items) list += item + ";";
+    return list;
+}
+
+inline std::string ZeroCounts(const std::vector<std::string>& items) {
+    return ListOf(std::vector<std::string>(items.size(), "0"));
+}
+
+// A settings point: invisible, entry 0 the application, every further entry a text.
+inline std::shared_ptr<acad::AcadPoint> AddSettingsPoint(acad::AcadDocument& doc, std::vector<com::Variant> texts) {
+    auto point = doc.ModelSpace()->AddPoint({0, 0, 0});
+    point->SetVisible(false);
+    std::vector<int16_t> codes(texts.size() + 1, 1000);
+    codes[0] = 1001;
+    texts.insert(texts.begin(), com::Variant("Fluvamap"));
+    point->SetXData(com::Variant(com::SafeArray::FromInt16s(codes)), com::Variant(com::SafeArray::FromVariants(texts)));
+    return point;
+}
+
+}  // namespace detail
 
 inline void CreateProjectRecord(acad::AcadDocument& doc, const ProjectOptions& options = {}) {
     auto ms = doc.ModelSpace();
-    auto material = ms->AddPoint({0, 0, 0});
-    auto sizes = ms->AddPoint({0, 0, 0});
-    material->SetVisible(false);
-    sizes->SetVisible(false);
+    auto material = detail::AddSettingsPoint(
+        doc, {";;MaterialLibrary", "MaterialLibraryPoint", detail::ListOf(options.materials),
+              detail::ZeroCounts(options.materials)});
+    auto sizes = detail::AddSettingsPoint(
+        doc, {";;SectionSizeLibrary", "SectionSizeLibraryPoint", detail::ListOf(options.circularSizesMetric),
+              detail::ZeroCounts(options.circularSizesMetric), detail::ListOf(options.boxSizesMetric),
+              detail::ZeroCounts(options.boxSizesMetric), detail::ListOf(options.circularSizesUS),
+              detail::ZeroCounts(options.circularSizesUS), detail::ListOf(options.boxSizesUS),
+              detail::ZeroCounts(options.boxSizesUS)});
     std::vector<int16_t> codes{1001, 1000, 1070, 1000, 1000, 1000, 1000, 1000, 1000, 1000, 1000, 1000};
     std::vector<com::Variant> values{"Fluvamap",
                                      "Standard;;",

@@ -12,5 +12,5 @@ if [[ "${FLUVANET_SANITIZE:-0}" == 1 ]]; then
   args+=(-DFLUVANET_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
 fi
 cmake -S . -B "$build" "${args[@]}" >/dev/null
-cmake --build "$build" -j"$(nproc)"
+cmake --build "$build" -j"${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"

@@ -680,6 +680,52 @@ void StylePointProfiles(const Survey& s, const Element& e, Findings& f) {
     }
 }
 
+// ---- library points ---------------------------------------------------------------
+
+// The parallel pairs of list entries of a library point (names or sizes, then counts).
+struct LibraryList {
+    int32_t texts, counts;
+    bool box;  // sizes "W" "x" "H"
+};
+const std::vector<LibraryList> kMaterialLists{{3, 4, false}};
+const std::vector<LibraryList> kSizeLists{{3, 4, false}, {5, 6, true}, {7, 8, false}, {9, 10, true}};
+
+const std::vector<LibraryList>& ListsOf(const Element& e) {
+    return e.type == fluvanet::element_type::kMaterialLibraryPoint ? kMaterialLists : kSizeLists;
+}
+
+void LibraryShape(const Survey&, const Element& e, Findings& f) {
+    const std::vector<LibraryList>& lists = ListsOf(e);
+    std::vector<int16_t> codes(static_cast<std::size_t>(lists.back().counts + 1), 1000);
+    codes[0] = 1001;
+    CheckCodes(e, codes, false, f);
+    if (!std::dynamic_pointer_cast<acad::AcadPoint>(e.object))
+        f.Add(e, kWholeRecord, "sits on a " + std::dynamic_pointer_cast<acad::AcadEntity>(e.object)->DxfName() +
+                                   ", not a point");
+    if (e.labelPieces.size() != 3 || !e.Kind().empty() || !e.Network().empty())
+        f.Add(e, 1, Quoted(e.Text(1)) + " is not a combined label without kind and network");
+}
+
+void LibraryEntries(const Survey&, const Element& e, Findings& f) {
+    for (const LibraryList& list : ListsOf(e)) {
+        TrailingList texts = ReadTrailing(e.Text(list.texts));
+        TrailingList counts = ReadTrailing(e.Text(list.counts));
+        ReportLostItem(e, list.texts, texts, f);
+        ReportLostItem(e, list.counts, counts, f);
+        if (texts.items.size() != counts.items.size())
+            f.Add(e, list.counts,
+                  "holds " + std::to_string(counts.items.size()) + " counts, [" + std::to_string(list.texts) + "] " +
+                      std::to_string(texts.items.size()) + " items");
+        for (const std::string& count : counts.items)
+            if (!vb::IsNumeric(com::Variant(count))) f.Add(e, list.counts, Quoted(count) + " is not a number");
+        std::set<std::string> seen;
+        for (const std::string& text : texts.items) {
+            if (!seen.insert(text).second) f.Add(e, list.texts, Quoted(text) + " is listed more than once");
+            if (list.box && vb::InStr(text, "x") == 0) f.Add(e, list.texts, Quoted(text) + " holds no \"x\"");
+        }
+    }
+}
+
 // ---- label blocks and direction arrows -----------------------------------------------
 
 // A label block or arrow names its owner in [3] and [4]; the owner names it back in one
@@ -752,6 +798,7 @@ const std::vector<Rule> kViewStylePointRules{ViewStylePointRecord, ViewStylePoin
 const std::vector<Rule> kProfileRules{ProfileShape, ProfilePipes, ProfileStyleAndPlan};
 const std::vector<Rule> kPlanAnnoRules{PlanAnnoRecord};
 const std::vector<Rule> kStylePointRules{StylePointShape, StylePointProfiles};
+const std::vector<Rule> kLibraryRules{LibraryShape, LibraryEntries};
 const std::vector<Rule> kLabelBlockRules{LabelBlockRecord};
 const std::vector<Rule> kArrowRules{ArrowRecord};
 
@@ -766,6 +813,8 @@ const std::map<std::string, const std::vector<Rule>*, std::less<>> kRulesByType{
     {std::string(fluvanet::element_type::kProfile), &kProfileRules},
     {std::string(fluvanet::element_type::kProfilePlanAnno), &kPlanAnnoRules},
     {std::string(fluvanet::element_type::kProfileStylePoint), &kStylePointRules},
+    {std::string(fluvanet::element_type::kMaterialLibraryPoint), &kLibraryRules},
+    {std::string(fluvanet::element_type::kSectionSizeLibraryPoint), &kLibraryRules},
     {std::string(fluvanet::element_type::kAnnotation), &kLabelBlockRules},
     {std::string(fluvanet::element_type::kArrow), &kArrowRules},
 };

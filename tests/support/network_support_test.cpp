@@ -448,3 +448,42 @@ TEST(NetworkFindings, ViewStylePointRulesFire) {
 }
 
 }  // namespace
+
+namespace {
+
+// The library point that project entry `entry` names.
+std::shared_ptr<acad::AcadObject> LibraryPoint(Drawing& d, int32_t entry) {
+    return d.doc->ObjectIdToObject(std::stoi(RecordText(d.Project(), entry)));
+}
+
+Expected Library(Drawing& d, int32_t point, int32_t entry, const std::string& value, std::string fragment) {
+    auto object = LibraryPoint(d, point);
+    SetRecordEntry(object, entry, Variant(value));
+    return {std::to_string(object->ObjectID()), std::move(fragment)};
+}
+
+TEST(NetworkFindings, LibraryRulesFire) {
+    ExpectEachFires({
+        {"counts", [](Drawing& d) { return Library(d, pr::kMaterialLibrary, 4, "0;0;", "[4] holds 2 counts, [3] 1"); }},
+        {"count word", [](Drawing& d) { return Library(d, pr::kMaterialLibrary, 4, "PVC;", "[4] \"PVC\" is not a"); }},
+        {"twice", [](Drawing& d) { return Library(d, pr::kSizeLibrary, 7, "8;8;", "[7] \"8\" is listed more"); }},
+        {"box", [](Drawing& d) { return Library(d, pr::kSizeLibrary, 9, "4 X 2;", "[9] \"4 X 2\" holds no \"x\""); }},
+        {"lost", [](Drawing& d) { return Library(d, pr::kSizeLibrary, 6, "0", "[6] \"0\" does not end with"); }},
+        {"label", [](Drawing& d) { return Library(d, pr::kSizeLibrary, 1, "Pipe;Main;", "[1] \"Pipe;Main;\" is"); }},
+        {"code", [](Drawing& d) {
+             auto point = LibraryPoint(d, pr::kSizeLibrary);
+             SetRecordEntry(point, 10, Variant("0"));
+             SetCode(point, 10, 1070);
+             return Expected{std::to_string(point->ObjectID()), "[10] has code 1070"};
+         }},
+        {"not a point", [](Drawing& d) {
+             auto line = d.doc->ModelSpace()->AddLine({0, 0, 0}, {1, 0, 0});
+             auto point = LibraryPoint(d, pr::kMaterialLibrary);
+             line->SetXData(fluvanet::ElementRecord::Read(point).CodesVariant(),
+                            fluvanet::ElementRecord::Read(point).ValuesVariant());
+             return Expected{std::to_string(line->ObjectID()), "[record] sits on a LINE, not a point"};
+         }},
+    });
+}
+
+}  // namespace
