@@ -21,8 +21,6 @@ namespace {
 constexpr Point3 kOrigin{0, 0, 0};
 constexpr int32_t kNormalMode = 0;
 constexpr const char* kLayerZero = "0";
-// Line spacing in text heights.
-constexpr double kSpacing = 1.5;
 
 enum class Layout { GravityPipe, PressurePipe, Node };
 
@@ -58,7 +56,7 @@ void AddLabelLines(acad::AcadBlock& block, Layout layout, int16_t n, double h) {
     for (int16_t k = 1; k <= n; ++k) {
         std::string tag = labels::AttributeTag(k);
         // The definition takes the active text style; its layer is set after adding.
-        auto attribute = block.AddAttribute(h, kNormalMode, tag, {0, LineY(layout, n, k, kSpacing * h), 0}, tag, "");
+        auto attribute = block.AddAttribute(h, kNormalMode, tag, {0, LineY(layout, n, k, labels::kLineSpacing * h), 0}, tag, "");
         attribute->SetLayer(kLayerZero);
     }
 }

@@ -39,7 +39,7 @@ std::optional<std::vector<std::string>> LabelLines(const Variant& arAnnoStrings)
     return lines;
 }
 
-double LineSpacing(const AnnoFormatTable& table) { return 1.5 * vb::Val(table.Cell(format_row::kTextHeight, 0)); }
+double LineSpacing(const AnnoFormatTable& table) { return kLineSpacing * vb::Val(table.Cell(format_row::kTextHeight, 0)); }
 
 bool ArrowShown(const AnnoFormatTable& table, std::string_view elementType) {
     if (elementType == element_type::kGravityPipe) return table.FlagValue(format_row::kGravityArrow) == 1;

@@ -22,6 +22,10 @@ inline std::string_view LabelBlockOf(std::string_view elementType) {
     return "";
 }
 
+// Label lines stand one and a half text heights apart, in the block definitions and in the
+// labels laid out from them.
+inline constexpr double kLineSpacing = 1.5;
+
 // Tag and prompt of label line k, counted from 1.
 inline std::string AttributeTag(int k) { return "Attribute " + std::to_string(k); }
 
