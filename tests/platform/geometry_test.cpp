@@ -100,6 +100,7 @@ TEST(Geometry, LinesMeetArcsInTheOrderOfTheFirstSegment) {
     const Segment across{{-20, 5}, {20, 5}};
     ExpectPoints(geom::IntersectSegments(across, kUpper), {{-kRoot75, 5}, {kRoot75, 5}});
     ExpectPoints(geom::IntersectSegments(kUpper, across), {{kRoot75, 5}, {-kRoot75, 5}});
+    ExpectPoints(geom::IntersectSegments({{-10, 0}, {10, 0}, -1}, across), {{-kRoot75, 5}, {kRoot75, 5}});  // clockwise
     ExpectPoints(geom::IntersectSegments(kUpper, {{-20, -5}, {20, -5}}), {});  // the other half of the circle
     ExpectPoints(geom::IntersectSegments(kUpper, {{-5, 10}, {5, 10}}), {{0, 10}});  // touching
     ExpectPoints(geom::IntersectSegments(kUpper, {{-5, 10 + 1e-6}, {5, 10 + 1e-6}}), {});
