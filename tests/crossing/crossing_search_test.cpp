@@ -102,9 +102,12 @@ TEST_F(CrossingSearch, AnAnnotatedPairIsNeverAnnotatedAgain) {
     TestPipe a1 = Pipe(a, {0, 0}, {40, 0});
     TestPipe b1 = Pipe(b, {10, -10}, {10, 10});
     Build({a1});
-    std::vector<CrossPoint> found = Search({b1});  // B first this time
-    EXPECT_THAT(crossing.CheckCrossingPointsDuplication(*doc, found), ElementsAre(CrossPoint{}));
-    EXPECT_TRUE(found[0].Duplicated);
+    // B first this time; late-bound, the flag comes back in the caller's array.
+    Variant found = com::ToVariant(Search({b1}));
+    auto late = std::make_shared<fluvanet::Crossing>();
+    Variant fresh = vb::CallByName(late, "CheckCrossingPointsDuplication", com::CallType::Method, Variant(doc), found);
+    EXPECT_THAT(com::FromVariant<std::vector<CrossPoint>>(fresh), ElementsAre(CrossPoint{}));
+    EXPECT_TRUE(com::FromVariant<std::vector<CrossPoint>>(found)[0].Duplicated);
 
     // Elsewhere on the pipes it is the same pair.
     for (int end : {pe::kStartNodeId, pe::kEndNodeId})
