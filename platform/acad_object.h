@@ -128,7 +128,8 @@ public:
     // Stand-in plumbing.
     std::shared_ptr<AcadBlock> OwnerBlock() const { return owner_.lock(); }
     virtual geom::Box Extents() const = 0;
-    // Straight segments of the entity's path, for intersections (empty when it has none).
+    // The segments of the entity's path, straight or bulged, for intersections (empty when
+    // it has none).
     virtual std::vector<geom::Segment> PathSegments() const { return {}; }
     // A copy of the geometry and properties, not yet in any database.
     virtual std::shared_ptr<AcadEntity> CloneEntity() const = 0;

@@ -37,15 +37,18 @@ Box CircleBox(Point2 center, double radius);
 // majorAxis: vector from the centre to the end of the major axis; ratio = minor / major.
 Box EllipseBox(Point2 center, Point2 majorAxis, double ratio);
 
-// Points where two straight segments meet, ordered along s from s.a. Touching at an end
-// point counts. Collinear overlapping segments give the two end points of the overlap
-// (one point when they only share an end point). Bulged segments raise Invalid input.
+// Points where two segments meet, ordered along s from s.a (along the arc for a bulged
+// one). Touching at an end point counts, and so does a line that touches an arc; an end
+// point that is met is reported as given. Collinear overlapping segments give the two end
+// points of the overlap (one point when they only share an end point), and so do arcs of
+// one circle that overlap. A bulge whose arc stands off its chord by no more than the
+// tolerance counts as straight.
 std::vector<Point2> IntersectSegments(const Segment& s, const Segment& t);
 
 // IntersectWith of two paths (a line is a path of one segment): for each segment of
 // `first` in order, the points with each segment of `second` in order, each pair's points
-// ordered along the segment of `first`. A point equal to one already found (both
-// coordinates within 1e-9) is reported once. z is 0.
+// ordered along the segment of `first` (an arc from its start vertex). A point equal to
+// one already found (both coordinates within 1e-9) is reported once. z is 0.
 std::vector<Point3> IntersectPaths(const std::vector<Segment>& first, const std::vector<Segment>& second);
 
 // Affine transforms in plan; z is carried unchanged.

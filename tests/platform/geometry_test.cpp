@@ -90,14 +90,70 @@ TEST(Geometry, SegmentIntersections) {
     ExpectPoints(geom::IntersectSegments(x, {{0, 1}, {10, 1}}), {});
     ExpectPoints(geom::IntersectSegments({{3, 3}, {3, 3}}, {{0, 0}, {6, 6}}), {{3, 3}});
     ExpectPoints(geom::IntersectSegments({{0, 0}, {6, 6}}, {{3, 4}, {3, 4}}), {});
-    EXPECT_EQ(ErrorOf([&] {
-                  geom::IntersectSegments({{0, 0}, {10, 0}, 0.5}, {{5, -5}, {5, 5}});
-              }),
-              com::ErrorCode::InvalidInput);
-    EXPECT_EQ(ErrorOf([&] {
-                  geom::IntersectSegments({{5, -5}, {5, 5}}, {{0, 0}, {10, 0}, -0.5});
-              }),
-              com::ErrorCode::InvalidInput);
+}
+
+// The upper half of the circle of radius 10 about the origin, run counter-clockwise.
+const Segment kUpper{{10, 0}, {-10, 0}, 1};
+const double kRoot75 = std::sqrt(75.0);
+
+TEST(Geometry, LinesMeetArcsInTheOrderOfTheFirstSegment) {
+    const Segment across{{-20, 5}, {20, 5}};
+    ExpectPoints(geom::IntersectSegments(across, kUpper), {{-kRoot75, 5}, {kRoot75, 5}});
+    ExpectPoints(geom::IntersectSegments(kUpper, across), {{kRoot75, 5}, {-kRoot75, 5}});
+    ExpectPoints(geom::IntersectSegments({{-10, 0}, {10, 0}, -1}, across), {{-kRoot75, 5}, {kRoot75, 5}});  // clockwise
+    ExpectPoints(geom::IntersectSegments(kUpper, {{-20, -5}, {20, -5}}), {});  // the other half of the circle
+    ExpectPoints(geom::IntersectSegments(kUpper, {{-5, 10}, {5, 10}}), {{0, 10}});  // touching
+    ExpectPoints(geom::IntersectSegments(kUpper, {{-5, 10 + 1e-6}, {5, 10 + 1e-6}}), {});
+    ExpectPoints(geom::IntersectSegments({{0, 0}, {0, 20}}, kUpper), {{0, 10}});
+    ExpectPoints(geom::IntersectSegments({{0, 0}, {0, 9}}, kUpper), {});
+    ExpectPoints(geom::IntersectSegments({{20, 0}, {10, 0}}, kUpper), {{10, 0}});  // the arc's start, as given
+    ExpectPoints(geom::IntersectSegments({{0, 10}, {0, 10}}, kUpper), {{0, 10}});
+
+    // Three quarters, from (10, 0) through (0, 10) and (-10, 0) to (0, -10).
+    const Segment major{{10, 0}, {0, -10}, 1 / kQuarter};
+    const Segment down{{-5, -20}, {-5, 20}};
+    ExpectPoints(geom::IntersectSegments(major, down), {{-5, kRoot75}, {-5, -kRoot75}});
+    ExpectPoints(geom::IntersectSegments(down, major), {{-5, -kRoot75}, {-5, kRoot75}});
+    ExpectPoints(geom::IntersectSegments(major, {{5, -20}, {5, 20}}), {{5, kRoot75}});
+
+    // Nearly straight: sagitta h * bulge to the right of the chord for a positive bulge.
+    ExpectPoints(geom::IntersectSegments({{0, 0}, {10, 0}, 1e-13}, {{5, -1}, {5, 1}}), {{5, 0}});
+    std::vector<Point2> flat = geom::IntersectSegments({{5, -1}, {5, 1}}, {{0, 0}, {10, 0}, 1e-4});
+    ASSERT_EQ(flat.size(), 1u);
+    EXPECT_NEAR(flat[0].y, -5e-4, 1e-15);
+}
+
+TEST(Geometry, ArcsMeetArcs) {
+    // The lower half of the circle of radius 10 about (0, 10), from (-10, 10) through (0, 0).
+    const Segment lower{{-10, 10}, {10, 10}, 1};
+    ExpectPoints(geom::IntersectSegments(kUpper, lower), {{kRoot75, 5}, {-kRoot75, 5}});
+    ExpectPoints(geom::IntersectSegments(lower, kUpper), {{-kRoot75, 5}, {kRoot75, 5}});
+    // The upper half about (10, 0) meets it once; its lower half not at all.
+    ExpectPoints(geom::IntersectSegments(kUpper, {{20, 0}, {0, 0}, 1}), {{5, kRoot75}});
+    ExpectPoints(geom::IntersectSegments(kUpper, {{0, 0}, {20, 0}, 1}), {});
+    // One circle: the ends of the overlap; the left half shares a quarter with the upper.
+    ExpectPoints(geom::IntersectSegments(kUpper, {{0, 10}, {0, -10}, 1}), {{0, 10}, {-10, 0}});
+    ExpectPoints(geom::IntersectSegments(kUpper, {{0, -10}, {10, 0}, kQuarter}), {{10, 0}});
+    ExpectPoints(geom::IntersectSegments(kUpper, {{0, 1}, {0, -1}, 1}), {});  // the same centre only
+}
+
+TEST(Geometry, ArcCrossingsLieOnBothCirclesFarFromTheOrigin) {
+    auto centreDistance = [](Point2 p, const Segment& s) {
+        double k = s.bulge, dx = s.b.x - s.a.x, dy = s.b.y - s.a.y;
+        double offset = (1 - k * k) / (4 * k);
+        Point2 c{(s.a.x + s.b.x) / 2 - dy * offset, (s.a.y + s.b.y) / 2 + dx * offset};
+        double r = std::hypot(dx, dy) * (1 + k * k) / (4 * std::abs(k));
+        return std::abs(geom::Distance(p, c) - r);
+    };
+    const Segment arc{{300000.123, 5000000.456}, {300040.789, 5000012.321}, 0.3};
+    const Segment other{{300010.5, 4999990.25}, {300035.75, 5000030.125}, -0.45};
+    const Segment line{{300020.111, 4999980.222}, {300021.333, 5000040.444}};
+    std::vector<Point2> withLine = geom::IntersectSegments(arc, line);
+    ASSERT_EQ(withLine.size(), 1u);
+    EXPECT_LT(centreDistance(withLine[0], arc), 1e-8);
+    std::vector<Point2> withArc = geom::IntersectSegments(arc, other);
+    ASSERT_FALSE(withArc.empty());
+    for (Point2 p : withArc) EXPECT_LT(std::max(centreDistance(p, arc), centreDistance(p, other)), 1e-8);
 }
 
 TEST(Geometry, PathIntersectionsFollowTheFirstPathAndReportAVertexOnce) {

@@ -788,6 +788,96 @@ void ArrowRecord(const Survey& s, const Element& e, Findings& f) { CheckLink(s, 
 
 // ---- the tables ---------------------------------------------------------------------
 
+// ---- crossing annotations and their leader lines ------------------------------------
+
+const std::vector<int16_t>& CrossingAnnotationCodes() {
+    static const std::vector<int16_t> codes = [] {
+        std::vector<int16_t> c = TextCodes(17);
+        c[7] = c[8] = c[11] = 1040;
+        return c;
+    }();
+    return codes;
+}
+
+void CheckCrossingCombined(const Element& e, const std::string& kind, Findings& f) {
+    if (e.labelPieces.size() != 3 || e.Kind() != kind || !e.Network().empty())
+        f.Add(e, 1, Quoted(e.Text(1)) + " is not " + Quoted(kind + ";;") + " and a label");
+}
+
+// The entity on its layer, compared as the layer table does, without regard to case.
+void CheckLayer(const Element& e, const std::string& layer, Findings& f) {
+    auto entity = std::dynamic_pointer_cast<acad::AcadEntity>(e.object);
+    if (vb::UCase(entity->Layer()) != vb::UCase(layer))
+        f.Add(e, kWholeRecord, "lies on layer " + Quoted(entity->Layer()) + ", not " + Quoted(layer));
+}
+
+// One pipe of the crossing: a live pipe of the network and label the annotation names,
+// listing the annotation once in [21] and, at the same position, its label in [20].
+void CheckCrossingPipe(const Survey& s, const Element& e, int32_t netEntry, int32_t labelEntry, int32_t idEntry,
+                       Findings& f) {
+    std::string key = SingleKey(e, idEntry, f);
+    std::optional<Element> pipe = s.Resolve(key);
+    if (!pipe || !fluvanet::element_type::IsPipe(pipe->type)) {
+        f.Add(e, idEntry, Quoted(key) + " names no live pipe");
+        return;
+    }
+    if (pipe->Network() != e.Text(netEntry) || pipe->Label() != SingleKey(e, labelEntry, f))
+        f.Add(e, labelEntry,
+              "says " + Quoted(e.Text(netEntry) + "/" + SingleKey(e, labelEntry, f)) + ", pipe " + key + " is " +
+                  Quoted(pipe->Network() + "/" + pipe->Label()));
+    std::vector<std::string> ids = ReadList(pipe->Text(pe::kCrossingIds)).keys;
+    std::vector<std::string> labels = ReadList(pipe->Text(pe::kCrossingLabels)).keys;
+    std::vector<std::size_t> positions;
+    for (std::size_t k = 0; k < ids.size(); ++k)
+        if (ids[k] == e.id) positions.push_back(k);
+    if (positions.size() != 1)
+        f.Add(e, idEntry, "pipe " + Quoted(pipe->Label()) + " lists it " + std::to_string(positions.size()) + " times");
+    else if (positions[0] >= labels.size() || labels[positions[0]] != e.Label())
+        f.Add(e, idEntry, "pipe " + Quoted(pipe->Label()) + " lists it without its label at the same place");
+}
+
+void CrossingAnnotationRecord(const Survey& s, const Element& e, Findings& f) {
+    CheckCodes(e, CrossingAnnotationCodes(), false, f);
+    auto block = std::dynamic_pointer_cast<acad::AcadBlockReference>(e.object);
+    static const std::set<std::string> kBlocks{"Fluvamap_CrossingAnno_S1", "Fluvamap_CrossingAnno_S2",
+                                               "Fluvamap_CrossingAnno_S3"};
+    if (!block || kBlocks.count(block->Name()) == 0)
+        f.Add(e, kWholeRecord, "is not a reference of a crossing annotation block");
+    CheckLayer(e, "Crossing Point Annotation Text", f);
+    CheckCrossingCombined(e, "CPA", f);
+    std::string pair = e.Text(3) + SingleKey(e, 5, f) + e.Text(4) + SingleKey(e, 6, f);
+    if (e.Label() != pair + "Annotation") f.Add(e, 1, "label " + Quoted(e.Label()) + " does not name its pipes");
+    if (SingleKey(e, 14, f) != pair + "Line") f.Add(e, 14, Quoted(e.Text(14)) + " is not the leader's label");
+    if (vb::Split(e.Text(16), ";").size() != 2) f.Add(e, 16, Quoted(e.Text(16)) + " is not x;y");
+    CheckCrossingPipe(s, e, 3, 5, 12, f);
+    CheckCrossingPipe(s, e, 4, 6, 13, f);
+}
+
+void CrossingAnnotationLeader(const Survey& s, const Element& e, Findings& f) {
+    std::optional<Element> leader = Referenced(s, e, 15, fluvanet::element_type::kCrossingPointLine, f);
+    if (!leader) return;
+    if (ReadSingle(leader->Text(4)).key != e.id) f.Add(e, 15, "leader " + leader->id + " names another annotation");
+    auto own = std::dynamic_pointer_cast<acad::AcadEntity>(e.object);
+    auto line = std::dynamic_pointer_cast<acad::AcadEntity>(leader->object);
+    if (own->Visible() != line->Visible()) f.Add(e, 15, "is shown or hidden apart from its leader");
+}
+
+void CrossingLineRecord(const Survey& s, const Element& e, Findings& f) {
+    CheckCodes(e, TextCodes(5), false, f);
+    if (!std::dynamic_pointer_cast<acad::AcadLine>(e.object))
+        f.Add(e, kWholeRecord, "sits on a " + std::dynamic_pointer_cast<acad::AcadEntity>(e.object)->DxfName() +
+                                   ", not a line");
+    CheckLayer(e, "Crossing Point Annotation Lines", f);
+    CheckCrossingCombined(e, "CPL", f);
+    std::optional<Element> annotation = Referenced(s, e, 4, fluvanet::element_type::kCrossingPointAnnotation, f);
+    if (!annotation) return;
+    if (ReadSingle(annotation->Text(15)).key != e.id)
+        f.Add(e, 4, "annotation " + annotation->id + " names another leader");
+    if (SingleKey(e, 3, f) != annotation->Label()) f.Add(e, 3, "says " + Quoted(e.Text(3)) + ", not its annotation");
+}
+
+// ---- the tables ---------------------------------------------------------------------
+
 const std::vector<Rule> kProjectRules{ProjectCodes, ProjectNetworks, ProjectVisibility, ProjectSettings,
                                       ProjectIdentifiers};
 
@@ -801,6 +891,8 @@ const std::vector<Rule> kStylePointRules{StylePointShape, StylePointProfiles};
 const std::vector<Rule> kLibraryRules{LibraryShape, LibraryEntries};
 const std::vector<Rule> kLabelBlockRules{LabelBlockRecord};
 const std::vector<Rule> kArrowRules{ArrowRecord};
+const std::vector<Rule> kCrossingAnnotationRules{CrossingAnnotationRecord, CrossingAnnotationLeader};
+const std::vector<Rule> kCrossingLineRules{CrossingLineRecord};
 
 // One row per element type (entry 2). A new record type adds its row here.
 const std::map<std::string, const std::vector<Rule>*, std::less<>> kRulesByType{
@@ -817,6 +909,8 @@ const std::map<std::string, const std::vector<Rule>*, std::less<>> kRulesByType{
     {std::string(fluvanet::element_type::kSectionSizeLibraryPoint), &kLibraryRules},
     {std::string(fluvanet::element_type::kAnnotation), &kLabelBlockRules},
     {std::string(fluvanet::element_type::kArrow), &kArrowRules},
+    {std::string(fluvanet::element_type::kCrossingPointAnnotation), &kCrossingAnnotationRules},
+    {std::string(fluvanet::element_type::kCrossingPointLine), &kCrossingLineRules},
 };
 
 void WalkSpace(const acad::AcadBlock& space, std::vector<Element>& elements) {
