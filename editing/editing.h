@@ -34,6 +34,28 @@ public:
     double GetSumpElevation(acad::AcadDocument& AcadActiveDocument, const std::string& PipesAtStartOIDs,
                             const std::string& PipesAtendOIDs);
 
+    // ---- Invert matching (editing/invert_matching.cpp) ----
+    // The lowest start ("Start") or end invert (any other side) of the listed pipes, -999
+    // when the list names none.
+    double GetMinimumLevel(acad::AcadDocument& AcadActiveDocument, const std::string& PipesOIDs,
+                           const std::string& Side);
+    // The largest rise, in level units, of the pipes the node lists; 0 without pipes.
+    double GetLargestRise(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& NodeEntity);
+    // Node to pipes: each listed pipe's invert at the node by the matching code (1 centre
+    // lines, 2 soffits, 3 inverts, any other left alone) and its reference to the node's
+    // label; then its label, crossings and profiles. Every listed object is checked to be
+    // a pipe before the first is written.
+    void UpdateConnectedPipesAtNode(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& NodeEntity,
+                                    const std::string& NodeLabel, const std::string& PipesAtStartOID,
+                                    const std::string& PipesAtEndOID, const double& SumpLevel,
+                                    const int16_t& Matching);
+    // Pipe to node, after the pipe's record is written: the node's sump from the pipe end
+    // by its rule (without one the lowest connected invert), the pipe's new label in the
+    // node's lists, then every pipe at the node matched to the new sump.
+    void UpdateConnectedNodeAtPipe(acad::AcadDocument& AcadActiveDocument, const std::string& NodeOID,
+                                   const std::string& PipeLabel, const std::string& PipeOID,
+                                   const double& InvertLevel, const double& Rise);
+
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }
     void Use(std::shared_ptr<Library> instance) { library_.Set(std::move(instance)); }

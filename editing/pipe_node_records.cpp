@@ -1,6 +1,7 @@
 #include "editing/pipe_node_records.h"
 
 #include "core/reference_lists.h"
+#include "profile/profile_records.h"
 
 namespace fluvanet {
 
@@ -97,6 +98,26 @@ double RiseInLevelUnits(std::string_view modelUnits, std::string_view sectionSha
     if (modelUnits == "Metric") return rise / 1000;
     if (sectionShape == kCircularShape) return rise / 12;
     return rise;
+}
+
+void RequireNodeRecord(const ElementRecord& node) {
+    RequireElementType(node, {element_type::kGravityNode, element_type::kPressureNode}, "a node");
+    if (node.Count() < node_entry::kCount)
+        com::Raise(com::ErrorCode::SubscriptOutOfRange,
+                   "node " + IdText(*node.Object()) + " has " + std::to_string(node.Count()) + " entries");
+}
+
+ElementRecord OpenNodeRecord(acad::AcadDocument& doc, std::string_view nodeId) {
+    ElementRecord node = ElementRecord::Read(ObjectFromId(doc, nodeId));
+    RequireNodeRecord(node);
+    return node;
+}
+
+std::vector<ElementRecord> PipesAtNode(acad::AcadDocument& doc, const ElementRecord& node) {
+    std::vector<ElementRecord> pipes;
+    for (int32_t side : {node_entry::kStartPipeIds, node_entry::kEndPipeIds})
+        for (const std::string& id : refs::LeadingKeys(node.Text(side))) pipes.push_back(OpenPipeRecord(doc, id));
+    return pipes;
 }
 
 }  // namespace fluvanet

@@ -93,4 +93,13 @@ ElementRecord NewNodeRecord(std::shared_ptr<acad::AcadObject> node, std::string_
 // / 12 for a circular section, and a box's rise as stored.
 double RiseInLevelUnits(std::string_view modelUnits, std::string_view sectionShape, double rise);
 
+// The record of the node an identifier names, checked to be a node's with its 15 entries;
+// an identifier that names no object raises, as does anything but a node.
+ElementRecord OpenNodeRecord(acad::AcadDocument& doc, std::string_view nodeId);
+// The same check for a node the caller holds.
+void RequireNodeRecord(const ElementRecord& node);
+// The pipes a node's ID lists name, [7] then [8], each checked to be a pipe's record: what
+// an edit at the node reads before it writes anything.
+std::vector<ElementRecord> PipesAtNode(acad::AcadDocument& doc, const ElementRecord& node);
+
 }  // namespace fluvanet

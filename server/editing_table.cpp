@@ -10,6 +10,12 @@ const com::DispatchTable& Editing::Table() const {
         // Levels at nodes
         b.Method("GetSumpElevation", &Editing::GetSumpElevation);
 
+        // Invert matching
+        b.Method("GetMinimumLevel", &Editing::GetMinimumLevel);
+        b.Method("GetLargestRise", &Editing::GetLargestRise);
+        b.Method("UpdateConnectedPipesAtNode", &Editing::UpdateConnectedPipesAtNode);
+        b.Method("UpdateConnectedNodeAtPipe", &Editing::UpdateConnectedNodeAtPipe);
+
     });
     return table;
 }
