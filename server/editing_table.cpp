@@ -16,6 +16,10 @@ const com::DispatchTable& Editing::Table() const {
         b.Method("UpdateConnectedPipesAtNode", &Editing::UpdateConnectedPipesAtNode);
         b.Method("UpdateConnectedNodeAtPipe", &Editing::UpdateConnectedNodeAtPipe);
 
+        // Node and pipe data
+        b.Method("UpdateNodeData", &Editing::UpdateNodeData);
+        b.Method("UpdatePipeData", &Editing::UpdatePipeData);
+
     });
     return table;
 }
