@@ -76,6 +76,14 @@ public:
                         com::SafeArray& ArCircularSizes, com::SafeArray& ArBoxSizes, com::SafeArray& ArMaterials,
                         acad::AcadSelectionSet& SetNodesForLowHigh);
 
+    // ---- Ground levels (editing/ground_levels.cpp) ----
+    // The nodes of the networks take their ground from the terrain surface, with events
+    // off and layers unlocked, both put back as they were. Nothing is done when the first
+    // name is empty; a missing terrain application or surface raises before anything
+    // changes; a node outside the surface keeps its ground.
+    void UpdateGroundLevelsFromSurface(acad::AcadDocument& AcadActiveDocument, const std::vector<std::string>& ArNetNames,
+                                       const std::string& SurfaceName);
+
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }
     void Use(std::shared_ptr<Library> instance) { library_.Set(std::move(instance)); }

@@ -20,6 +20,9 @@ const com::DispatchTable& Editing::Table() const {
         b.Method("UpdateNodeData", &Editing::UpdateNodeData);
         b.Method("UpdatePipeData", &Editing::UpdatePipeData);
 
+        // Ground levels
+        b.Method("UpdateGroundLevelsFromSurface", &Editing::UpdateGroundLevelsFromSurface);
+
     });
     return table;
 }
