@@ -88,6 +88,12 @@ public:
     std::vector<std::string> ConvertSelectionSetToOIDArray(acad::AcadSelectionSet& MySet);
     std::string ExcludeID(const com::Variant& ObjectID, const std::string& Text);
 
+    // ---- Detaching a pipe from a node (core/remove_pipe_from_node.cpp) ----
+    // Takes the pipe out of the node's lists on one side ("Start", any other text the end)
+    // and sets the sump to the lowest invert that remains; the node must be a node.
+    void RemovePipeFromNode(acad::AcadDocument& AcadActiveDocument, const std::string& NodeOID,
+                            const std::string& PipeOID, const std::string& Side);
+
     // ---- Plan geometry (core/plan_geometry.cpp) ----
     // Points are arrays whose items 0 and 1 are x and y; entities are read by name.
     bool CheckPointOnLine(const com::Variant& mypoint, const com::Variant& MyLine);

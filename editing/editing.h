@@ -9,6 +9,7 @@
 
 #include "platform/acad_document.h"
 #include "platform/dispatch.h"
+#include "platform/safe_array.h"
 #include "server/instance_count.h"
 
 namespace fluvanet {
@@ -79,6 +80,33 @@ public:
     void UpdateConnectedNodeAtPipe(acad::AcadDocument& AcadActiveDocument, const std::string& NodeOID,
                                    const std::string& PipeLabel, const std::string& PipeOID,
                                    const double& InvertLevel, const double& Rise);
+
+    // ---- Node and pipe data (editing/element_data.cpp) ----
+    // The data of the host's dialogs written, then passed on: the node's pipes, or the
+    // pipe's two nodes, matched; labels, crossings and profiles; pressure nodes collected
+    // in SetNodesForLowHigh. A label that is empty or holds ";" is refused, as is anything
+    // that is not what it should be, before anything is written. A new label also reaches
+    // the element's label block, arrow, low/high marker and profiles.
+    // PipesMatching: "No Matching", "Match Centerlines", "Match Soffits", "Match Inverts";
+    // any other text keeps the stored rule.
+    void UpdateNodeData(acad::AcadDocument& AcadActiveDocument, const std::string& NodeOID, const std::string& Label,
+                        const double& GroundLevel, const double& SumpLevel, const std::string& PipesMatching,
+                        acad::AcadSelectionSet& SetNodesForLowHigh);
+    // SectionSizeShape: the dialog's "Circular - 300" or "Box - 1200 x 800". The library
+    // tables are updated in place.
+    void UpdatePipeData(acad::AcadDocument& AcadActiveDocument, const std::string& PipeOID, const std::string& Label,
+                        const double& StartInvert, const double& EndInvert, const std::string& Material,
+                        const std::string& SectionSizeShape, const int16_t& NumberOfCells,
+                        com::SafeArray& ArCircularSizes, com::SafeArray& ArBoxSizes, com::SafeArray& ArMaterials,
+                        acad::AcadSelectionSet& SetNodesForLowHigh);
+
+    // ---- Ground levels (editing/ground_levels.cpp) ----
+    // The nodes of the networks take their ground from the terrain surface, with events
+    // off and layers unlocked, both put back as they were. Nothing is done when the first
+    // name is empty; a missing terrain application or surface raises before anything
+    // changes; a node outside the surface keeps its ground.
+    void UpdateGroundLevelsFromSurface(acad::AcadDocument& AcadActiveDocument, const std::vector<std::string>& ArNetNames,
+                                       const std::string& SurfaceName);
 
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }

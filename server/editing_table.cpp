@@ -23,6 +23,13 @@ const com::DispatchTable& Editing::Table() const {
         b.Method("UpdateConnectedPipesAtNode", &Editing::UpdateConnectedPipesAtNode);
         b.Method("UpdateConnectedNodeAtPipe", &Editing::UpdateConnectedNodeAtPipe);
 
+        // Node and pipe data
+        b.Method("UpdateNodeData", &Editing::UpdateNodeData);
+        b.Method("UpdatePipeData", &Editing::UpdatePipeData);
+
+        // Ground levels
+        b.Method("UpdateGroundLevelsFromSurface", &Editing::UpdateGroundLevelsFromSurface);
+
     });
     return table;
 }

@@ -83,6 +83,9 @@ const com::DispatchTable& General::Table() const {
         b.Method("GetDataFromGrid", &General::GetDataFromGrid);
         b.Method("BuildSlopeString", &General::BuildSlopeString);
         b.Method("NumericSort", &General::NumericSort);
+
+        // Detaching a pipe from a node
+        b.Method("RemovePipeFromNode", &General::RemovePipeFromNode);
     });
     return table;
 }
