@@ -420,12 +420,16 @@ void Editing::ConvertPolyline(acad::AcadDocument& AcadActiveDocument, acad::Acad
     const int32_t newNodes = (ends.start ? 0 : 1) + (ends.end ? 0 : 1);
     const std::string nodeType = NetworkType + "Node";
     const std::string pipeType = NetworkType + "Pipe";
+    // New nodes take no pipe number, so the pipe numbers read now still hold when the
+    // pipe's label is drawn.
+    std::optional<LabelNumbers> pipeNumbers;
     if (index) {
         index->nodeLabels.RequireFree(newNodes);
         index->pipeLabels.RequireFree(1);
     } else {
         if (newNodes > 0) NumbersInDrawing(*this, AcadActiveDocument, NetworkName, nodeType).RequireFree(newNodes);
-        NumbersInDrawing(*this, AcadActiveDocument, NetworkName, pipeType).RequireFree(1);
+        pipeNumbers.emplace(NumbersInDrawing(*this, AcadActiveDocument, NetworkName, pipeType));
+        pipeNumbers->RequireFree(1);
     }
     const std::string units = general_->GetModelUnits(AcadActiveDocument);
     const double correction = general_->GetCorrectionAngleForCS(AcadActiveDocument);
@@ -447,7 +451,7 @@ void Editing::ConvertPolyline(acad::AcadDocument& AcadActiveDocument, acad::Acad
         const std::string startLabel = NodeLabelOf(*general_, ElementRecord::Read(ends.start));
         const std::string endLabel = NodeLabelOf(*general_, ElementRecord::Read(ends.end));
         const std::string label =
-            index ? index->pipeLabels.Allocate() : GetNextLabel(AcadActiveDocument, NetworkName, pipeType);
+            index ? index->pipeLabels.Allocate() : pipeNumbers->Next();
 
         recordWritten = true;
         NewPipeRecord(pipe, NetworkName, NetworkType, label, units,

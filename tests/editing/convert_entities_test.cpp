@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "annotation/view_style.h"
+#include "tests/annotation/label_drawing.h"
 #include "core/general.h"
 #include "core/library.h"
 #include "core/reference_lists.h"
@@ -106,7 +107,10 @@ TEST_F(Conversion, TwoLinesEndToStartShareTheirMiddleNode) {
     auto p2 = acad::Cast<acad::AcadLWPolyline>(picked->Item(1));
     EXPECT_EQ(p1->Coordinates(), (std::vector<double>{0, 0, 10, 0}));  // in plan: z is dropped
     EXPECT_EQ(p2->Coordinates(), (std::vector<double>{10, 0, 10, 20}));
-    EXPECT_EQ(host::Ui().Prompts().back(), "Select Entities to Convert:");
+    const std::vector<host::UiEvent>& ui = host::Ui().Events();
+    ASSERT_GE(ui.size(), 2u);
+    EXPECT_EQ(ui[ui.size() - 2], (host::UiEvent{host::UiEvent::Kind::Command, "\x1b", 0, ""}));
+    EXPECT_EQ(ui.back(), (host::UiEvent{host::UiEvent::Kind::Prompt, "Select Entities to Convert:", 0, ""}));
 
     editing.CreateElementsInNetwork(*doc, *picked, false, "Sewer", "Gravity");
     Sound();
@@ -206,6 +210,9 @@ TEST_F(Conversion, APressurePipeComesInAtTheCentreLineOfTheNode) {
     EXPECT_EQ(fluvanet::ElementRecord::Read(Node(branch, pe::kEndNodeId)).Number(ne::kMatchingCode), 1);
     EXPECT_EQ(LabelOf(branch), "P-2");
     EXPECT_EQ(LabelOf(Node(branch, pe::kEndNodeId)), "N-3");
+    // Below the hub, the new end is a low point; the hub above both its neighbours a high one.
+    EXPECT_EQ(RecordText(Node(branch, pe::kEndNodeId), ne::kLowHighLabel), Ref("N-3LowHigh"));
+    EXPECT_EQ(RecordText(hub.block, ne::kLowHighLabel), Ref(hub.label + "LowHigh"));
     Sound();
 }
 
@@ -318,8 +325,13 @@ TEST_F(ConversionAlone, AFailedPipeTakesOutWhatItMadeAndUnlistsItselfFromTheNode
     doc->Layers()->Add("Drawn");
     pipe->SetLayer("Drawn");
     const std::size_t before = EntityCount();
+    auto flags = std::make_shared<label_testing::FlagsAtErasure>(*doc);
+    doc->SetEraseObserver(flags);
     EXPECT_EQ(ErrorOf([&] { editing.ConvertPlIntoPipe(*doc, *pipe, *nodes, "Sewer", "Gravity", *lowHigh); }),
               ErrorCode::UndefinedBlock);
+    doc->SetEraseObserver(nullptr);
+    // The new node and its label went again, with no erase handler told.
+    EXPECT_EQ(flags->flags, (std::vector<int16_t>{0, 0}));
     EXPECT_EQ(EntityCount(), before);
     EXPECT_FALSE(fluvanet::ElementRecord::Read(pipe).Exists());
     EXPECT_EQ(pipe->Layer(), "Drawn");
