@@ -28,6 +28,21 @@ public:
     // ---- Line names from manhole labels (profile/line_names.cpp) ----
     std::string GetManholeLabelDelimiter(const std::string& ManholeLabel);
 
+    // ---- Profile definitions (profile/profile_definitions.cpp) ----
+    // Rows of profile name, network and profile block identifier; Empty when there are none.
+    com::Variant GetProfileDefinitionsArray(acad::AcadDocument& AcadActiveDocument);
+    com::Variant AddProfileToProfileDefArray(const com::Variant& ArProfileDef, const std::string& ProfileName,
+                                             const std::string& ProfileNetwork, const std::string& ProfileOID);
+    // The name compares without regard to case, the network exactly.
+    bool CheckProfileNameExists(const com::Variant& ArProfileDef, const std::string& ProfileName,
+                                const std::string& ProfileNetwork);
+    // Both compare exactly; "" when no row matches.
+    std::string GetProfileOIDFromProfileDefArray(const com::Variant& ArProfileDef, const std::string& ProfileName,
+                                                 const std::string& ProfileNetwork);
+    // Without the rows of that identifier; the table as it was when none has it, Empty when
+    // no row remains.
+    com::Variant DeleteProfileFromProfileDefArray(const com::Variant& ArProfileDef, const std::string& ProfileOID);
+
     // ---- Profile styles (profile/profile_styles.cpp) ----
     // 1001, then twenty 1000.
     std::vector<int16_t> GetProfileStyleXdataTypeArray();

@@ -7,6 +7,13 @@ const com::DispatchTable& Profile::Table() const {
         // Line names from manhole labels
         b.Method("GetManholeLabelDelimiter", &Profile::GetManholeLabelDelimiter);
 
+        // Profile definitions
+        b.Method("GetProfileDefinitionsArray", &Profile::GetProfileDefinitionsArray);
+        b.Method("AddProfileToProfileDefArray", &Profile::AddProfileToProfileDefArray);
+        b.Method("CheckProfileNameExists", &Profile::CheckProfileNameExists);
+        b.Method("GetProfileOIDFromProfileDefArray", &Profile::GetProfileOIDFromProfileDefArray);
+        b.Method("DeleteProfileFromProfileDefArray", &Profile::DeleteProfileFromProfileDefArray);
+
         // Profile styles
         b.Method("GetProfileStyleXdataTypeArray", &Profile::GetProfileStyleXdataTypeArray);
         b.Method("CreateProfileStyle", &Profile::CreateProfileStyle);
