@@ -43,6 +43,21 @@ public:
     // no row remains.
     com::Variant DeleteProfileFromProfileDefArray(const com::Variant& ArProfileDef, const std::string& ProfileOID);
 
+    // ---- Pipe selection (profile/pipe_selection.cpp) ----
+    // The ordered profile pipes of the user's selection and start point; Empty for an empty
+    // selection or, after a message, one that is no single line. A cancel raises UserCancel.
+    com::Variant SelectPipesForProfile(acad::AcadDocument& AcadActiveDocument, const std::string& NetworkName);
+    // True when the set is one open chain.
+    bool CheckProfilePipesConnectivity(acad::AcadSelectionSet& SetPipes);
+    // Label references, ID references and directions from the free end nearer UserPoint.
+    // A set that is no open line raises Invalid procedure call.
+    std::vector<std::string> GetSortedPipesArray(acad::AcadDocument& AcadActiveDocument, acad::AcadSelectionSet& SetPipes,
+                                                 const com::Variant& UserPoint);
+    // x and y of the lowest invert end for DirectionIndex 0, of the highest otherwise;
+    // (0, 0) without pipes.
+    std::vector<double> GetProfileStartFromDirection(acad::AcadDocument& AcadActiveDocument,
+                                                     const std::string& PipesOIDString, const int16_t& DirectionIndex);
+
     // ---- Profile styles (profile/profile_styles.cpp) ----
     // 1001, then twenty 1000.
     std::vector<int16_t> GetProfileStyleXdataTypeArray();

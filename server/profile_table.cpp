@@ -14,6 +14,12 @@ const com::DispatchTable& Profile::Table() const {
         b.Method("GetProfileOIDFromProfileDefArray", &Profile::GetProfileOIDFromProfileDefArray);
         b.Method("DeleteProfileFromProfileDefArray", &Profile::DeleteProfileFromProfileDefArray);
 
+        // Pipe selection
+        b.Method("SelectPipesForProfile", &Profile::SelectPipesForProfile);
+        b.Method("CheckProfilePipesConnectivity", &Profile::CheckProfilePipesConnectivity);
+        b.Method("GetSortedPipesArray", &Profile::GetSortedPipesArray);
+        b.Method("GetProfileStartFromDirection", &Profile::GetProfileStartFromDirection);
+
         // Profile styles
         b.Method("GetProfileStyleXdataTypeArray", &Profile::GetProfileStyleXdataTypeArray);
         b.Method("CreateProfileStyle", &Profile::CreateProfileStyle);
