@@ -27,6 +27,12 @@ public:
 
     // ---- Line names from manhole labels (profile/line_names.cpp) ----
     std::string GetManholeLabelDelimiter(const std::string& ManholeLabel);
+    // A manhole prefix is stripped and the shortened label written back; "Main" for a
+    // label without delimiter that is empty or begins with a digit.
+    std::string GetManholeLineName(std::string& ManholeLabel);
+    // Two arrays of equal length: the line names and, per line, ";" & pipe identifier per
+    // pipe. Only lines that are one open chain; one "" each when none is.
+    com::Variant GetGravityLineNames(acad::AcadDocument& AcadActiveDocument, const std::string& NetName);
 
     // ---- Profile definitions (profile/profile_definitions.cpp) ----
     // Rows of profile name, network and profile block identifier; Empty when there are none.

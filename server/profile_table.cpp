@@ -6,6 +6,8 @@ const com::DispatchTable& Profile::Table() const {
     static const com::DispatchTable table = com::BuildTable<Profile>([](auto& b) {
         // Line names from manhole labels
         b.Method("GetManholeLabelDelimiter", &Profile::GetManholeLabelDelimiter);
+        b.Method("GetManholeLineName", &Profile::GetManholeLineName);
+        b.Method("GetGravityLineNames", &Profile::GetGravityLineNames);
 
         // Profile definitions
         b.Method("GetProfileDefinitionsArray", &Profile::GetProfileDefinitionsArray);
