@@ -108,6 +108,10 @@ public:
     void UpdateGroundLevelsFromSurface(acad::AcadDocument& AcadActiveDocument, const std::vector<std::string>& ArNetNames,
                                        const std::string& SurfaceName);
 
+    // ---- Polyline coordinates (editing/polyline_coordinates.cpp) ----
+    // The vertices in reverse order, each pair still x then y; the argument is not changed.
+    com::Variant ReversePolylineCoordinates(const com::Variant& ArCoordinates);
+
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }
     void Use(std::shared_ptr<Library> instance) { library_.Set(std::move(instance)); }

@@ -30,6 +30,9 @@ const com::DispatchTable& Editing::Table() const {
         // Ground levels
         b.Method("UpdateGroundLevelsFromSurface", &Editing::UpdateGroundLevelsFromSurface);
 
+        // Polyline coordinates
+        b.Method("ReversePolylineCoordinates", &Editing::ReversePolylineCoordinates);
+
     });
     return table;
 }
