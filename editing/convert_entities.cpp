@@ -35,8 +35,6 @@ constexpr std::string_view kExistingNodesSet = "SetExistingNodes";
 constexpr std::string_view kLowHighSet = "SetNodesForLowHigh";
 constexpr std::string_view kSelectPrompt = "Select Entities to Convert:";
 constexpr int16_t kNodesOnly = 2;
-// "SectionShape_" before the shape word of pipe entry 3.
-constexpr int32_t kShapePrefixLength = 13;
 
 std::string NetworkLayer(const std::string& network) { return network + " - Network"; }
 
@@ -206,8 +204,7 @@ class UsageBatch {
 public:
     void Add(const ElementRecord& pipe) {
         Count(materials_, {pipe.Text(pipe_entry::kMaterial), ""});
-        Count(sizes_, {vb::CStr(pipe.Number(pipe_entry::kSpan)), vb::Mid(pipe.Text(pipe_entry::kSectionShape),
-                                                                         kShapePrefixLength + 1)});
+        Count(sizes_, {vb::CStr(pipe.Number(pipe_entry::kSpan)), SectionShapeWord(pipe.Text(pipe_entry::kSectionShape))});
     }
 
     void Apply(Library& library, acad::AcadDocument& doc) const {
