@@ -34,6 +34,10 @@ public:
     double GetSumpElevation(acad::AcadDocument& AcadActiveDocument, const std::string& PipesAtStartOIDs,
                             const std::string& PipesAtendOIDs);
 
+    // ---- Polyline coordinates (editing/polyline_coordinates.cpp) ----
+    // The vertices in reverse order, each pair still x then y; the argument is not changed.
+    com::Variant ReversePolylineCoordinates(const com::Variant& ArCoordinates);
+
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }
     void Use(std::shared_ptr<Library> instance) { library_.Set(std::move(instance)); }

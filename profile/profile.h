@@ -27,6 +27,42 @@ public:
 
     // ---- Line names from manhole labels (profile/line_names.cpp) ----
     std::string GetManholeLabelDelimiter(const std::string& ManholeLabel);
+    // A manhole prefix is stripped and the shortened label written back; "Main" for a
+    // label without delimiter that is empty or begins with a digit.
+    std::string GetManholeLineName(std::string& ManholeLabel);
+    // Two arrays of equal length: the line names and, per line, ";" & pipe identifier per
+    // pipe. Only lines that are one open chain; one "" each when none is.
+    com::Variant GetGravityLineNames(acad::AcadDocument& AcadActiveDocument, const std::string& NetName);
+
+    // ---- Profile definitions (profile/profile_definitions.cpp) ----
+    // Rows of profile name, network and profile block identifier; Empty when there are none.
+    com::Variant GetProfileDefinitionsArray(acad::AcadDocument& AcadActiveDocument);
+    com::Variant AddProfileToProfileDefArray(const com::Variant& ArProfileDef, const std::string& ProfileName,
+                                             const std::string& ProfileNetwork, const std::string& ProfileOID);
+    // The name compares without regard to case, the network exactly.
+    bool CheckProfileNameExists(const com::Variant& ArProfileDef, const std::string& ProfileName,
+                                const std::string& ProfileNetwork);
+    // Both compare exactly; "" when no row matches.
+    std::string GetProfileOIDFromProfileDefArray(const com::Variant& ArProfileDef, const std::string& ProfileName,
+                                                 const std::string& ProfileNetwork);
+    // Without the rows of that identifier; the table as it was when none has it, Empty when
+    // no row remains.
+    com::Variant DeleteProfileFromProfileDefArray(const com::Variant& ArProfileDef, const std::string& ProfileOID);
+
+    // ---- Pipe selection (profile/pipe_selection.cpp) ----
+    // The ordered profile pipes of the user's selection and start point; Empty for an empty
+    // selection or, after a message, one that is no single line. A cancel raises UserCancel.
+    com::Variant SelectPipesForProfile(acad::AcadDocument& AcadActiveDocument, const std::string& NetworkName);
+    // True when the set is one open chain.
+    bool CheckProfilePipesConnectivity(acad::AcadSelectionSet& SetPipes);
+    // Label references, ID references and directions from the free end nearer UserPoint.
+    // A set that is no open line raises Invalid procedure call.
+    std::vector<std::string> GetSortedPipesArray(acad::AcadDocument& AcadActiveDocument, acad::AcadSelectionSet& SetPipes,
+                                                 const com::Variant& UserPoint);
+    // x and y of the lowest invert end for DirectionIndex 0, of the highest otherwise;
+    // (0, 0) without pipes.
+    std::vector<double> GetProfileStartFromDirection(acad::AcadDocument& AcadActiveDocument,
+                                                     const std::string& PipesOIDString, const int16_t& DirectionIndex);
 
     // ---- Profile styles (profile/profile_styles.cpp) ----
     // 1001, then twenty 1000.

@@ -10,6 +10,9 @@ const com::DispatchTable& Editing::Table() const {
         // Levels at nodes
         b.Method("GetSumpElevation", &Editing::GetSumpElevation);
 
+        // Polyline coordinates
+        b.Method("ReversePolylineCoordinates", &Editing::ReversePolylineCoordinates);
+
     });
     return table;
 }

@@ -6,6 +6,21 @@ const com::DispatchTable& Profile::Table() const {
     static const com::DispatchTable table = com::BuildTable<Profile>([](auto& b) {
         // Line names from manhole labels
         b.Method("GetManholeLabelDelimiter", &Profile::GetManholeLabelDelimiter);
+        b.Method("GetManholeLineName", &Profile::GetManholeLineName);
+        b.Method("GetGravityLineNames", &Profile::GetGravityLineNames);
+
+        // Profile definitions
+        b.Method("GetProfileDefinitionsArray", &Profile::GetProfileDefinitionsArray);
+        b.Method("AddProfileToProfileDefArray", &Profile::AddProfileToProfileDefArray);
+        b.Method("CheckProfileNameExists", &Profile::CheckProfileNameExists);
+        b.Method("GetProfileOIDFromProfileDefArray", &Profile::GetProfileOIDFromProfileDefArray);
+        b.Method("DeleteProfileFromProfileDefArray", &Profile::DeleteProfileFromProfileDefArray);
+
+        // Pipe selection
+        b.Method("SelectPipesForProfile", &Profile::SelectPipesForProfile);
+        b.Method("CheckProfilePipesConnectivity", &Profile::CheckProfilePipesConnectivity);
+        b.Method("GetSortedPipesArray", &Profile::GetSortedPipesArray);
+        b.Method("GetProfileStartFromDirection", &Profile::GetProfileStartFromDirection);
 
         // Profile styles
         b.Method("GetProfileStyleXdataTypeArray", &Profile::GetProfileStyleXdataTypeArray);

@@ -7,7 +7,7 @@ namespace testing_support {
 
 using com::Variant;
 
-std::vector<std::string> ProfileStyleValues(const std::string& name) {
+std::vector<std::string> ProfileStyleValues(const std::string& name, const std::map<int, std::string>& overrides) {
     std::vector<std::string> v(21);
     v[0] = "Fluvamap";
     v[1] = ";;" + name;
@@ -24,6 +24,7 @@ std::vector<std::string> ProfileStyleValues(const std::string& name) {
     for (int k = 14; k <= 17; ++k) v[static_cast<std::size_t>(k)] = std::to_string(k - 9) + ";Band;2;0";
     v[18] = "9;Stations;2;0;0;20;0";
     v[19] = "999;Coordinates;2;0;1;0";
+    for (const auto& [entry, value] : overrides) v.at(static_cast<std::size_t>(entry)) = value;
     return v;
 }
 
@@ -33,9 +34,10 @@ Variant ProfileStyleCodes() {
     return Variant(com::SafeArray::FromInt16s(codes));
 }
 
-std::string AddProfileStyle(acad::AcadDocument& doc, const std::string& name) {
-    return fluvanet::Profile().CreateProfileStyle(doc, Variant(com::SafeArray::FromStrings(ProfileStyleValues(name))),
-                                                  ProfileStyleCodes());
+std::string AddProfileStyle(acad::AcadDocument& doc, const std::string& name,
+                            const std::map<int, std::string>& overrides) {
+    return fluvanet::Profile().CreateProfileStyle(
+        doc, Variant(com::SafeArray::FromStrings(ProfileStyleValues(name, overrides))), ProfileStyleCodes());
 }
 
 std::vector<std::string> ProfilePipeLists(const std::vector<TestPipe>& pipes, const std::vector<std::string>& directions) {

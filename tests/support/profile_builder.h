@@ -7,6 +7,7 @@
 //   TestProfile p = AddTestProfile(*doc, net, "L-1", "Road", {chain.pipes[0], chain.pipes[1]});
 //   EXPECT_THAT(NetworkFindings(*doc), IsEmpty());
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,12 +18,15 @@
 namespace testing_support {
 
 // The 21 values of a style record under `name` whose settings entries have the item counts
-// their readers expect; [3], [4] and [20] empty.
-std::vector<std::string> ProfileStyleValues(const std::string& name);
+// their readers expect; [3], [4] and [20] empty. Entries of `overrides` replace those
+// (an entry number outside 0 to 20 throws std::out_of_range):
+//   ProfileStyleValues("Road", {{6, "1;100"}, {18, "9;Stations;2;0;0;20;1"}})
+std::vector<std::string> ProfileStyleValues(const std::string& name, const std::map<int, std::string>& overrides = {});
 com::Variant ProfileStyleCodes();  // 1001, then twenty 1000
 
 // A style made by the library; the identifier of its point.
-std::string AddProfileStyle(acad::AcadDocument& doc, const std::string& name);
+std::string AddProfileStyle(acad::AcadDocument& doc, const std::string& name,
+                            const std::map<int, std::string>& overrides = {});
 
 // The three lists of ordered profile pipes: label references, ID references, and ";0"
 // (or the given directions) per pipe.

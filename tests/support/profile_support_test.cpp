@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "editing/pipe_node_records.h"
+#include "profile/profile.h"
 #include "tests/support/network_invariants.h"
 #include "tests/support/profile_builder.h"
 #include "tests/support/xdata.h"
@@ -102,6 +103,23 @@ TEST(ProfileFindings, EachRuleFiresOnADrawingBrokenForIt) {
         EXPECT_THAT(NetworkFindings(*d.doc),
                     testing::Contains(testing::AllOf(testing::StartsWith(id + " "), testing::HasSubstr(b.fragment))));
     }
+}
+
+TEST(ProfileStyleValues, OverriddenEntriesReplaceTheirDefaultsOnly) {
+    std::vector<std::string> plain = ProfileStyleValues("Road");
+    std::vector<std::string> split = ProfileStyleValues("Road", {{6, "1;100"}, {18, "9;Stations;2;0;0;20;1"}});
+    EXPECT_EQ(split[6], "1;100");
+    EXPECT_EQ(split[18], "9;Stations;2;0;0;20;1");
+    split[6] = plain[6];
+    split[18] = plain[18];
+    EXPECT_EQ(split, plain);
+    EXPECT_THROW(ProfileStyleValues("Road", {{21, ""}}), std::out_of_range);
+
+    auto doc = NewProjectDrawing();
+    AddProfileStyle(*doc, "Split", {{6, "1;100"}});
+    Variant stored = fluvanet::Profile().GetProfileStyleSettings(*doc, "Split");
+    EXPECT_EQ(stored.Array().ToStrings(), ProfileStyleValues("Split", {{6, "1;100"}}));
+    EXPECT_THAT(NetworkFindings(*doc), IsEmpty());
 }
 
 }  // namespace
