@@ -155,6 +155,21 @@ public:
         const double& FirstGround, const double& SecondGround, const double& FirstInvert, const double& SecondInvert,
         const bool& DrawGroundFromSurface, const std::string& GroundSurfaceName, const double& RiseInElevationUnits);
 
+    // ---- Profile parts (profile/profile_parts.cpp) ----
+    // Only reads the drawing. Per part ";" & identifier per pipe; one empty part without pipes.
+    std::vector<std::string> GetSplitPipesOIDArray(acad::AcadDocument& AcadActiveDocument,
+                                                   const std::string& SplittingCriteria,
+                                                   const std::string& ProfilePipesOIDs);
+    // The directions dealt out to the parts in order; too few raise Subscript out of range.
+    std::vector<std::string> GetSplitPipesDirectionArray(const std::string& ProfilePipesDirections,
+                                                         const std::vector<std::string>& ArSplitPipesOID);
+    // Element k the 22 texts of part k (profile/parts_data.h). ProfileNetwork is not used.
+    com::Variant GetProfilePartsDataArrays(acad::AcadDocument& AcadActiveDocument, const com::ObjectPtr& AeccDoc,
+                                           const std::string& ProfileNetwork,
+                                           const com::Variant& ArProfileStyleSettings,
+                                           const std::vector<std::string>& ArProfilePipes,
+                                           const bool& DrawGroundFromSurface, const std::string& GroundSurfaceName);
+
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }
     void Use(std::shared_ptr<Events> instance) { events_.Set(std::move(instance)); }

@@ -54,6 +54,11 @@ const com::DispatchTable& Profile::Table() const {
         b.Method("GetCoordinatesStringForProfile", &Profile::GetCoordinatesStringForProfile);
         b.Method("GetPipeDataAtStationsArray", &Profile::GetPipeDataAtStationsArray);
 
+        // Profile parts
+        b.Method("GetSplitPipesOIDArray", &Profile::GetSplitPipesOIDArray);
+        b.Method("GetSplitPipesDirectionArray", &Profile::GetSplitPipesDirectionArray);
+        b.Method("GetProfilePartsDataArrays", &Profile::GetProfilePartsDataArrays);
+
     });
     return table;
 }
