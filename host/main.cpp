@@ -1,20 +1,17 @@
-// The host program's main job in miniature: register the server (as a setup program
-// would), open a drawing with a project, create every class by its programmatic
-// identifier and call the library late-bound, as the add-in's host does.
+// The host program: registers the server (as a setup program would), opens a drawing with
+// a new project and runs its main job on it, calling the library late-bound only, then
+// prints what the drawing holds. A failure prints the error and exits non-zero.
 
 #include <dlfcn.h>
 
 #include <cstdio>
+#include <exception>
 #include <string>
 
+#include "host/main_job.h"
 #include "host/new_project.h"
-#include "platform/create_object.h"
-#include "platform/dispatch.h"
 
 namespace {
-
-const char* const kClasses[] = {"General", "Library", "ViewStyle", "Crossing", "Types",
-                                "Profile", "LowHigh", "Editing",   "Events",   "UpdateOIDs"};
 
 int Register(const std::string& serverPath) {
     void* server = dlopen(serverPath.c_str(), RTLD_NOW);
@@ -40,20 +37,15 @@ int main(int argc, char** argv) {
     if (Register(argv[1]) != 0) return 1;
     try {
         auto doc = acad::NewDrawing();
-        host::CreateProjectRecord(*doc);
-        for (const char* name : kClasses) {
-            com::ObjectPtr object = vb::CreateObject(std::string("Fluvanet.") + name);
-            std::printf("Fluvanet.%-11s created: %s\n", name, std::string(object->TypeName()).c_str());
-        }
-        com::ObjectPtr general = vb::CreateObject("Fluvanet.General");
-        auto call = [&](const char* method, auto&&... args) {
-            return vb::CStr(vb::CallByName(general, method, com::CallType::Method, args...));
-        };
-        std::printf("program version: %s\n", call("GetFluvamapProgramVersion").c_str());
-        std::printf("model units of %s: %s\n", doc->Name().c_str(), call("GetModelUnits", doc).c_str());
-        std::printf("events flag: %s\n", call("CheckEventsFlag", doc).c_str());
+        host::CreateProjectRecord(*doc, host::MainJobProjectOptions());
+        host::FluvanetClasses fluvanet;
+        host::RunMainJob(doc, fluvanet);
+        host::PrintSummary(doc, fluvanet, stdout);
     } catch (const com::Error& e) {
         std::fprintf(stderr, "error %d: %s\n", e.Number(), e.Description().c_str());
+        return 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "error: %s\n", e.what());
         return 1;
     }
     return 0;

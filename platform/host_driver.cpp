@@ -16,9 +16,6 @@ std::string RecordText(const acad::AcadObject& object, int k) {
     return vb::CStr(values.Array().Get(k));
 }
 
-namespace {
-
-// Keys of a reference entry or list (";RelatedTo" & key, one or more).
 std::vector<std::string> ReferenceKeys(const std::string& references) {
     std::vector<std::string> keys;
     std::vector<std::string> items = vb::Split(references, ";");
@@ -26,6 +23,8 @@ std::vector<std::string> ReferenceKeys(const std::string& references) {
         if (items[i].size() > 9) keys.push_back(items[i].substr(9));
     return keys;
 }
+
+namespace {
 
 std::vector<std::string> ListItems(const std::string& list) {
     std::vector<std::string> items = vb::Split(list, ";");

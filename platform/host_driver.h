@@ -68,5 +68,7 @@ private:
 
 // Entry k of an object's "Fluvamap" record as text, or "" when there is no such entry.
 std::string RecordText(const acad::AcadObject& object, int k);
+// The keys of a reference entry or list (";RelatedTo" & key, one or more), in order.
+std::vector<std::string> ReferenceKeys(const std::string& references);
 
 }  // namespace host

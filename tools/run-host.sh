@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the host program: it registers the server, creates each class
-# by its programmatic identifier and calls the library late-bound on a drawing it makes.
+# Sets up, builds and runs the host program: it registers the server, runs its main job
+# late-bound on a drawing it makes and prints a summary of what the drawing holds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/setup.sh
