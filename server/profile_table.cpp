@@ -42,6 +42,10 @@ const com::DispatchTable& Profile::Table() const {
         b.Method("GetMergedPipeDirectionInProfile", &Profile::GetMergedPipeDirectionInProfile);
         b.Method("DeleteProfileReferenceFromPipe", &Profile::DeleteProfileReferenceFromPipe);
 
+        // Profile upkeep
+        b.Method("GetExistingProfileSet", &Profile::GetExistingProfileSet);
+        b.Method("DeleteNetworkProfiles", &Profile::DeleteNetworkProfiles);
+
     });
     return table;
 }
