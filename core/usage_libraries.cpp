@@ -26,8 +26,6 @@ constexpr std::string_view kBox = "Box";
 constexpr std::string_view kMetric = "Metric";
 constexpr std::string_view kBoxSeparator = "x";
 constexpr double kHalfTurn = 3.141592654;
-// "SectionShape_" before the shape word of pipe entry 3.
-constexpr int32_t kShapePrefixLength = 13;
 
 // Columns of the tables.
 constexpr int32_t kTextColumn = 0;   // name or size
@@ -356,7 +354,7 @@ void Library::UpdateSizeLibraryForDeleteNetwork(acad::AcadDocument& AcadActiveDo
         std::string shape = pipe.Text(pipe_entry::kSectionShape);
         std::string size = vb::CStr(pipe.Number(pipe_entry::kSpan));
         if (shape == kBoxShape) size += std::string(kBoxSeparator) + vb::CStr(pipe.Number(pipe_entry::kRise));
-        Count(tallies, size, vb::Mid(shape, kShapePrefixLength + 1));
+        Count(tallies, size, SectionShapeWord(shape));
     }
     if (tallies.empty()) return;
     SafeArray change = SafeArray::Matrix(com::VarType::String, vb::Count16(tallies.size()), 3);

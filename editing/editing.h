@@ -20,6 +20,7 @@ class Library;
 class LowHigh;
 class Profile;
 class ViewStyle;
+struct ConversionIndex;
 
 class Editing : public com::Dispatch {
 public:
@@ -30,6 +31,29 @@ public:
     std::vector<std::string> GetExistingLabelsArray(acad::AcadDocument& AcadActiveDocument,
                                                     const std::string& NetworkName, const std::string& ElementType,
                                                     const com::Variant& ArElementsToIgnoreOIDs);
+    // "P-" for a pipe type, "N-" for any other, and the lowest number from 1 to 10000 that no
+    // element of the network and type holds; Overflow when every number is taken.
+    std::string GetNextLabel(acad::AcadDocument& AcadActiveDocument, const std::string& NetworkName,
+                             const std::string& ElementType);
+
+    // ---- Converting entities (editing/convert_entities.cpp) ----
+    // The user's lines and polylines, lines replaced by polylines, tagged entities left out;
+    // never raises: a failure gives the set as far as it got (Nothing when it could not be made).
+    std::shared_ptr<acad::AcadSelectionSet> GetEntitiesToConvert(acad::AcadDocument& AcadActiveDocument);
+    // Refuses an empty set and a network that is not defined with that type before anything
+    // changes. A failure midway keeps and counts the pipes made before it.
+    void CreateElementsInNetwork(acad::AcadDocument& AcadActiveDocument, acad::AcadSelectionSet& SetEntitiesToConvert,
+                                 const bool& IsExistingNetwork, const std::string& NetworkName,
+                                 const std::string& NetworkType);
+    // A failure takes out again what the call made and leaves the polyline as it was.
+    void ConvertPlIntoPipe(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& PipeEntity,
+                           acad::AcadSelectionSet& SetExistingNodes, const std::string& NetworkName,
+                           const std::string& NetworkType, acad::AcadSelectionSet& SetNodesForLowHigh);
+    std::shared_ptr<acad::AcadBlockReference> CreateNewNode(acad::AcadDocument& AcadActiveDocument,
+                                                            const double& InsPntX, const double& InsPntY,
+                                                            const std::string& NetworkName,
+                                                            const std::string& NetworkType,
+                                                            acad::AcadSelectionSet& SetExistingNodes);
 
     // ---- Levels at nodes (editing/invert_matching.cpp) ----
     double GetSumpElevation(acad::AcadDocument& AcadActiveDocument, const std::string& PipesAtStartOIDs,
@@ -107,6 +131,19 @@ protected:
     vb::AutoNew<LowHigh> lowHigh_;
 
 private:
+    // ---- Converting entities (editing/convert_entities.cpp) ----
+    // With an index the end nodes and labels come from it and it follows what is made;
+    // without one they come from the set and the drawing, as the public methods read them.
+    void ConvertPolyline(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& PipeEntity,
+                         acad::AcadSelectionSet& SetExistingNodes, const std::string& NetworkName,
+                         const std::string& NetworkType, acad::AcadSelectionSet& SetNodesForLowHigh,
+                         ConversionIndex* index);
+    std::shared_ptr<acad::AcadBlockReference> InsertNode(acad::AcadDocument& AcadActiveDocument, double x, double y,
+                                                         const std::string& NetworkName,
+                                                         const std::string& NetworkType,
+                                                         acad::AcadSelectionSet& SetExistingNodes,
+                                                         ConversionIndex* index);
+
     server::LiveInstance live_;
 };
 

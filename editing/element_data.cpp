@@ -63,8 +63,6 @@ constexpr std::string_view kBoxWord = "Box";
 // The host's size texts: "Circular - 300", "Box - 1200 x 800".
 constexpr int32_t kCircularPrefix = 11;
 constexpr int32_t kBoxPrefix = 6;
-// "SectionShape_" before the shape word of pipe entry 3.
-constexpr int32_t kShapePrefix = 13;
 
 struct Section {
     std::string_view shape;  // pipe entry 3
@@ -209,7 +207,7 @@ void Editing::UpdatePipeData(acad::AcadDocument& AcadActiveDocument, const std::
     if (general_->EntityLabelFromCombined(combined) != Label)
         relabel.emplace(AcadActiveDocument, pipe, network, Label);
 
-    const std::string oldWord = vb::Mid(pipe.Text(pipe_entry::kSectionShape), kShapePrefix + 1);
+    const std::string oldWord = SectionShapeWord(pipe.Text(pipe_entry::kSectionShape));
     std::string oldSize = vb::CStr(pipe.Number(pipe_entry::kSpan));
     if (oldWord != kCircularWord) oldSize += "x" + vb::CStr(pipe.Number(pipe_entry::kRise));
     pipe.Set(pipe_entry::kCombinedLabel, PipeCombinedLabel(network, Label));

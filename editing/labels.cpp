@@ -6,12 +6,47 @@
 #include "core/general.h"
 #include "core/select_all.h"
 #include "editing/editing.h"
+#include "editing/label_numbers.h"
 #include "editing/pipe_node_records.h"
 #include "platform/vb_convert.h"
+#include "platform/vb_text.h"
 
 namespace fluvanet {
 
+using com::ErrorCode;
+using com::Raise;
 using com::Variant;
+
+LabelNumbers::LabelNumbers(const std::vector<std::string>& labels, std::string_view network,
+                           std::string_view elementType)
+    : taken_(kLimit, false), network_(network), elementType_(elementType) {
+    int16_t count = vb::Count16(labels.size());
+    for (int16_t i = 0; i < count; ++i) Take(labels[static_cast<std::size_t>(i)]);
+}
+
+void LabelNumbers::Take(std::string_view label) {
+    if (vb::Len(label) <= 2) return;
+    // Compared as a real: a number far beyond the range takes nothing and never overflows.
+    double number = vb::Round(vb::Val(vb::Mid(label, 3)));
+    if (!(number >= 1 && number <= kLimit)) return;
+    auto index = static_cast<std::size_t>(number) - 1;
+    if (taken_[index]) return;
+    taken_[index] = true;
+    --free_;
+    while (lowest_ < kLimit && taken_[static_cast<std::size_t>(lowest_)]) ++lowest_;
+}
+
+void LabelNumbers::RequireFree(int32_t count) const {
+    if (free_ >= count) return;
+    Raise(ErrorCode::Overflow, "no free label: every number from 1 to " + std::to_string(kLimit) + " of " +
+                                   elementType_ + " in network " + network_ + " is taken");
+}
+
+std::string LabelNumbers::Next() const {
+    RequireFree(1);
+    return (element_type::IsPipe(elementType_) ? "P-" : "N-") + std::to_string(lowest_ + 1);
+}
+
 
 std::vector<std::string> Editing::GetExistingLabelsArray(acad::AcadDocument& AcadActiveDocument,
                                                          const std::string& NetworkName,
@@ -42,6 +77,13 @@ std::vector<std::string> Editing::GetExistingLabelsArray(acad::AcadDocument& Aca
     }
     labels.emplace_back();
     return labels;
+}
+
+std::string Editing::GetNextLabel(acad::AcadDocument& AcadActiveDocument, const std::string& NetworkName,
+                                  const std::string& ElementType) {
+    std::vector<std::string> labels =
+        GetExistingLabelsArray(AcadActiveDocument, NetworkName, ElementType, Variant(com::SafeArray::FromStrings({""})));
+    return LabelNumbers(labels, NetworkName, ElementType).Next();
 }
 
 }  // namespace fluvanet

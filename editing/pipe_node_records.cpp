@@ -1,6 +1,7 @@
 #include "editing/pipe_node_records.h"
 
 #include "core/reference_lists.h"
+#include "platform/vb_text.h"
 #include "profile/profile_records.h"
 
 namespace fluvanet {
@@ -92,6 +93,11 @@ ElementRecord NewPipeRecord(std::shared_ptr<acad::AcadObject> pipe, std::string_
 ElementRecord NewNodeRecord(std::shared_ptr<acad::AcadObject> node, std::string_view network,
                             std::string_view networkType, std::string_view label) {
     return ElementRecord::Create(std::move(node), NodeRecordCodes(), NewNodeValues(network, networkType, label));
+}
+
+std::string SectionShapeWord(std::string_view sectionShape) {
+    constexpr int32_t kPrefixLength = 13;  // "SectionShape_"
+    return vb::Mid(sectionShape, kPrefixLength + 1);
 }
 
 double RiseInLevelUnits(std::string_view modelUnits, std::string_view sectionShape, double rise) {

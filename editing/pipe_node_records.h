@@ -89,6 +89,10 @@ ElementRecord NewPipeRecord(std::shared_ptr<acad::AcadObject> pipe, std::string_
 ElementRecord NewNodeRecord(std::shared_ptr<acad::AcadObject> node, std::string_view network,
                             std::string_view networkType, std::string_view label);
 
+// The libraries' shape word of a pipe's section shape (entry 3): the text after its first 13
+// characters, "Circular" or "Box".
+std::string SectionShapeWord(std::string_view sectionShape);
+
 // A rise as it enters level computations: / 1000 for "Metric" (both shapes); otherwise
 // / 12 for a circular section, and a box's rise as stored.
 double RiseInLevelUnits(std::string_view modelUnits, std::string_view sectionShape, double rise);

@@ -6,6 +6,13 @@ const com::DispatchTable& Editing::Table() const {
     static const com::DispatchTable table = com::BuildTable<Editing>([]([[maybe_unused]] auto& b) {
         // Labels of new elements
         b.Method("GetExistingLabelsArray", &Editing::GetExistingLabelsArray);
+        b.Method("GetNextLabel", &Editing::GetNextLabel);
+
+        // Converting entities
+        b.Method("GetEntitiesToConvert", &Editing::GetEntitiesToConvert);
+        b.Method("CreateElementsInNetwork", &Editing::CreateElementsInNetwork);
+        b.Method("ConvertPlIntoPipe", &Editing::ConvertPlIntoPipe);
+        b.Method("CreateNewNode", &Editing::CreateNewNode);
 
         // Levels at nodes
         b.Method("GetSumpElevation", &Editing::GetSumpElevation);
