@@ -75,9 +75,8 @@ protected:
     }
     TestProfile Profile(const std::string& net, const std::string& type, const std::vector<TestPipe>& pipes,
                         bool withPlan) {
-        TestProfileOptions options;
-        options.withPlan = withPlan;
-        return AddTestProfile(*doc, NetworkBuilder(*doc, net, type), net + "-L", "Road", pipes, options);
+        return AddTestProfile(*doc, NetworkBuilder(*doc, net, type), net + "-L", "Road", pipes,
+                              withPlan ? WithPlan() : TestProfileOptions());
     }
 
     std::vector<std::string> Markers(const std::string& net) {

@@ -22,11 +22,6 @@ using namespace testing_support;
 namespace pe = fluvanet::pipe_entry;
 
 std::string Ref(const std::string& key) { return ";RelatedTo" + key; }
-TestProfileOptions WithPlan() {
-    TestProfileOptions options;
-    options.withPlan = true;
-    return options;
-}
 
 struct ProfileErase : testing::Test {
     std::shared_ptr<acad::AcadDocument> doc = NewProjectDrawing();

@@ -31,11 +31,6 @@ struct ProfileUpkeep : testing::Test {
         note = doc->ModelSpace()->InsertBlock({0, 0, 0}, "Fluvamap_Profile_Main_Note", 1, 1, 1, 0);
         SetTextRecord(*note, {"Profile;Main;Note", "Note"});
     }
-    static TestProfileOptions WithPlan() {
-        TestProfileOptions options;
-        options.withPlan = true;
-        return options;
-    }
     std::vector<std::string> Names(const std::shared_ptr<acad::AcadSelectionSet>& set) {
         std::vector<std::string> names;
         for (const auto& member : set->Members()) names.push_back(acad::Cast<acad::AcadBlockReference>(member)->Name());
