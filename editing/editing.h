@@ -112,6 +112,14 @@ public:
     // The vertices in reverse order, each pair still x then y; the argument is not changed.
     com::Variant ReversePolylineCoordinates(const com::Variant& ArCoordinates);
 
+    // ---- Splitting a pipe (editing/split_pipe.cpp) ----
+
+    // ---- Merging pipes (editing/merge_pipes.cpp) ----
+
+    // ---- Merged pipe records and upkeep (editing/merged_pipe_upkeep.cpp) ----
+
+    // ---- Reversing pipes and group selection (editing/reverse_pipes.cpp) ----
+
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }
     void Use(std::shared_ptr<Library> instance) { library_.Set(std::move(instance)); }

@@ -110,6 +110,66 @@ public:
                                         const std::string& ErasedEntitesObjectID,
                                         const std::string& EntitiesToBeErasedObjectID);
 
+    // ---- Data along the line (profile/line_data.cpp) ----
+    // Stations are local, from the part's first node. AeccDoc may be nothing: every surface
+    // look-up then falls back to the network's own levels.
+    // Label, ground, sump and the five-item groups of the pipes met there, less the excluded.
+    std::vector<std::string> GetNodeDataForProfile(acad::AcadDocument& AcadActiveDocument, const com::ObjectPtr& AeccDoc,
+                                                   const std::string& NodeOID, const bool& UseGroundSurface,
+                                                   const std::string& GroundSurfaceName,
+                                                   const std::string& ExcludedPipeOIDs);
+    std::string GetConnectedPipeDataForProfile(acad::AcadDocument& AcadActiveDocument, const std::string& PipeOID,
+                                               const std::string& NodeLabel);
+    // A list whose item count is not a multiple of five raises Subscript out of range.
+    std::string IncludedDistanceInConnectedPipesString(const std::string& OriginalString, const double& Distance);
+    // The boundary pipes of the neighbouring parts, each as ";" & identifier.
+    std::string GetConnectedOtherPartsPipes(const int16_t& PartIndex,
+                                            const std::vector<std::string>& ArAllPartsPipesOID);
+    // Samples along the pipe and its end, or the two node levels when any sample fails.
+    std::string GetGroundLineStringForProfile(const com::ObjectPtr& AeccDoc, acad::AcadLWPolyline& MyPipe,
+                                              const bool& DrawGroundFromSurface, const std::string& GroundSurfaceName,
+                                              const double& FirstGround, const double& SecondGround,
+                                              const double& StartDistance, const std::string& ModelUnits,
+                                              const int16_t& DirectionIndex);
+    std::string GetCrossingStringForProfile(acad::AcadDocument& AcadActiveDocument,
+                                            const std::string& CrossingPointsOIDs, acad::AcadLWPolyline& OriginalPipe,
+                                            const double& StartDistance, const int16_t& DirectionIndex);
+    // A pipe of zero length raises Division by zero.
+    std::string GetCrossingPipeDataForProfile(acad::AcadDocument& AcadActiveDocument, const std::string& PipeOID,
+                                              const com::Variant& CrossPointCoord);
+    // Groups of seven, stable by the numeric value of their first item; an item count that
+    // is not a multiple of seven raises Subscript out of range.
+    std::string SortCrossingPipesString(const std::string& OriginalString);
+    // With ShowCoordAtStations 1 an interval that is not a finite number above 0 raises
+    // Invalid procedure call.
+    std::string GetCoordinatesStringForProfile(acad::AcadLWPolyline& MyPipe, const double& StartPartDistance,
+                                               const double& StartProfileDistance, const int16_t& PipeIndexOnPart,
+                                               const int16_t& DirectionIndex, const int16_t& ShowCoordAtStations,
+                                               const int16_t& ShowCoordAtNodes, const int16_t& ShowCoordAtVertices,
+                                               const double& StationInterval);
+    // Invert, ground, depth and cover lists at the regular stations. The interval is
+    // checked as above; a pipe of zero length with a station raises Division by zero.
+    std::vector<std::string> GetPipeDataAtStationsArray(
+        const com::ObjectPtr& AeccDoc, acad::AcadLWPolyline& MyPipe, const double& StartPartDistance,
+        const double& StartProfileDistance, const int16_t& DirectionIndex, const double& StationInterval,
+        const double& FirstGround, const double& SecondGround, const double& FirstInvert, const double& SecondInvert,
+        const bool& DrawGroundFromSurface, const std::string& GroundSurfaceName, const double& RiseInElevationUnits);
+
+    // ---- Profile parts (profile/profile_parts.cpp) ----
+    // Only reads the drawing. Per part ";" & identifier per pipe; one empty part without pipes.
+    std::vector<std::string> GetSplitPipesOIDArray(acad::AcadDocument& AcadActiveDocument,
+                                                   const std::string& SplittingCriteria,
+                                                   const std::string& ProfilePipesOIDs);
+    // The directions dealt out to the parts in order; too few raise Subscript out of range.
+    std::vector<std::string> GetSplitPipesDirectionArray(const std::string& ProfilePipesDirections,
+                                                         const std::vector<std::string>& ArSplitPipesOID);
+    // Element k the 22 texts of part k (profile/parts_data.h). ProfileNetwork is not used.
+    com::Variant GetProfilePartsDataArrays(acad::AcadDocument& AcadActiveDocument, const com::ObjectPtr& AeccDoc,
+                                           const std::string& ProfileNetwork,
+                                           const com::Variant& ArProfileStyleSettings,
+                                           const std::vector<std::string>& ArProfilePipes,
+                                           const bool& DrawGroundFromSurface, const std::string& GroundSurfaceName);
+
     // ---- Profile upkeep (profile/profile_upkeep.cpp) ----
     // "SetProfiles": the profile blocks of the network, of every network for "".
     std::shared_ptr<acad::AcadSelectionSet> GetExistingProfileSet(acad::AcadDocument& AcadActiveDocument,

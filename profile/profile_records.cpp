@@ -5,6 +5,7 @@
 #include "editing/pipe_node_records.h"
 #include "platform/vb_convert.h"
 #include "platform/vb_text.h"
+#include "profile/parts_data.h"
 #include "profile/profile.h"
 
 namespace fluvanet {
@@ -47,6 +48,17 @@ const std::vector<int16_t>& PlanAnnoRecordCodes() {
 const std::vector<int16_t>& ProfileStyleRecordCodes() {
     static const std::vector<int16_t> codes = TextRecordCodes(style_entry::kCount);
     return codes;
+}
+
+std::string StyleSettingsEntry(const Variant& settings, int32_t entry) {
+    const com::SafeArray& entries = settings.Array();
+    if (entries.Dims() != 1 || entry < entries.LBound(1) || entry > entries.UBound(1))
+        Raise(ErrorCode::SubscriptOutOfRange, "the profile style settings have no entry " + std::to_string(entry));
+    return vb::CStr(entries.Get(entry));
+}
+
+std::string StyleSettingsItem(const Variant& settings, int32_t entry, int32_t item) {
+    return ListItem(StyleSettingsEntry(settings, entry), item);
 }
 
 std::string StyleCombinedLabel(std::string_view styleName) { return ";;" + std::string(styleName); }

@@ -55,6 +55,28 @@ inline constexpr int32_t kProfileNetworks = 20;  // ";" & network name, per prof
 inline constexpr int32_t kCount = 21;
 }  // namespace style_entry
 
+// Settings entries and their items (counted from 0), as the profile parts read them.
+namespace style_settings {
+inline constexpr int32_t kSplit = 6;
+inline constexpr int32_t kSplitFlag = 0;       // numeric value not 0: split into parts
+inline constexpr int32_t kMaxPartLength = 1;
+inline constexpr int32_t kStationsBand = 18;
+inline constexpr int32_t kCoordinatesBand = 19;
+inline constexpr int32_t kBandPosition = 0;    // kBandOff: the band is not drawn
+inline constexpr int32_t kStationInterval = 5;
+inline constexpr int32_t kValuesAtStations = 6;  // "1": pipe data at every station
+inline constexpr int32_t kCoordAtStations = 3;
+inline constexpr int32_t kCoordAtNodes = 4;
+inline constexpr int32_t kCoordAtVertices = 5;
+inline constexpr std::string_view kBandOff = "999";
+}  // namespace style_settings
+
+// Entry `entry` of a style's settings array (the value array of its record) as text, and
+// item `item` of that settings string. A missing entry or item raises Subscript out of
+// range; settings that are no array raise Type mismatch.
+std::string StyleSettingsEntry(const com::Variant& settings, int32_t entry);
+std::string StyleSettingsItem(const com::Variant& settings, int32_t entry, int32_t item);
+
 inline constexpr std::string_view kPlanAnnoSuffix = "PlanAnno";
 
 const std::vector<int16_t>& ProfileRecordCodes();

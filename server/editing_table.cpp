@@ -33,6 +33,14 @@ const com::DispatchTable& Editing::Table() const {
         // Polyline coordinates
         b.Method("ReversePolylineCoordinates", &Editing::ReversePolylineCoordinates);
 
+        // Splitting a pipe
+
+        // Merging pipes
+
+        // Merged pipe records and upkeep
+
+        // Reversing pipes and group selection
+
     });
     return table;
 }

@@ -42,6 +42,23 @@ const com::DispatchTable& Profile::Table() const {
         b.Method("GetMergedPipeDirectionInProfile", &Profile::GetMergedPipeDirectionInProfile);
         b.Method("DeleteProfileReferenceFromPipe", &Profile::DeleteProfileReferenceFromPipe);
 
+        // Data along the line
+        b.Method("GetNodeDataForProfile", &Profile::GetNodeDataForProfile);
+        b.Method("GetConnectedPipeDataForProfile", &Profile::GetConnectedPipeDataForProfile);
+        b.Method("IncludedDistanceInConnectedPipesString", &Profile::IncludedDistanceInConnectedPipesString);
+        b.Method("GetConnectedOtherPartsPipes", &Profile::GetConnectedOtherPartsPipes);
+        b.Method("GetGroundLineStringForProfile", &Profile::GetGroundLineStringForProfile);
+        b.Method("GetCrossingStringForProfile", &Profile::GetCrossingStringForProfile);
+        b.Method("GetCrossingPipeDataForProfile", &Profile::GetCrossingPipeDataForProfile);
+        b.Method("SortCrossingPipesString", &Profile::SortCrossingPipesString);
+        b.Method("GetCoordinatesStringForProfile", &Profile::GetCoordinatesStringForProfile);
+        b.Method("GetPipeDataAtStationsArray", &Profile::GetPipeDataAtStationsArray);
+
+        // Profile parts
+        b.Method("GetSplitPipesOIDArray", &Profile::GetSplitPipesOIDArray);
+        b.Method("GetSplitPipesDirectionArray", &Profile::GetSplitPipesDirectionArray);
+        b.Method("GetProfilePartsDataArrays", &Profile::GetProfilePartsDataArrays);
+
         // Profile upkeep
         b.Method("GetExistingProfileSet", &Profile::GetExistingProfileSet);
         b.Method("DeleteNetworkProfiles", &Profile::DeleteNetworkProfiles);

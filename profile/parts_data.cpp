@@ -1,0 +1,59 @@
+#include "profile/parts_data.h"
+
+#include <cmath>
+#include <vector>
+
+#include "editing/pipe_node_records.h"
+#include "platform/vb_convert.h"
+#include "platform/vb_text.h"
+
+namespace fluvanet {
+
+using com::ErrorCode;
+using com::Raise;
+
+namespace {
+// Quotients this close to a whole number are whole: what floating error leaves of a
+// start station summed from rounded lengths.
+constexpr double kWholeSlack = 1e-9;
+}  // namespace
+
+void AppendItem(std::string& list, std::string_view value) {
+    list += ';';
+    list += value;
+}
+
+void AppendItem(std::string& list, double value) { AppendItem(list, vb::CStr(value)); }
+
+std::string ListItem(std::string_view list, int32_t k) {
+    std::vector<std::string> items = vb::Split(list, ";");
+    vb::Count16(items.size());
+    if (k < 0 || static_cast<std::size_t>(k) >= items.size())
+        Raise(ErrorCode::SubscriptOutOfRange,
+              "the list \"" + std::string(list) + "\" has no item " + std::to_string(k));
+    return items[static_cast<std::size_t>(k)];
+}
+
+double RoundedLength(const acad::AcadLWPolyline& pipe) { return vb::Round(pipe.Length(), 7); }
+
+std::string SectionItems(const ElementRecord& pipe) {
+    std::string items;
+    AppendItem(items, pipe.Text(pipe_entry::kSectionShape) == kCircularShape ? "0" : "1");
+    AppendItem(items, pipe.Text(pipe_entry::kSpan));
+    AppendItem(items, pipe.Text(pipe_entry::kRise));
+    AppendItem(items, pipe.Text(pipe_entry::kCells));
+    return items;
+}
+
+double DistanceToNextMultiple(double start, double step) {
+    double q = vb::Divide(start, step);
+    double fraction = std::abs(q - std::round(q)) <= kWholeSlack ? 0 : q - std::floor(q);
+    return step - step * fraction;
+}
+
+void RequireStationInterval(double interval) {
+    if (!(std::isfinite(interval) && interval > 0))
+        Raise(ErrorCode::InvalidProcedureCall, "the station interval must be a finite number above 0");
+}
+
+}  // namespace fluvanet
