@@ -135,6 +135,12 @@ public:
                                   const std::string& DecimalsIndex, const std::string& FormatIndex);
     std::vector<std::string> NumericSort(const std::vector<std::string>& ArrayStrings);
 
+    // ---- Deleting a network (core/delete_network.cpp) ----
+    // The network's crossings, markers, profiles, elements, library counts, definition and
+    // layers; an undefined name changes nothing. Locked layers and the events flag come
+    // back as they were, whichever way it ends.
+    void DeleteNetwork(acad::AcadDocument& AcadActiveDocument, const std::string& NetName);
+
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<Crossing> instance) { crossing_.Set(std::move(instance)); }
     void Use(std::shared_ptr<LowHigh> instance) { lowHigh_.Set(std::move(instance)); }

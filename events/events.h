@@ -3,8 +3,10 @@
 // server/events_table.cpp, one table per class.
 
 #include <memory>
+#include <string>
 #include <string_view>
 
+#include "platform/acad_document.h"
 #include "platform/dispatch.h"
 #include "server/instance_count.h"
 
@@ -22,6 +24,13 @@ class Events : public com::Dispatch {
 public:
     std::string_view TypeName() const override { return "Events"; }
     const com::DispatchTable& Table() const override;
+
+    // ---- Erasing a profile (events/profile_erase.cpp) ----
+    // The style point, the pipes in neither list and the plan annotation forget the
+    // profile; the plan annotation is deleted at once, not queued. A profile already queued
+    // is left to the handler that queued it.
+    void ProfileWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::AcadBlockReference& ProfileBlock,
+                             const std::string& ErasedEntitesObjectID, const std::string& EntitiesToBeErasedObjectID);
 
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }

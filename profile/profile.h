@@ -170,6 +170,14 @@ public:
                                            const std::vector<std::string>& ArProfilePipes,
                                            const bool& DrawGroundFromSurface, const std::string& GroundSurfaceName);
 
+    // ---- Profile upkeep (profile/profile_upkeep.cpp) ----
+    // "SetProfiles": the profile blocks of the network, of every network for "".
+    std::shared_ptr<acad::AcadSelectionSet> GetExistingProfileSet(acad::AcadDocument& AcadActiveDocument,
+                                                                  const std::string& NetName);
+    // The profiles of exactly that network ("" names none), each forgotten by its style,
+    // pipes and plan annotation and then erased; events are off meanwhile.
+    void DeleteNetworkProfiles(acad::AcadDocument& AcadActiveDocument, const std::string& NetName);
+
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }
     void Use(std::shared_ptr<Events> instance) { events_.Set(std::move(instance)); }

@@ -86,6 +86,9 @@ const com::DispatchTable& General::Table() const {
 
         // Detaching a pipe from a node
         b.Method("RemovePipeFromNode", &General::RemovePipeFromNode);
+
+        // Deleting a network
+        b.Method("DeleteNetwork", &General::DeleteNetwork);
     });
     return table;
 }

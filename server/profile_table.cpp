@@ -59,6 +59,10 @@ const com::DispatchTable& Profile::Table() const {
         b.Method("GetSplitPipesDirectionArray", &Profile::GetSplitPipesDirectionArray);
         b.Method("GetProfilePartsDataArrays", &Profile::GetProfilePartsDataArrays);
 
+        // Profile upkeep
+        b.Method("GetExistingProfileSet", &Profile::GetExistingProfileSet);
+        b.Method("DeleteNetworkProfiles", &Profile::DeleteNetworkProfiles);
+
     });
     return table;
 }

@@ -15,6 +15,7 @@
 #include "core/reference_lists.h"
 #include "editing/pipe_node_records.h"
 #include "platform/vb_convert.h"
+#include "tests/support/erase_watch.h"
 #include "tests/support/error_code.h"
 #include "tests/support/network_builder.h"
 #include "tests/support/network_invariants.h"
@@ -33,19 +34,6 @@ namespace ne = fluvanet::node_entry;
 using Offsets = std::vector<std::pair<double, double>>;
 inline constexpr double kSpacing = 3;
 using fluvanet::angles::kQuarterTurn;
-
-// The events flag as a host would read it before forwarding each erasure.
-class FlagsAtErasure : public acad::EraseObserver {
-public:
-    explicit FlagsAtErasure(acad::AcadDocument& doc) : doc_(doc) {}
-    void Erasing(const acad::AcadEntity&, Phase phase) override {
-        if (phase == Phase::Before) flags.push_back(fluvanet::General().CheckEventsFlag(doc_));
-    }
-    std::vector<int16_t> flags;
-
-private:
-    acad::AcadDocument& doc_;  // the drawing holds the observer
-};
 
 class LabelDrawing : public testing::Test {
 protected:
@@ -99,11 +87,7 @@ protected:
         }
         return offsets;
     }
-    std::shared_ptr<FlagsAtErasure> WatchErasures() {
-        auto observer = std::make_shared<FlagsAtErasure>(*doc);
-        doc->SetEraseObserver(observer);
-        return observer;
-    }
+    std::shared_ptr<FlagsAtErasure> WatchErasures() { return testing_support::WatchErasures(*doc); }
     std::size_t EntityCount() const { return doc->Database()->SpaceEntities().size(); }
     void ExpectSound() { EXPECT_THAT(NetworkFindings(*doc), testing::IsEmpty()); }
 

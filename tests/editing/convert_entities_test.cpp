@@ -8,7 +8,6 @@
 #include <tuple>
 
 #include "annotation/view_style.h"
-#include "tests/annotation/label_drawing.h"
 #include "core/general.h"
 #include "core/library.h"
 #include "core/reference_lists.h"
@@ -18,6 +17,7 @@
 #include "platform/ui_log.h"
 #include "platform/vb_convert.h"
 #include "platform/vb_text.h"
+#include "tests/support/erase_watch.h"
 #include "tests/support/error_code.h"
 #include "tests/support/network_builder.h"
 #include "tests/support/network_invariants.h"
@@ -325,8 +325,7 @@ TEST_F(ConversionAlone, AFailedPipeTakesOutWhatItMadeAndUnlistsItselfFromTheNode
     doc->Layers()->Add("Drawn");
     pipe->SetLayer("Drawn");
     const std::size_t before = EntityCount();
-    auto flags = std::make_shared<label_testing::FlagsAtErasure>(*doc);
-    doc->SetEraseObserver(flags);
+    auto flags = WatchErasures(*doc);
     EXPECT_EQ(ErrorOf([&] { editing.ConvertPlIntoPipe(*doc, *pipe, *nodes, "Sewer", "Gravity", *lowHigh); }),
               ErrorCode::UndefinedBlock);
     doc->SetEraseObserver(nullptr);

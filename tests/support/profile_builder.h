@@ -49,6 +49,13 @@ struct TestProfileOptions {
     std::vector<std::string> directions;  // ";0" each when empty
 };
 
+// The defaults with a plan annotation.
+inline TestProfileOptions WithPlan() {
+    TestProfileOptions options;
+    options.withPlan = true;
+    return options;
+}
+
 TestProfile AddTestProfile(acad::AcadDocument& doc, const NetworkBuilder& net, const std::string& name,
                            const std::string& style, const std::vector<TestPipe>& pipes,
                            const TestProfileOptions& options = {});

@@ -26,11 +26,6 @@ struct ProfileDrawing {
     std::string styleId = AddProfileStyle(*doc, "Road");
     TestProfile profile = AddTestProfile(*doc, net, "L-1", "Road", {chain.pipes[0]}, WithPlan());
 
-    static TestProfileOptions WithPlan() {
-        TestProfileOptions options;
-        options.withPlan = true;
-        return options;
-    }
     std::shared_ptr<acad::AcadObject> Style() const { return doc->ObjectIdToObject(std::stoi(styleId)); }
     std::string PlanId() const { return fluvanet::IdText(*profile.plan); }
 };

@@ -1,0 +1,65 @@
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/element_records.h"
+#include "core/general.h"
+#include "core/layer_state.h"
+#include "core/select_all.h"
+#include "events/events.h"
+#include "platform/vb_convert.h"
+#include "profile/profile.h"
+#include "profile/profile_records.h"
+
+namespace fluvanet {
+
+using com::Variant;
+
+namespace {
+
+constexpr std::string_view kProfilesSet = "SetProfiles";
+constexpr std::string_view kProfileBlocks = "Fluvamap_Profile_*";
+
+}  // namespace
+
+std::shared_ptr<acad::AcadSelectionSet> Profile::GetExistingProfileSet(acad::AcadDocument& AcadActiveDocument,
+                                                                       const std::string& NetName) {
+    auto set = general_->InitializeSelectionSet(AcadActiveDocument, std::string(kProfilesSet));
+    SelectAll(*set, {1001, 0, 2}, {Variant(kAppName), Variant("INSERT"), Variant(kProfileBlocks)});
+    const int16_t count = vb::Count16(static_cast<std::size_t>(set->Count()));
+
+    std::vector<std::shared_ptr<acad::AcadEntity>> others;
+    for (int16_t i = 0; i < count; ++i) {
+        auto member = set->Item(i);
+        ElementRecord record = ElementRecord::Read(member);
+        // A block of a profile's name that carries another record is no profile.
+        if (record.ElementType() != element_type::kProfile)
+            others.push_back(member);
+        else if (!NetName.empty() &&
+                 general_->EntityNetworkFromCombined(record.Get(profile_entry::kCombinedLabel)) != NetName)
+            others.push_back(member);
+    }
+    if (!others.empty()) set->RemoveItems(others);
+    return set;
+}
+
+void Profile::DeleteNetworkProfiles(acad::AcadDocument& AcadActiveDocument, const std::string& NetName) {
+    // No network is named "": the empty name would reach every network's profiles.
+    if (NetName.empty()) return;
+    std::vector<std::shared_ptr<acad::AcadEntity>> profiles =
+        general_->SelectionSetToArray(*GetExistingProfileSet(AcadActiveDocument, NetName));
+    if (profiles.empty()) return;
+
+    // A host that forwarded these erasures would run the cascade over them again.
+    EventsOffGuard eventsOff(*general_, AcadActiveDocument);
+    for (const auto& member : profiles) {
+        auto block = acad::Cast<acad::AcadBlockReference>(member);
+        events_->ProfileWillBeErased(AcadActiveDocument, *block, std::string(), std::string());
+        // Erased as soon as it is forgotten: a later profile that fails leaves none half gone.
+        block->Delete();
+    }
+    eventsOff.Restore();
+}
+
+}  // namespace fluvanet
