@@ -32,6 +32,12 @@ public:
     void ProfileWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::AcadBlockReference& ProfileBlock,
                              const std::string& ErasedEntitesObjectID, const std::string& EntitiesToBeErasedObjectID);
 
+    // ---- Erase cascade (events/erase_cascade.cpp) ----
+
+    // ---- Copied elements (events/copied_elements.cpp) ----
+
+    // ---- Follow-ups after erasing and moving (events/follow_ups.cpp) ----
+
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }
     void Use(std::shared_ptr<Library> instance) { library_.Set(std::move(instance)); }
