@@ -67,8 +67,8 @@ SafeArray ChangeRows(const std::vector<std::vector<std::string>>& rows) {
 }  // namespace
 
 void Events::CrossingAnnoWillBeErased(acad::AcadDocument& AcadActiveDocument,
-                                      acad::AcadBlockReference& CrossingAnnoEntity,
-                                      std::string& ErasedEntitesObjectID, std::string& EntitiesToBeErasedObjectID) {
+                                      acad::AcadBlockReference& CrossingAnnoEntity, std::string& ErasedEntitesObjectID,
+                                      std::string& EntitiesToBeErasedObjectID) {
     const std::string id = IdText(CrossingAnnoEntity);
     if (Listed(*general_, id, EntitiesToBeErasedObjectID)) return;
     const ElementRecord annotation = ReadCrossingAnnotation(ObjectFromId(AcadActiveDocument, id));
@@ -78,8 +78,8 @@ void Events::CrossingAnnoWillBeErased(acad::AcadDocument& AcadActiveDocument,
     // still queued keeps its references and has its profiles flagged.
     CrossPoint flag;
     std::vector<std::string> written;
-    for (auto [entry, flagged] : {std::pair{crossing_entry::kPipe1Id, &flag.Pipe1OID},
-                                  std::pair{crossing_entry::kPipe2Id, &flag.Pipe2OID}}) {
+    for (auto [entry, flagged] :
+         {std::pair{crossing_entry::kPipe1Id, &flag.Pipe1OID}, std::pair{crossing_entry::kPipe2Id, &flag.Pipe2OID}}) {
         const std::string pipe = refs::ReferenceKey(annotation.Text(entry));
         if (Listed(*general_, pipe, ErasedEntitesObjectID) || !ObjectFromIdIfAlive(AcadActiveDocument, pipe)) continue;
         OpenCrossingPipe(AcadActiveDocument, pipe);
@@ -93,12 +93,12 @@ void Events::CrossingAnnoWillBeErased(acad::AcadDocument& AcadActiveDocument,
         record.Set(pipe_entry::kCrossingLabels,
                    Variant(general_->DeleteReferenceInReferenceString(record.Get(pipe_entry::kCrossingLabels),
                                                                       refs::ReferenceItem(label), 0)));
-        record.Set(pipe_entry::kCrossingIds,
-                   Variant(general_->DeleteReferenceInReferenceString(record.Get(pipe_entry::kCrossingIds),
-                                                                      refs::ReferenceItem(id), 0)));
+        record.Set(pipe_entry::kCrossingIds, Variant(general_->DeleteReferenceInReferenceString(
+                                                 record.Get(pipe_entry::kCrossingIds), refs::ReferenceItem(id), 0)));
         record.Write();
     }
-    if (leader && !Listed(*general_, IdText(*leader), EntitiesToBeErasedObjectID))
+    if (leader && !Listed(*general_, IdText(*leader), ErasedEntitesObjectID) &&
+        !Listed(*general_, IdText(*leader), EntitiesToBeErasedObjectID))
         Append(EntitiesToBeErasedObjectID, IdText(*leader));
     profile_->FlagProfilesRelatedToCrossingPoints(AcadActiveDocument, {flag});
 }
@@ -110,13 +110,14 @@ void Events::PipeWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::Acad
     if (Listed(*general_, pipeId, EntitiesToBeErasedObjectID)) return;
     const ElementRecord pipe = OpenPipeRecord(AcadActiveDocument, pipeId);
 
-    // Everything the cascade writes or queues is checked before the first write.
+    // What this handler writes or queues itself is checked before its first write.
     struct End {
         std::string node, side;
         bool detach;
     };
     std::vector<End> ends;
-    for (auto [entry, side] : {std::pair{pipe_entry::kStartNodeId, "Start"}, std::pair{pipe_entry::kEndNodeId, "End"}}) {
+    for (auto [entry, side] :
+         {std::pair{pipe_entry::kStartNodeId, "Start"}, std::pair{pipe_entry::kEndNodeId, "End"}}) {
         End end{refs::ReferenceKey(pipe.Text(entry)), side, false};
         // A node still queued is detached too: it may survive a refused erasure.
         if (!Listed(*general_, end.node, ErasedEntitesObjectID) && ObjectFromIdIfAlive(AcadActiveDocument, end.node)) {
@@ -165,7 +166,8 @@ void Events::PipeWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::Acad
         DeletePipeFromProfile(AcadActiveDocument, p, pipeId, ErasedEntitesObjectID, EntitiesToBeErasedObjectID);
     }
 
-    library_->UpdateMaterialUsage(AcadActiveDocument, materials, ChangeRows({{pipe.Text(pipe_entry::kMaterial), "-1"}}));
+    library_->UpdateMaterialUsage(AcadActiveDocument, materials,
+                                  ChangeRows({{pipe.Text(pipe_entry::kMaterial), "-1"}}));
     library_->UpdateSizeUsage(AcadActiveDocument, circular, box,
                               ChangeRows({{size.text, size.shape, "-1"}, {"", "", ""}}));
 }
@@ -232,8 +234,8 @@ void Events::NodeWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::Acad
         if (ObjectFromIdIfAlive(AcadActiveDocument, p)) OpenPipeRecord(AcadActiveDocument, p);
     const std::string labelBlock =
         LiveKey(AcadActiveDocument, node.Text(node_entry::kLabelBlockId), element_type::kAnnotation, "a label block");
-    const std::string marker =
-        LiveKey(AcadActiveDocument, node.Text(node_entry::kLowHighId), element_type::kLowHighPoint, "a low/high marker");
+    const std::string marker = LiveKey(AcadActiveDocument, node.Text(node_entry::kLowHighId),
+                                       element_type::kLowHighPoint, "a low/high marker");
 
     for (const std::string& p : pipes) {
         if (Listed(*general_, p, ErasedEntitesObjectID) || Listed(*general_, p, EntitiesToBeErasedObjectID)) continue;

@@ -123,7 +123,7 @@ private:
     bool reportCascade_ = true;
     std::shared_ptr<Observer> observer_;
     const acad::AcadEntity* erasingItself_ = nullptr;  // the entity the driver is erasing
-    int eventsCalls_ = 0;                               // the driver's calls to Events under way
+    int eventsCalls_ = 0;                              // the driver's calls to Events under way
     Operation* command_ = nullptr;
     std::vector<Pending> pending_;  // reported, not yet erased
     std::vector<std::string> reported_;

@@ -64,8 +64,8 @@ private:
 struct CascadeDrawing {
     CascadeDrawing() {
         AddActiveViewStyle(*doc, ViewStyleSettings({{32, "1"}}));
-        sewer = Convert("Sewer", "Gravity", {{-30, 10, -18, 10}, {-18, 10, -6, 10}, {-6, 10, 6, 10}, {6, 10, 18, 10},
-                                             {18, 10, 30, 10}});
+        sewer = Convert("Sewer", "Gravity",
+                        {{-30, 10, -18, 10}, {-18, 10, -6, 10}, {-6, 10, 6, 10}, {6, 10, 18, 10}, {18, 10, 30, 10}});
         main = Convert("Main", "Pressure", {{0, 0, 0, 20}, {0, 0, 20, 20}, {-20, 20, 0, 0}});
         AddProfileStyle(*doc, "Road");
         profile = AddTestProfile(*doc, NetworkBuilder(*doc, "Sewer", "Gravity"), "L-1", "Road", sewer, WithPlan());
@@ -112,7 +112,8 @@ struct CascadeDrawing {
                 if (vb::CStr(table.Get(i, 0)) == name) return vb::CStr(table.Get(i, 1));
             return std::string("none");
         };
-        return count(library.GetMaterialsArray(*doc), "PVC") + "/" + count(library.GetSizesArray(*doc, "Circular"), "200");
+        return count(library.GetMaterialsArray(*doc), "PVC") + "/" +
+               count(library.GetSizesArray(*doc, "Circular"), "200");
     }
     static std::string RecordOf(const std::shared_ptr<acad::AcadObject>& o) {
         return vb::Join(fluvanet::ElementRecord::Read(o).ValuesVariant().Array().ToStrings(), "|");

@@ -70,9 +70,9 @@ TEST(EraseCascade, ANodeAndItsPipeSelectedTogetherCountOnceInEitherOrder) {
         auto node = d.A(), c = d.C();
         auto pipe = d.P(0).polyline;
         auto crossing = d.Crossing(0);
-        std::vector<std::shared_ptr<acad::AcadEntity>> gone{d.Named(pipe, pe::kLabelBlockId), d.Named(pipe, pe::kArrowId),
-                                                            crossing, d.Named(crossing, 15),
-                                                            d.Named(node, ne::kLabelBlockId), d.Named(node, ne::kLowHighId)};
+        std::vector<std::shared_ptr<acad::AcadEntity>> gone{
+            d.Named(pipe, pe::kLabelBlockId), d.Named(pipe, pe::kArrowId),  crossing, d.Named(crossing, 15),
+            d.Named(node, ne::kLabelBlockId), d.Named(node, ne::kLowHighId)};
         if (nodeFirst)
             d.host.Erase({node, pipe});
         else
@@ -143,14 +143,15 @@ TEST(EraseCascade, ACrossingWritesNoPipeOnItsWayOutAndFlagsOnlyTheProfilesOfPipe
     for (const Case& k : {Case{"both queued", true, true, false, false}, Case{"main erased", false, false, true, false},
                           Case{"main gone", false, false, true, true}}) {
         CascadeDrawing d;
-        TestProfile mainProfile = AddTestProfile(*d.doc, NetworkBuilder(*d.doc, "Main", "Pressure"), "M-1", "Road",
-                                                 {d.P(0)});
+        TestProfile mainProfile =
+            AddTestProfile(*d.doc, NetworkBuilder(*d.doc, "Main", "Pressure"), "M-1", "Road", {d.P(0)});
         auto crossing = d.Crossing(0);
         const std::string leader = d.Key(crossing, 15);
         const std::string sewerRefs = RecordText(d.S(2).polyline, pe::kCrossingIds);
         const std::string mainRefs = RecordText(d.P(0).polyline, pe::kCrossingIds);
         std::string erased = k.mainErased ? d.P(0).Id() + ";" : "";
-        std::string queued = std::string(k.sewerQueued ? d.S(2).Id() + ";" : "") + (k.mainQueued ? d.P(0).Id() + ";" : "");
+        std::string queued =
+            std::string(k.sewerQueued ? d.S(2).Id() + ";" : "") + (k.mainQueued ? d.P(0).Id() + ";" : "");
         const std::string queuedBefore = queued;
         if (k.mainGone) {
             d.general->TurnEventsOff(*d.doc);
@@ -194,12 +195,15 @@ TEST(EraseCascade, AnOwnerForgetsOnlyTheLabelOrArrowThatItStillNames) {
     std::string erased;
     auto label = d.Named(pipe, pe::kLabelBlockId);
     SetRecordEntry(label, 4, Variant(Ref(d.Key(d.C(), ne::kLowHighId))));
-    EXPECT_EQ(ErrorOf([&] { d.events->AnnotationWillBeErased(*d.doc, *acad::Cast<acad::AcadBlockReference>(label), erased); }),
+    EXPECT_EQ(ErrorOf([&] {
+                  d.events->AnnotationWillBeErased(*d.doc, *acad::Cast<acad::AcadBlockReference>(label), erased);
+              }),
               ErrorCode::TypeMismatch);
     auto arrow = d.Named(d.P(1).polyline, pe::kArrowId);
     SetRecordEntry(arrow, 4, Variant(Ref(IdText(*node))));
-    EXPECT_EQ(ErrorOf([&] { d.events->ArrowWillBeErased(*d.doc, *acad::Cast<acad::AcadBlockReference>(arrow), erased); }),
-              ErrorCode::TypeMismatch);
+    EXPECT_EQ(
+        ErrorOf([&] { d.events->ArrowWillBeErased(*d.doc, *acad::Cast<acad::AcadBlockReference>(arrow), erased); }),
+        ErrorCode::TypeMismatch);
 }
 
 TEST(EraseCascade, WhatIsGoneIsPassedOverAndAWrongReferenceRefusesBeforeAnyWrite) {
