@@ -55,15 +55,6 @@ LibrarySize PipeLibrarySize(const ElementRecord& pipe) {
     return {span + "x" + vb::CStr(pipe.Number(pipe_entry::kRise)), "Box"};
 }
 
-SafeArray ChangeRows(const std::vector<std::vector<std::string>>& rows) {
-    SafeArray table = SafeArray::Matrix(com::VarType::String, static_cast<int32_t>(rows.size()),
-                                        static_cast<int32_t>(rows.front().size()));
-    for (std::size_t r = 0; r < rows.size(); ++r)
-        for (std::size_t c = 0; c < rows[r].size(); ++c)
-            table.Put(static_cast<int32_t>(r), static_cast<int32_t>(c), Variant(rows[r][c]));
-    return table;
-}
-
 }  // namespace
 
 void Events::CrossingAnnoWillBeErased(acad::AcadDocument& AcadActiveDocument,
@@ -167,9 +158,9 @@ void Events::PipeWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::Acad
     }
 
     library_->UpdateMaterialUsage(AcadActiveDocument, materials,
-                                  ChangeRows({{pipe.Text(pipe_entry::kMaterial), "-1"}}));
+                                  LibraryChangeTable({{pipe.Text(pipe_entry::kMaterial), "-1"}}));
     library_->UpdateSizeUsage(AcadActiveDocument, circular, box,
-                              ChangeRows({{size.text, size.shape, "-1"}, {"", "", ""}}));
+                              LibraryChangeTable({{size.text, size.shape, "-1"}, {"", "", ""}}));
 }
 
 void Events::DeletePipeFromProfile(acad::AcadDocument& AcadActiveDocument, const std::string& ProfileOID,

@@ -20,7 +20,6 @@
 
 #include "core/general.h"
 #include "core/library.h"
-#include "editing/editing.h"
 #include "editing/pipe_node_records.h"
 #include "events/events.h"
 #include "platform/host_driver.h"
@@ -64,26 +63,12 @@ private:
 struct CascadeDrawing {
     CascadeDrawing() {
         AddActiveViewStyle(*doc, ViewStyleSettings({{32, "1"}}));
-        sewer = Convert("Sewer", "Gravity",
-                        {{-30, 10, -18, 10}, {-18, 10, -6, 10}, {-6, 10, 6, 10}, {6, 10, 18, 10}, {18, 10, 30, 10}});
-        main = Convert("Main", "Pressure", {{0, 0, 0, 20}, {0, 0, 20, 20}, {-20, 20, 0, 0}});
+        sewer = ConvertPolylines(
+            *doc, "Sewer", "Gravity",
+            {{-30, 10, -18, 10}, {-18, 10, -6, 10}, {-6, 10, 6, 10}, {6, 10, 18, 10}, {18, 10, 30, 10}});
+        main = ConvertPolylines(*doc, "Main", "Pressure", {{0, 0, 0, 20}, {0, 0, 20, 20}, {-20, 20, 0, 0}});
         AddProfileStyle(*doc, "Road");
         profile = AddTestProfile(*doc, NetworkBuilder(*doc, "Sewer", "Gravity"), "L-1", "Road", sewer, WithPlan());
-    }
-
-    std::vector<TestPipe> Convert(const std::string& net, const std::string& type,
-                                  const std::vector<std::vector<double>>& polylines) {
-        general->CreateNetworkDefintion(*doc, net, type);
-        auto set = general->InitializeSelectionSet(*doc, "Picked");
-        std::vector<TestPipe> pipes;
-        for (const auto& xy : polylines) {
-            auto polyline = doc->ModelSpace()->AddLightWeightPolyline(xy);
-            set->AddItems({polyline});
-            pipes.push_back({polyline, ""});
-        }
-        fluvanet::Editing().CreateElementsInNetwork(*doc, *set, false, net, type);
-        for (TestPipe& p : pipes) p.label = vb::Split(RecordText(p.polyline, pe::kCombinedLabel), ";").at(2);
-        return pipes;
     }
 
     const TestPipe& P(int i) const { return main.at(static_cast<std::size_t>(i)); }
