@@ -35,29 +35,18 @@ using namespace testing_support;
 namespace pe = fluvanet::pipe_entry;
 namespace ne = fluvanet::node_entry;
 
-// Events as the library builds it, with the nodes every low/high follow-up receives recorded
-// and passed on to the class's own follow-up once it has one.
-class RecordingEvents : public fluvanet::Events {
+// Events as the library builds it; until it has a low/high follow-up, one that does nothing.
+class CascadeEvents : public fluvanet::Events {
 public:
     const com::DispatchTable& Table() const override {
-        static const com::DispatchTable table = com::BuildTable<RecordingEvents>([this](auto& b) {
-            b.Inherit(Own()).Method("AnalyzeLowHighAfterDeleting", &RecordingEvents::AnalyzeLowHighAfterDeleting);
+        static const com::DispatchTable table = com::BuildTable<CascadeEvents>([this](auto& b) {
+            b.Inherit(fluvanet::Events::Table());
+            if (!fluvanet::Events::Table().Find("AnalyzeLowHighAfterDeleting"))
+                b.Method("AnalyzeLowHighAfterDeleting", &CascadeEvents::NoFollowUp);
         });
         return table;
     }
-    void AnalyzeLowHighAfterDeleting(const std::shared_ptr<acad::AcadDocument>& doc,
-                                     const std::vector<std::string>& nodes) {
-        lowHigh.push_back(vb::Join(nodes, ";") + ";");
-        const com::DispatchTable::Entry* own = Own().Find("AnalyzeLowHighAfterDeleting");
-        if (!own || !own->method) return;
-        com::Variant document(doc), list(com::SafeArray::FromStrings(nodes));
-        std::vector<com::Variant*> args{&document, &list};
-        own->method(*this, com::ArgRefs(args.data(), args.size()));
-    }
-    std::vector<std::string> lowHigh;
-
-private:
-    const com::DispatchTable& Own() const { return fluvanet::Events::Table(); }
+    void NoFollowUp(const std::shared_ptr<acad::AcadDocument>&, const std::vector<std::string>&) {}
 };
 
 struct CascadeDrawing {
@@ -83,22 +72,17 @@ struct CascadeDrawing {
     }
     std::shared_ptr<acad::AcadEntity> C() const { return Named(P(0).polyline, pe::kStartNodeId); }
     std::shared_ptr<acad::AcadEntity> A() const { return Named(P(0).polyline, pe::kEndNodeId); }
-    std::shared_ptr<acad::AcadEntity> B() const { return Named(P(1).polyline, pe::kEndNodeId); }
-    std::shared_ptr<acad::AcadEntity> D() const { return Named(P(2).polyline, pe::kStartNodeId); }
-    // The one crossing annotation on a Main pipe.
-    std::shared_ptr<acad::AcadEntity> Crossing(int i) const {
-        return Named(P(i).polyline, pe::kCrossingIds);  // a list of one entry reads as a single reference
-    }
-
+    // The one crossing on a Main pipe: its list of one entry reads as a single reference.
+    std::shared_ptr<acad::AcadEntity> Crossing(int i) const { return Named(P(i).polyline, pe::kCrossingIds); }
     // PVC uses and size 200 uses.
     std::string Usage() {
-        auto count = [](const com::SafeArray& table, const std::string& name) {
-            for (int32_t i = 0; i <= table.UBound(1); ++i)
-                if (vb::CStr(table.Get(i, 0)) == name) return vb::CStr(table.Get(i, 1));
-            return std::string("none");
-        };
-        return count(library.GetMaterialsArray(*doc), "PVC") + "/" +
-               count(library.GetSizesArray(*doc, "Circular"), "200");
+        return Count(library.GetMaterialsArray(*doc), "PVC") + "/" +
+               Count(library.GetSizesArray(*doc, "Circular"), "200");
+    }
+    static std::string Count(const com::SafeArray& table, const std::string& name) {
+        for (int32_t i = 0; i <= table.UBound(1); ++i)
+            if (vb::CStr(table.Get(i, 0)) == name) return vb::CStr(table.Get(i, 1));
+        return "none";
     }
     static std::string RecordOf(const std::shared_ptr<acad::AcadObject>& o) {
         return vb::Join(fluvanet::ElementRecord::Read(o).ValuesVariant().Array().ToStrings(), "|");
@@ -117,7 +101,7 @@ struct CascadeDrawing {
 
     std::shared_ptr<acad::AcadDocument> doc = NewProjectDrawing();
     std::shared_ptr<fluvanet::General> general = std::make_shared<fluvanet::General>();
-    std::shared_ptr<RecordingEvents> events = std::make_shared<RecordingEvents>();
+    std::shared_ptr<CascadeEvents> events = std::make_shared<CascadeEvents>();
     fluvanet::Library library;
     host::EventDriver host{doc, general, events};
     std::vector<TestPipe> sewer, main;
