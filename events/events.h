@@ -38,7 +38,7 @@ public:
     // again. The pipe, node and crossing annotation handlers return at once for an element
     // already in the to-be-erased list: this operation dealt with it before queueing it. A
     // referenced object that opens nothing is gone and neither written nor queued; one of
-    // another element type raises before anything is written.
+    // another element type raises before the handler writes anything.
     void CrossingAnnoWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::AcadBlockReference& CrossingAnnoEntity,
                                   std::string& ErasedEntitesObjectID, std::string& EntitiesToBeErasedObjectID);
     void PipeWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& PipeEntity,
