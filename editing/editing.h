@@ -119,6 +119,20 @@ public:
     // ---- Merged pipe records and upkeep (editing/merged_pipe_upkeep.cpp) ----
 
     // ---- Reversing pipes and group selection (editing/reverse_pipes.cpp) ----
+    // The user's tagged polylines; never raises: a cancel or failure gives the set as far as
+    // it got (Nothing when it could not be made).
+    std::shared_ptr<acad::AcadSelectionSet> GetPipesToReverse(acad::AcadDocument& AcadActiveDocument);
+    // Each pipe turned end for end: vertices (arcs with them), inverts, node references, its
+    // nodes' lists, its profiles' directions (each profile flagged) and its label. Every pipe
+    // of the set and both its nodes are checked before the first is turned.
+    void ReverseSelectedPipes(acad::AcadDocument& AcadActiveDocument, const acad::AcadSelectionSet& SetPipesToReverse);
+    // Indicator 0: the pipe moves from the node's pipes at start to its pipes at end; 1 back.
+    // It leaves every position its identifier held, with the label at that position.
+    void ReversePipeReferenceInNode(acad::AcadDocument& AcadActiveDocument, const std::string& PipeLabel,
+                                    const std::string& PipeOID, const std::string& NodeOID,
+                                    const int16_t& Indicator);
+    // Tagged polylines and block references: pipes, nodes, labels and the like.
+    std::shared_ptr<acad::AcadSelectionSet> GetSelectionForGroupEditing(acad::AcadDocument& AcadActiveDocument);
 
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }

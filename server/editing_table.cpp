@@ -40,6 +40,10 @@ const com::DispatchTable& Editing::Table() const {
         // Merged pipe records and upkeep
 
         // Reversing pipes and group selection
+        b.Method("GetPipesToReverse", &Editing::GetPipesToReverse);
+        b.Method("ReverseSelectedPipes", &Editing::ReverseSelectedPipes);
+        b.Method("ReversePipeReferenceInNode", &Editing::ReversePipeReferenceInNode);
+        b.Method("GetSelectionForGroupEditing", &Editing::GetSelectionForGroupEditing);
 
     });
     return table;
