@@ -170,6 +170,12 @@ public:
                                            const std::vector<std::string>& ArProfilePipes,
                                            const bool& DrawGroundFromSurface, const std::string& GroundSurfaceName);
 
+    // ---- Profile frame and grid (profile/frame_and_grid.cpp) ----
+    // Measured on a probe text in model space, deleted again; the style named exactly, else
+    // the active style. A locked active layer is unlocked for the measurement.
+    double GetTextLengthOnDrawing(acad::AcadDocument& AcadActiveDocument, const std::string& MyString,
+                                  const std::string& MyTextStyle, const double& MyTextHeight);
+
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }
     void Use(std::shared_ptr<Events> instance) { events_.Set(std::move(instance)); }

@@ -59,6 +59,9 @@ const com::DispatchTable& Profile::Table() const {
         b.Method("GetSplitPipesDirectionArray", &Profile::GetSplitPipesDirectionArray);
         b.Method("GetProfilePartsDataArrays", &Profile::GetProfilePartsDataArrays);
 
+        // Profile frame and grid
+        b.Method("GetTextLengthOnDrawing", &Profile::GetTextLengthOnDrawing);
+
     });
     return table;
 }
