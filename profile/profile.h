@@ -171,10 +171,37 @@ public:
                                            const bool& DrawGroundFromSurface, const std::string& GroundSurfaceName);
 
     // ---- Profile frame and grid (profile/frame_and_grid.cpp) ----
+    // A part is drawn from its reference point: station s at x + s, level z at
+    // y + (z - datum) * exaggeration. An exaggeration of 0 raises Division by zero and a
+    // negative one Invalid procedure call, before anything is drawn.
+    // The ten profile layers, added when missing; every one gets its colour again.
+    void CreateProfileLayers(acad::AcadDocument& AcadActiveDocument);
+    // The whole number 2 (Metric) or 6 below the lowest sump; the custom datum when not automatic.
+    double GetDatumElevation(const bool& DatumAuto, const double& CustomDatumValue,
+                             const std::string& SumpLevelsString, const std::string& ModelUnits);
+    // Two label heights and the widest label of the bands that are on.
+    double GetBandLabelsPartLength(acad::AcadDocument& AcadActiveDocument, const com::Variant& ArProfileStyleSettings);
     // Measured on a probe text in model space, deleted again; the style named exactly, else
     // the active style. A locked active layer is unlocked for the measurement.
     double GetTextLengthOnDrawing(acad::AcadDocument& AcadActiveDocument, const std::string& MyString,
                                   const std::string& MyTextStyle, const double& MyTextHeight);
+    // The closed frame on "Profile - Frame"; its length and height.
+    std::vector<double> DrawPlotAreaFrame(acad::AcadBlock& BlockDef, const std::vector<double>& RefPoint,
+                                          const std::vector<std::string>& ArPartDataStrings,
+                                          const com::Variant& ArProfileStyleSettings, const double& DatumElevation,
+                                          const double& VerticalExaggeration);
+    // Level and station lines with their labels and ticks. A spacing of 0 raises Division by
+    // zero and more than 32,767 lines Overflow, before a layer is opened; the layers' states
+    // come back on every exit. The active layer is left as the grid ends.
+    void DrawProfileGrid(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                         const std::vector<double>& RefPoint, const std::string& HorizontalGridSettingsString,
+                         const std::string& VerticalGridSettingsString, const std::string& StationsSettingsString,
+                         const std::string& TextSettingsString, const double& PlotAreaLength,
+                         const double& PlotAreaHeight, const double& VerticalExaggeration,
+                         const double& DatumElevation, const double& PartStartStation);
+    // The station prefix ("0+" to "0+0000") followed by "0" with 0 to 5 decimals.
+    std::string GetStationFormatString(const std::string& PrecisionIndex, const std::string& DecimalsIndex,
+                                       const std::string& FormatIndex);
 
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }

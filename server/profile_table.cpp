@@ -60,7 +60,13 @@ const com::DispatchTable& Profile::Table() const {
         b.Method("GetProfilePartsDataArrays", &Profile::GetProfilePartsDataArrays);
 
         // Profile frame and grid
+        b.Method("CreateProfileLayers", &Profile::CreateProfileLayers);
+        b.Method("GetDatumElevation", &Profile::GetDatumElevation);
+        b.Method("GetBandLabelsPartLength", &Profile::GetBandLabelsPartLength);
         b.Method("GetTextLengthOnDrawing", &Profile::GetTextLengthOnDrawing);
+        b.Method("DrawPlotAreaFrame", &Profile::DrawPlotAreaFrame);
+        b.Method("DrawProfileGrid", &Profile::DrawProfileGrid);
+        b.Method("GetStationFormatString", &Profile::GetStationFormatString);
 
     });
     return table;
