@@ -203,6 +203,50 @@ public:
     std::string GetStationFormatString(const std::string& PrecisionIndex, const std::string& DecimalsIndex,
                                        const std::string& FormatIndex);
 
+    // ---- Profile graphics (profile/profile_graphics.cpp) ----
+    // Into the part's block definition, in profile coordinates as the frame and grid. The
+    // methods that take the document draw on their layer made active, opened for the
+    // drawing and restored on every exit; the others put each entity on its layer.
+    // A line at every node and, unless hidden, its label reading upwards.
+    void DrawNodeLabels(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                        const std::vector<double>& RefPoint, const std::string& LengthString,
+                        const std::string& NodeLabelString, const double& FrameHeight,
+                        const com::Variant& ArProfileStyleSettings);
+    void DrawGroundLine(acad::AcadBlock& BlockDef, const std::vector<double>& RefPoint,
+                        const std::string& GroundLineString, const double& DatumElevation,
+                        const double& VerticalExaggeration);
+    // Invert and crown line per pipe, within the manhole walls of a gravity network. A pipe
+    // of length 0 raises Division by zero before anything is drawn.
+    void DrawPipes(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                   const std::vector<double>& RefPoint, const std::string& LengthString,
+                   const std::string& InvertString, const std::string& SizeString, const double& DatumElevation,
+                   const double& VerticalExaggeration, const std::string& ModelUnits, const std::string& NetworkType);
+    // A closed rectangle from sump to ground at every node.
+    void DrawManholes(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                      const std::vector<double>& RefPoint, const std::string& LengthString,
+                      const std::string& GroundString, const std::string& SumpString, const double& DatumElevation,
+                      const double& VerticalExaggeration, const std::string& ModelUnits);
+    // Connected, then crossing pipes, as shown by the style: section, leader and two texts,
+    // the leaders kept apart. A list of broken records raises Subscript out of range
+    // before anything is drawn.
+    void DrawConnectedAndCrossing(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                                  const std::vector<double>& RefPoint, const std::string& ConnectedString,
+                                  const std::string& CrossingString, const com::Variant& ArProfileStyleSettings,
+                                  const double& DatumElevation, const double& VerticalExaggeration,
+                                  const std::string& ModelUnits);
+    // Span and rise in drawing units; box cells side by side, circles as ellipses stretched
+    // by the exaggeration.
+    void DrawPipeSectionOnProfile(acad::AcadBlock& BlockDef, const std::vector<double>& PipeInsPnt,
+                                  const int16_t& ShapeIndex, const double& Span, const double& Rise,
+                                  const int16_t& NumCells, const double& VerticalExaggeration);
+    std::string GetSectionSizeStringForProfile(const int16_t& SectionShapeIndex, const double& Span,
+                                               const double& Rise, const int16_t& NumCells);
+    // The section's point and the two ends of the leader's horizontal segment, moved clear
+    // of the placed ones (four reals each).
+    std::vector<double> GetProfileCrossingAnnotationLocation(const std::vector<double>& NewAnnoInsPnt,
+                                                             const std::vector<double>& ArExistingCoord,
+                                                             const double& TextHeight, const double& StringLength);
+
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }
     void Use(std::shared_ptr<Events> instance) { events_.Set(std::move(instance)); }

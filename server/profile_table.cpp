@@ -68,6 +68,16 @@ const com::DispatchTable& Profile::Table() const {
         b.Method("DrawProfileGrid", &Profile::DrawProfileGrid);
         b.Method("GetStationFormatString", &Profile::GetStationFormatString);
 
+        // Profile graphics
+        b.Method("DrawNodeLabels", &Profile::DrawNodeLabels);
+        b.Method("DrawGroundLine", &Profile::DrawGroundLine);
+        b.Method("DrawPipes", &Profile::DrawPipes);
+        b.Method("DrawManholes", &Profile::DrawManholes);
+        b.Method("DrawConnectedAndCrossing", &Profile::DrawConnectedAndCrossing);
+        b.Method("DrawPipeSectionOnProfile", &Profile::DrawPipeSectionOnProfile);
+        b.Method("GetSectionSizeStringForProfile", &Profile::GetSectionSizeStringForProfile);
+        b.Method("GetProfileCrossingAnnotationLocation", &Profile::GetProfileCrossingAnnotationLocation);
+
     });
     return table;
 }
