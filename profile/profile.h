@@ -178,6 +178,83 @@ public:
     // pipes and plan annotation and then erased; events are off meanwhile.
     void DeleteNetworkProfiles(acad::AcadDocument& AcadActiveDocument, const std::string& NetName);
 
+    // ---- Profile frame and grid (profile/frame_and_grid.cpp) ----
+    // A part is drawn from its reference point: station s at x + s, level z at
+    // y + (z - datum) * exaggeration. An exaggeration of 0 raises Division by zero and a
+    // negative one Invalid procedure call, before anything is drawn.
+    // The ten profile layers, added when missing; every one gets its colour again.
+    void CreateProfileLayers(acad::AcadDocument& AcadActiveDocument);
+    // The whole number 2 (Metric) or 6 below the lowest sump; the custom datum when not automatic.
+    double GetDatumElevation(const bool& DatumAuto, const double& CustomDatumValue,
+                             const std::string& SumpLevelsString, const std::string& ModelUnits);
+    // Two label heights and the widest label of the bands that are on.
+    double GetBandLabelsPartLength(acad::AcadDocument& AcadActiveDocument, const com::Variant& ArProfileStyleSettings);
+    // Measured on a probe text in model space, deleted again; the style named exactly, else
+    // the active style. A locked active layer is unlocked for the measurement.
+    double GetTextLengthOnDrawing(acad::AcadDocument& AcadActiveDocument, const std::string& MyString,
+                                  const std::string& MyTextStyle, const double& MyTextHeight);
+    // The closed frame on "Profile - Frame"; its length and height.
+    std::vector<double> DrawPlotAreaFrame(acad::AcadBlock& BlockDef, const std::vector<double>& RefPoint,
+                                          const std::vector<std::string>& ArPartDataStrings,
+                                          const com::Variant& ArProfileStyleSettings, const double& DatumElevation,
+                                          const double& VerticalExaggeration);
+    // Level and station lines with their labels and ticks. A spacing of 0 raises Division by
+    // zero and more than 32,767 lines Overflow, before a layer is opened; the layers' states
+    // come back on every exit. The active layer is left as the grid ends.
+    void DrawProfileGrid(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                         const std::vector<double>& RefPoint, const std::string& HorizontalGridSettingsString,
+                         const std::string& VerticalGridSettingsString, const std::string& StationsSettingsString,
+                         const std::string& TextSettingsString, const double& PlotAreaLength,
+                         const double& PlotAreaHeight, const double& VerticalExaggeration,
+                         const double& DatumElevation, const double& PartStartStation);
+    // The station prefix ("0+" to "0+0000") followed by "0" with 0 to 5 decimals.
+    std::string GetStationFormatString(const std::string& PrecisionIndex, const std::string& DecimalsIndex,
+                                       const std::string& FormatIndex);
+
+    // ---- Profile graphics (profile/profile_graphics.cpp) ----
+    // Into the part's block definition, in profile coordinates as the frame and grid. Node
+    // labels, pipes and manholes draw on their layer made active, opened for the drawing
+    // and restored on every exit; the others put each entity on its layer.
+    // A line at every node and, unless hidden, its label reading upwards.
+    void DrawNodeLabels(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                        const std::vector<double>& RefPoint, const std::string& LengthString,
+                        const std::string& NodeLabelString, const double& FrameHeight,
+                        const com::Variant& ArProfileStyleSettings);
+    void DrawGroundLine(acad::AcadBlock& BlockDef, const std::vector<double>& RefPoint,
+                        const std::string& GroundLineString, const double& DatumElevation,
+                        const double& VerticalExaggeration);
+    // Invert and crown line per pipe, within the manhole walls of a gravity network. A pipe
+    // of length 0 raises Division by zero before anything is drawn.
+    void DrawPipes(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                   const std::vector<double>& RefPoint, const std::string& LengthString,
+                   const std::string& InvertString, const std::string& SizeString, const double& DatumElevation,
+                   const double& VerticalExaggeration, const std::string& ModelUnits, const std::string& NetworkType);
+    // A closed rectangle from sump to ground at every node.
+    void DrawManholes(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                      const std::vector<double>& RefPoint, const std::string& LengthString,
+                      const std::string& GroundString, const std::string& SumpString, const double& DatumElevation,
+                      const double& VerticalExaggeration, const std::string& ModelUnits);
+    // Connected, then crossing pipes, as shown by the style: section, leader and two texts,
+    // the leaders kept apart. A list of broken records raises Subscript out of range
+    // before anything is drawn.
+    void DrawConnectedAndCrossing(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                                  const std::vector<double>& RefPoint, const std::string& ConnectedString,
+                                  const std::string& CrossingString, const com::Variant& ArProfileStyleSettings,
+                                  const double& DatumElevation, const double& VerticalExaggeration,
+                                  const std::string& ModelUnits);
+    // Span and rise in drawing units; box cells side by side, circles as ellipses stretched
+    // by the exaggeration.
+    void DrawPipeSectionOnProfile(acad::AcadBlock& BlockDef, const std::vector<double>& PipeInsPnt,
+                                  const int16_t& ShapeIndex, const double& Span, const double& Rise,
+                                  const int16_t& NumCells, const double& VerticalExaggeration);
+    std::string GetSectionSizeStringForProfile(const int16_t& SectionShapeIndex, const double& Span,
+                                               const double& Rise, const int16_t& NumCells);
+    // The section's point and the two ends of the leader's horizontal segment, moved clear
+    // of the placed ones (four reals each).
+    std::vector<double> GetProfileCrossingAnnotationLocation(const std::vector<double>& NewAnnoInsPnt,
+                                                             const std::vector<double>& ArExistingCoord,
+                                                             const double& TextHeight, const double& StringLength);
+
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }
     void Use(std::shared_ptr<Events> instance) { events_.Set(std::move(instance)); }
