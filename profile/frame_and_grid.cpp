@@ -104,22 +104,13 @@ double Profile::GetTextLengthOnDrawing(acad::AcadDocument& AcadActiveDocument, c
     if (auto active = AcadActiveDocument.ActiveLayer(); active && active->Lock())
         unlocked.emplace(*general_, AcadActiveDocument, ";" + active->Name());
     auto probe = AcadActiveDocument.ModelSpace()->AddText(MyString, {0, 0, 0}, MyTextHeight);
-    double width = 0;
-    try {
-        probe->SetStyleName(style->Name());
-        acad::Point3 low{}, high{};
-        probe->GetBoundingBox(low, high);
-        width = std::abs(high[0] - low[0]);
-    } catch (...) {
-        try {
-            probe->Delete();
-        } catch (const com::Error&) {
-        }
-        throw;
-    }
-    probe->Delete();
+    TemporaryEntityGuard deleted(probe);
+    probe->SetStyleName(style->Name());
+    acad::Point3 low{}, high{};
+    probe->GetBoundingBox(low, high);
+    deleted.Restore();
     if (unlocked) unlocked->Restore();
-    return width;
+    return std::abs(high[0] - low[0]);
 }
 
 std::vector<double> Profile::DrawPlotAreaFrame(acad::AcadBlock& BlockDef, const std::vector<double>& RefPoint,

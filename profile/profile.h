@@ -204,9 +204,9 @@ public:
                                        const std::string& FormatIndex);
 
     // ---- Profile graphics (profile/profile_graphics.cpp) ----
-    // Into the part's block definition, in profile coordinates as the frame and grid. The
-    // methods that take the document draw on their layer made active, opened for the
-    // drawing and restored on every exit; the others put each entity on its layer.
+    // Into the part's block definition, in profile coordinates as the frame and grid. Node
+    // labels, pipes and manholes draw on their layer made active, opened for the drawing
+    // and restored on every exit; the others put each entity on its layer.
     // A line at every node and, unless hidden, its label reading upwards.
     void DrawNodeLabels(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
                         const std::vector<double>& RefPoint, const std::string& LengthString,

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/layer_state.h"
 #include "platform/acad_document.h"
 
 namespace fluvanet {
@@ -77,6 +78,15 @@ std::shared_ptr<acad::AcadLine> AddProfileLine(acad::AcadBlock& block, double x1
                                                std::string_view layer = {});
 std::shared_ptr<acad::AcadLWPolyline> AddProfilePolyline(acad::AcadBlock& block, const std::vector<double>& vertices,
                                                          std::string_view layer = {});
+
+// A probe entity deleted at the end: Restore() at the normal end lets a failing delete
+// through; on an error path the original error propagates.
+class TemporaryEntityGuard : public StateGuard {
+public:
+    explicit TemporaryEntityGuard(std::shared_ptr<acad::AcadEntity> entity) {
+        Arm([entity = std::move(entity)] { entity->Delete(); });
+    }
+};
 
 // Makes the layer of that name the document's active layer.
 void ActivateLayer(acad::AcadDocument& doc, std::string_view layer);
