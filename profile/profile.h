@@ -255,6 +255,65 @@ public:
                                                              const std::vector<double>& ArExistingCoord,
                                                              const double& TextHeight, const double& StringLength);
 
+    // ---- Profile data table (profile/data_table.cpp) ----
+    // Points are arrays of reals whose items 0 and 1 are x and y; a record is the 22 texts
+    // of profile/parts_data.h. Nothing at all is drawn when every band is off.
+    void DrawProfileTable(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                          const std::vector<double>& RefPoint, const std::vector<std::string>& ArProfileDataStrings,
+                          const com::Variant& ArProfileStyleSettings, const double& BandLabelsPartLength,
+                          const double& DatumElevation, const double& PlotAreaLength,
+                          const std::string& ProfileLineName, const int16_t& ProfilePartIndex,
+                          const int16_t& CountProfileParts);
+    // TextStyle is not applied: the texts take the drawing's active text style.
+    void CompleteProfileFrame(acad::AcadBlock& BlockDef, const std::vector<double>& ProfileRefPoint,
+                              const std::vector<double>& BandRefPoint, const double& BandLabelsPartLength,
+                              const double& DatumElevation, const double& PlotAreaLength,
+                              const double& LabelsTextHeight, const std::string& TextStyle,
+                              const std::string& ProfileLineName, const int16_t& ProfilePartIndex,
+                              const int16_t& CountProfileParts, const double& TitleTextHeight);
+    // The shift along the band of a text at Distance; 999 when it stands on a node station
+    // and that is not allowed.
+    double GetDataTextShift(const double& Distance, const std::vector<double>& ArProhibitedDistance,
+                            const double& BufferDistance, const bool& AllowExactlyNodeDistance,
+                            const double& TextHeight);
+    // The node stations of a length list split at ";": running sums, same bounds.
+    std::vector<double> GetProhibitedDistancesArray(const std::vector<std::string>& ArLengthData);
+    double GetLongestTextLength(acad::AcadDocument& AcadActiveDocument, const std::string& String1,
+                                const std::string& String2, const std::string& String3, const std::string& String4,
+                                const std::string& TextStyle, const double& TextHeight);
+
+    // ---- Profile bands (profile/bands.cpp) ----
+    // Each band lowers BandRefPoint by its height in place and returns it. TextStyle only
+    // measures texts; IsLastBandIndicator is the number of bands drawn after this one.
+    std::vector<double> DrawHorizontalBand(acad::AcadBlock& BlockDef, std::vector<double>& BandRefPoint,
+                                           const std::string& BandSettingsString, const std::string& LengthDataString,
+                                           const std::string& BandDataString, const std::string& TextStyle,
+                                           const double& LabelsTextHeight, const double& DataTextHeight,
+                                           const double& BandLabelsPartLength, const int16_t& BandIndex,
+                                           const int16_t& IsLastBandIndicator);
+    // An empty band data list raises Subscript out of range.
+    std::vector<double> DrawVerticalBand(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                                         std::vector<double>& BandRefPoint, const std::string& BandSettingsString,
+                                         const std::string& LengthDataString, const std::string& BandDataString,
+                                         const std::string& TextStyle, const double& LabelsTextHeight,
+                                         const double& DataTextHeight, const double& BandLabelsPartLength,
+                                         const int16_t& BandIndex, const com::Variant& IsLastBandIndicator);
+    // With DrawBandLabel other than 1 only the values are written, into the band drawn
+    // next at the same place: the result is Empty and the point stays. Empty band data
+    // draws nothing and returns the point as it is.
+    com::Variant DrawDistanceDataBand(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                                      std::vector<double>& BandRefPoint, const std::string& BandSettingsString,
+                                      const std::string& LengthDataString, const std::string& BandDataString,
+                                      const std::string& TextStyle, const double& LabelsTextHeight,
+                                      const double& DataTextHeight, const double& BandLabelsPartLength,
+                                      const int16_t& BandIndex, const int16_t& DrawBandLabel,
+                                      const int16_t& IsLastBandIndicator);
+    // Nothing when the text and three of its heights do not fit between X1 and X2.
+    void AddBandArrow(acad::AcadBlock& BlockDef, const double& X1, const double& X2, const double& Y,
+                      const double& BandHeight, acad::AcadText& MiddleText);
+    void AddBandTick(acad::AcadBlock& BlockDef, const double& X, const double& Y, const double& TickHeight);
+    void AddBandSeparator(acad::AcadBlock& BlockDef, const double& X, const double& Y, const double& BandHeight);
+
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }
     void Use(std::shared_ptr<Events> instance) { events_.Set(std::move(instance)); }

@@ -82,6 +82,21 @@ const com::DispatchTable& Profile::Table() const {
         b.Method("GetSectionSizeStringForProfile", &Profile::GetSectionSizeStringForProfile);
         b.Method("GetProfileCrossingAnnotationLocation", &Profile::GetProfileCrossingAnnotationLocation);
 
+        // Profile data table
+        b.Method("DrawProfileTable", &Profile::DrawProfileTable);
+        b.Method("CompleteProfileFrame", &Profile::CompleteProfileFrame);
+        b.Method("GetDataTextShift", &Profile::GetDataTextShift);
+        b.Method("GetProhibitedDistancesArray", &Profile::GetProhibitedDistancesArray);
+        b.Method("GetLongestTextLength", &Profile::GetLongestTextLength);
+
+        // Profile bands
+        b.Method("DrawHorizontalBand", &Profile::DrawHorizontalBand);
+        b.Method("DrawVerticalBand", &Profile::DrawVerticalBand);
+        b.Method("DrawDistanceDataBand", &Profile::DrawDistanceDataBand);
+        b.Method("AddBandArrow", &Profile::AddBandArrow);
+        b.Method("AddBandTick", &Profile::AddBandTick);
+        b.Method("AddBandSeparator", &Profile::AddBandSeparator);
+
     });
     return table;
 }
