@@ -113,12 +113,56 @@ public:
     com::Variant ReversePolylineCoordinates(const com::Variant& ArCoordinates);
 
     // ---- Splitting a pipe (editing/split_pipe.cpp) ----
+    // The host's steps, called in this order. The split pipe stays as it was until the last
+    // step deletes it; every step reads its record.
+    // The pipe and a point inside it, asked of the user until both fit; False on a cancel
+    // or any other error.
+    bool GetSplitPipeAndPoint(acad::AcadDocument& AcadActiveDocument,
+                              std::shared_ptr<acad::AcadLWPolyline>& SplitPipeEntity, acad::Point3& SplitPoint);
+    // The two halves and the node block, bare, on the split pipe's layer; a failure takes
+    // out again what the call inserted.
+    void CreateSplitEntities(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& SplitPipeEntity,
+                             const acad::Point3& SplitPoint, std::shared_ptr<acad::AcadLWPolyline>& NewPipeEntity1,
+                             std::shared_ptr<acad::AcadLWPolyline>& NewPipeEntity2,
+                             std::shared_ptr<acad::AcadBlockReference>& NewNodeEntity);
+    // The records of both halves, the new node and both end nodes, levels interpolated at
+    // the point, then the labels of the new elements. Both new labels are taken and both
+    // end nodes checked before anything is written.
+    void AssignSplitXdata(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& SplitPipeEntity,
+                          const acad::Point3& SplitPoint, acad::AcadLWPolyline& NewPipeEntity1,
+                          acad::AcadLWPolyline& NewPipeEntity2, acad::AcadBlockReference& NewNodeEntity);
+    // One pipe more of the split pipe's material and size.
+    void UpdateLibrariesAfterSplitting(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& SplitPipeEntity);
+    // Each crossing annotation to the first half when its point lies on it, else to the second.
+    void UpdateCrossingsAfterSplitting(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& SplitPipeEntity,
+                                       acad::AcadLWPolyline& NewPipeEntity1, acad::AcadLWPolyline& NewPipeEntity2);
+    // In each profile both halves take the split pipe's place and direction; the profile is
+    // flagged.
+    void UpdateProfilesAfterSplitting(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& SplitPipeEntity,
+                                      acad::AcadLWPolyline& NewPipeEntity1, acad::AcadLWPolyline& NewPipeEntity2);
+    // The split pipe with its label block and arrow, with events off; a reference that names
+    // no object counts as gone, anything but a label block or an arrow raises.
+    void DeleteSplitPipe(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& SplitPipeEntity);
 
     // ---- Merging pipes (editing/merge_pipes.cpp) ----
 
     // ---- Merged pipe records and upkeep (editing/merged_pipe_upkeep.cpp) ----
 
     // ---- Reversing pipes and group selection (editing/reverse_pipes.cpp) ----
+    // The user's tagged polylines; never raises: a cancel or failure gives the set as far as
+    // it got (Nothing when it could not be made).
+    std::shared_ptr<acad::AcadSelectionSet> GetPipesToReverse(acad::AcadDocument& AcadActiveDocument);
+    // Each pipe turned end for end: vertices (arcs with them), inverts, node references, its
+    // nodes' lists, its profiles' directions (each profile flagged) and its label. Every pipe
+    // of the set and both its nodes are checked before the first is turned.
+    void ReverseSelectedPipes(acad::AcadDocument& AcadActiveDocument, const acad::AcadSelectionSet& SetPipesToReverse);
+    // Indicator 0: the pipe moves from the node's pipes at start to its pipes at end; 1 back.
+    // It leaves every position its identifier held, with the label at that position.
+    void ReversePipeReferenceInNode(acad::AcadDocument& AcadActiveDocument, const std::string& PipeLabel,
+                                    const std::string& PipeOID, const std::string& NodeOID,
+                                    const int16_t& Indicator);
+    // Tagged polylines and block references: pipes, nodes, labels and the like.
+    std::shared_ptr<acad::AcadSelectionSet> GetSelectionForGroupEditing(acad::AcadDocument& AcadActiveDocument);
 
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }

@@ -1,0 +1,200 @@
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "annotation/view_style.h"
+#include "core/element_records.h"
+#include "core/general.h"
+#include "core/reference_lists.h"
+#include "editing/editing.h"
+#include "editing/pipe_node_records.h"
+#include "platform/acad_entities.h"
+#include "platform/acad_selection.h"
+#include "platform/acad_utility.h"
+#include "platform/safe_array.h"
+#include "platform/vb_convert.h"
+#include "platform/vb_text.h"
+#include "profile/profile.h"
+#include "profile/profile_records.h"
+
+namespace fluvanet {
+
+using com::ErrorCode;
+using com::Raise;
+using com::SafeArray;
+using com::Variant;
+
+namespace {
+
+constexpr std::string_view kReverseSet = "SetPipesToReverse";
+constexpr std::string_view kReversePrompt = "Select Pipes to Reverse:";
+constexpr std::string_view kGroupSet = "GrEd_SetElementsGroup";
+constexpr std::string_view kGroupPrompt = "Select Elements to Edit:";
+
+// Any command still running is cancelled before the user is asked.
+void SelectAfterEscape(acad::AcadDocument& doc, acad::AcadSelectionSet& set, std::string_view prompt,
+                       const std::vector<int16_t>& codes, const std::vector<Variant>& values) {
+    doc.SendCommand(vb::Chr(27));
+    doc.Utility()->Prompt(std::string(prompt));
+    set.SelectOnScreen(Variant(SafeArray::FromInt16s(codes)), Variant(SafeArray::FromVariants(values)));
+}
+
+// The sides of a node's pipe lists: 0 the pipes that start there, 1 those that end there.
+int32_t LabelsEntry(int16_t side) { return side == 0 ? node_entry::kStartPipeLabels : node_entry::kEndPipeLabels; }
+int32_t IdsEntry(int16_t side) { return side == 0 ? node_entry::kStartPipeIds : node_entry::kEndPipeIds; }
+
+// The pipe out of one side of the node, from every position its identifier holds and the
+// label item at the same position: a label given by the user may repeat or end like another.
+void DropPipe(ElementRecord& node, int16_t side, const std::string& pipeId) {
+    std::vector<std::string> ids = refs::LeadingItems(node.Text(IdsEntry(side)));
+    std::vector<std::string> labels = refs::LeadingItems(node.Text(LabelsEntry(side)));
+    std::vector<std::string> keptIds, keptLabels;
+    for (std::size_t k = 0; k < ids.size(); ++k) {
+        if (refs::ItemKey(ids[k]) != pipeId) {
+            keptIds.push_back(ids[k]);
+            if (k < labels.size()) keptLabels.push_back(labels[k]);
+            continue;
+        }
+        // Dropping an identifier without its label would put every later pair out of step.
+        if (k >= labels.size())
+            Raise(ErrorCode::SubscriptOutOfRange, "node " + IdText(*node.Object()) + " lists pipe " + pipeId +
+                                                      " in [" + std::to_string(IdsEntry(side)) + "] at " +
+                                                      std::to_string(k) + " but its [" +
+                                                      std::to_string(LabelsEntry(side)) + "] is shorter");
+    }
+    for (std::size_t k = ids.size(); k < labels.size(); ++k) keptLabels.push_back(labels[k]);
+    node.Set(IdsEntry(side), Variant(refs::LeadingList(keptIds)));
+    node.Set(LabelsEntry(side), Variant(refs::LeadingList(keptLabels)));
+}
+
+void ListPipe(ElementRecord& node, int16_t side, const std::string& pipeLabel, const std::string& pipeId) {
+    node.Set(LabelsEntry(side), Variant(refs::AppendReference(node.Text(LabelsEntry(side)), pipeLabel)));
+    node.Set(IdsEntry(side), Variant(refs::AppendReference(node.Text(IdsEntry(side)), pipeId)));
+}
+
+// What a reversal reads of one pipe, checked before anything is written.
+struct PipeToReverse {
+    std::shared_ptr<acad::AcadLWPolyline> polyline;
+    ElementRecord record;
+    ElementRecord startNode;
+    std::optional<ElementRecord> endNode;  // none when both ends lie at the start node
+};
+
+PipeToReverse ReadPipeToReverse(acad::AcadDocument& doc, const std::shared_ptr<acad::AcadEntity>& entity) {
+    ElementRecord record = OpenPipeRecord(doc, IdText(*entity));
+    auto polyline = std::dynamic_pointer_cast<acad::AcadLWPolyline>(entity);
+    if (!polyline) Raise(ErrorCode::TypeMismatch, "pipe " + IdText(*entity) + " is no lightweight polyline");
+    std::string startId = refs::ReferenceKey(record.Text(pipe_entry::kStartNodeId));
+    std::string endId = refs::ReferenceKey(record.Text(pipe_entry::kEndNodeId));
+    ElementRecord startNode = OpenNodeRecord(doc, startId);
+    std::optional<ElementRecord> endNode;
+    if (endId != startId) endNode = OpenNodeRecord(doc, endId);
+    return {std::move(polyline), std::move(record), std::move(startNode), std::move(endNode)};
+}
+
+// Arcs follow their segments: segment i of the reversed pipe is old segment n-2-i run
+// backwards, so its bulge is that one's negated. The last vertex's bulge (the closing
+// segment of a closed polyline) stays at the last vertex, negated.
+void ReverseBulges(acad::AcadLWPolyline& polyline, std::size_t vertexCount) {
+    const int16_t vertices = vb::Count16(vertexCount);
+    std::vector<double> bulges;
+    bool arcs = false;
+    for (int16_t i = 0; i < vertices; ++i) {
+        bulges.push_back(polyline.GetBulge(i));
+        arcs = arcs || bulges.back() != 0;
+    }
+    if (!arcs) return;
+    for (int16_t i = 0; i < vertices; ++i) {
+        std::size_t from = static_cast<std::size_t>(i + 1 < vertices ? vertices - 2 - i : i);
+        polyline.SetBulge(i, -bulges[from]);
+    }
+}
+
+}  // namespace
+
+std::shared_ptr<acad::AcadSelectionSet> Editing::GetPipesToReverse(acad::AcadDocument& AcadActiveDocument) {
+    std::shared_ptr<acad::AcadSelectionSet> set;
+    try {
+        set = general_->InitializeSelectionSet(AcadActiveDocument, std::string(kReverseSet));
+        SelectAfterEscape(AcadActiveDocument, *set, kReversePrompt, {1001, 0},
+                          {Variant(kAppName), Variant("LWPOLYLINE")});
+    } catch (const com::Error&) {
+        // A cancel included: the host reverses what was selected, possibly nothing.
+    }
+    return set;
+}
+
+void Editing::ReverseSelectedPipes(acad::AcadDocument& AcadActiveDocument,
+                                   const acad::AcadSelectionSet& SetPipesToReverse) {
+    const int16_t count = vb::Count16(static_cast<std::size_t>(SetPipesToReverse.Count()));
+    // A bad pipe anywhere in the set stops the reversal before any pipe is turned.
+    for (int16_t i = 0; i < count; ++i) ReadPipeToReverse(AcadActiveDocument, SetPipesToReverse.Item(i));
+
+    for (int16_t i = 0; i < count; ++i) {
+        PipeToReverse pipe = ReadPipeToReverse(AcadActiveDocument, SetPipesToReverse.Item(i));
+        ElementRecord& record = pipe.record;
+        const std::string label = general_->EntityLabelFromCombined(record.Get(pipe_entry::kCombinedLabel));
+        const std::string id = IdText(*pipe.polyline);
+
+        // Both node edits are made before any write, so that lists out of step raise with the
+        // pipe untouched. The old start node now holds the pipe's end, the old end node its start.
+        ElementRecord& endNode = pipe.endNode ? *pipe.endNode : pipe.startNode;
+        DropPipe(pipe.startNode, 0, id);
+        DropPipe(endNode, 1, id);
+        ListPipe(pipe.startNode, 1, label, id);
+        ListPipe(endNode, 0, label, id);
+
+        std::vector<double> coordinates = pipe.polyline->Coordinates();
+        pipe.polyline->SetCoordinates(
+            ReversePolylineCoordinates(Variant(SafeArray::FromDoubles(coordinates))).Array().ToDoubles());
+        ReverseBulges(*pipe.polyline, coordinates.size() / 2);
+
+        pipe.startNode.Write();
+        if (pipe.endNode) pipe.endNode->Write();
+
+        const std::string startLabel = record.Text(pipe_entry::kStartNodeLabel);
+        const std::string startId = record.Text(pipe_entry::kStartNodeId);
+        const double startInvert = record.Number(pipe_entry::kStartInvert);
+        const double endInvert = record.Number(pipe_entry::kEndInvert);
+        record.Set(pipe_entry::kStartNodeLabel,
+                   Variant(refs::Reference(refs::ReferenceKey(record.Text(pipe_entry::kEndNodeLabel)))));
+        record.Set(pipe_entry::kEndNodeLabel, Variant(refs::Reference(refs::ReferenceKey(startLabel))));
+        record.Set(pipe_entry::kStartNodeId,
+                   Variant(refs::Reference(refs::ReferenceKey(record.Text(pipe_entry::kEndNodeId)))));
+        record.Set(pipe_entry::kEndNodeId, Variant(refs::Reference(refs::ReferenceKey(startId))));
+        record.Set(pipe_entry::kStartInvert, Variant(endInvert));
+        record.Set(pipe_entry::kEndInvert, Variant(startInvert));
+        record.Write();
+
+        // A flipped direction leaves the drawn profile out of date.
+        for (const std::string& profile : refs::LeadingKeys(record.Text(pipe_entry::kProfileIds))) {
+            profile_->ReversePipeDirectionInProfile(AcadActiveDocument, id, profile);
+            profile_->FlagProfileForUpdate(AcadActiveDocument, profile);
+        }
+
+        viewStyle_->UpdateAnnotationsAfterEditing(AcadActiveDocument, refs::TrailingAppend("", id), true);
+    }
+}
+
+void Editing::ReversePipeReferenceInNode(acad::AcadDocument& AcadActiveDocument, const std::string& PipeLabel,
+                                         const std::string& PipeOID, const std::string& NodeOID,
+                                         const int16_t& Indicator) {
+    if (Indicator != 0 && Indicator != 1)
+        Raise(ErrorCode::InvalidProcedureCall,
+              "Indicator " + std::to_string(Indicator) + ": 0 moves a pipe from start to end, 1 from end to start");
+    ElementRecord node = OpenNodeRecord(AcadActiveDocument, NodeOID);
+    DropPipe(node, Indicator, PipeOID);
+    ListPipe(node, static_cast<int16_t>(1 - Indicator), PipeLabel, PipeOID);
+    node.Write();
+}
+
+std::shared_ptr<acad::AcadSelectionSet> Editing::GetSelectionForGroupEditing(acad::AcadDocument& AcadActiveDocument) {
+    auto set = general_->InitializeSelectionSet(AcadActiveDocument, std::string(kGroupSet));
+    SelectAfterEscape(AcadActiveDocument, *set, kGroupPrompt, {1001, -4, 0, 0, -4},
+                      {Variant(kAppName), Variant("<OR"), Variant("LWPOLYLINE"), Variant("INSERT"), Variant("OR>")});
+    return set;
+}
+
+}  // namespace fluvanet
