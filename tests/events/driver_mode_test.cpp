@@ -3,6 +3,7 @@
 // by the host itself, reaches no handler.
 
 #include "annotation/view_style.h"
+#include "editing/editing.h"
 #include "tests/events/cascade_drawing.h"
 
 namespace {
@@ -45,12 +46,29 @@ TEST(DriverMode, ADeletionWithEventsOnCascadesInItsCommandOrAtOnceAndWithEventsO
     EXPECT_FALSE(label->Erased());
 }
 
-TEST(DriverMode, TheHostsErasuresAHandlersDeletionAndARelabellingReportNothingMore) {
+TEST(DriverMode, ASplitTheHostsErasuresAHandlersDeletionAndARelabellingReportNothingMore) {
     // Drawings built alike draw the same identifiers: with the mode and without, the same.
     std::vector<std::vector<std::string>> outcomes;
     for (bool mode : {false, true}) {
         CascadeDrawing d;
         d.host.SetReportLibraryDeletions(mode);
+        // A sewer pipe with a crossing and a profile, split in the host's steps.
+        host::EventDriver::EraseLists split = d.host.Command([&] {
+            fluvanet::Editing editing;
+            acad::AcadLWPolyline& pipe = *d.S(2).polyline;
+            const acad::Point3 at{3, 10, 0};
+            std::shared_ptr<acad::AcadLWPolyline> first, second;
+            std::shared_ptr<acad::AcadBlockReference> node;
+            editing.CreateSplitEntities(*d.doc, pipe, at, first, second, node);
+            editing.AssignSplitXdata(*d.doc, pipe, at, *first, *second, *node);
+            editing.UpdateLibrariesAfterSplitting(*d.doc, pipe);
+            editing.UpdateCrossingsAfterSplitting(*d.doc, pipe, *first, *second);
+            editing.UpdateProfilesAfterSplitting(*d.doc, pipe, *first, *second);
+            editing.DeleteSplitPipe(*d.doc, pipe);
+        });
+        // What it erases with events on carries no record, such as the flag's measuring probe.
+        EXPECT_EQ(split.toBeErased + split.nodesForLowHigh, "");
+        EXPECT_EQ(d.Usage(), "9/9");
         host::EventDriver::EraseLists profile = d.host.Erase({d.profile.block});
         EXPECT_EQ(profile.erased, d.profile.Id() + ";");  // not the plan annotation it deleted
         host::EventDriver::EraseLists node = d.host.Erase({d.C()});
