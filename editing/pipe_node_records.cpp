@@ -100,6 +100,12 @@ std::string SectionShapeWord(std::string_view sectionShape) {
     return vb::Mid(sectionShape, kPrefixLength + 1);
 }
 
+LibrarySize PipeLibrarySize(const ElementRecord& pipe) {
+    const std::string span = vb::CStr(pipe.Number(pipe_entry::kSpan));
+    if (pipe.Text(pipe_entry::kSectionShape) == kCircularShape) return {span, "Circular"};
+    return {span + "x" + vb::CStr(pipe.Number(pipe_entry::kRise)), "Box"};
+}
+
 double RiseInLevelUnits(std::string_view modelUnits, std::string_view sectionShape, double rise) {
     if (modelUnits == "Metric") return rise / 1000;
     if (sectionShape == kCircularShape) return rise / 12;

@@ -93,6 +93,13 @@ ElementRecord NewNodeRecord(std::shared_ptr<acad::AcadObject> node, std::string_
 // characters, "Circular" or "Box".
 std::string SectionShapeWord(std::string_view sectionShape);
 
+// A pipe as the size library counts it: a circular pipe ([3] "SectionShape_Circular") by its
+// span under "Circular", any other by span "x" rise under "Box".
+struct LibrarySize {
+    std::string text, shape;
+};
+LibrarySize PipeLibrarySize(const ElementRecord& pipe);
+
 // A rise as it enters level computations: / 1000 for "Metric" (both shapes); otherwise
 // / 12 for a circular section, and a box's rise as stored.
 double RiseInLevelUnits(std::string_view modelUnits, std::string_view sectionShape, double rise);

@@ -53,13 +53,6 @@ ElementRecord SplitPipeRecord(acad::AcadDocument& doc, acad::AcadLWPolyline& pip
     return OpenPipeRecord(doc, IdText(pipe));
 }
 
-// A library change table of one row.
-SafeArray OneChange(const std::vector<std::string>& row) {
-    SafeArray table = SafeArray::Matrix(com::VarType::String, 1, static_cast<int32_t>(row.size()));
-    for (std::size_t c = 0; c < row.size(); ++c) table.Put(0, static_cast<int32_t>(c), Variant(row[c]));
-    return table;
-}
-
 // ---- end nodes ------------------------------------------------------------------------
 
 // One side of a node's pipe lists: labels and identifiers, parallel.
@@ -317,14 +310,13 @@ void Editing::UpdateLibrariesAfterSplitting(acad::AcadDocument& AcadActiveDocume
                                             acad::AcadLWPolyline& SplitPipeEntity) {
     const ElementRecord pipe = SplitPipeRecord(AcadActiveDocument, SplitPipeEntity);
     SafeArray materials = library_->GetMaterialsArray(AcadActiveDocument);
-    library_->UpdateMaterialUsage(AcadActiveDocument, materials, OneChange({pipe.Text(pipe_entry::kMaterial), "1"}));
+    library_->UpdateMaterialUsage(AcadActiveDocument, materials,
+                                  LibraryChangeTable({{pipe.Text(pipe_entry::kMaterial), "1"}}));
 
     SafeArray circular = library_->GetSizesArray(AcadActiveDocument, "Circular");
     SafeArray box = library_->GetSizesArray(AcadActiveDocument, "Box");
-    const bool round = pipe.Text(pipe_entry::kSectionShape) == kCircularShape;
-    std::string size = vb::CStr(pipe.Number(pipe_entry::kSpan));
-    if (!round) size += "x" + vb::CStr(pipe.Number(pipe_entry::kRise));
-    library_->UpdateSizeUsage(AcadActiveDocument, circular, box, OneChange({size, round ? "Circular" : "Box", "1"}));
+    const LibrarySize size = PipeLibrarySize(pipe);
+    library_->UpdateSizeUsage(AcadActiveDocument, circular, box, LibraryChangeTable({{size.text, size.shape, "1"}}));
 }
 
 void Editing::UpdateCrossingsAfterSplitting(acad::AcadDocument& AcadActiveDocument,

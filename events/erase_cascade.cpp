@@ -12,7 +12,6 @@
 #include "editing/pipe_node_records.h"
 #include "events/events.h"
 #include "platform/safe_array.h"
-#include "platform/vb_convert.h"
 #include "profile/profile.h"
 #include "profile/profile_records.h"
 
@@ -43,16 +42,6 @@ std::string LiveKey(acad::AcadDocument& doc, const std::string& reference, std::
     if (!object) return "";
     RequireElementType(ElementRecord::Read(object), {type}, expected);
     return key;
-}
-
-// The libraries count a circular pipe by its span and any other by span "x" rise.
-struct LibrarySize {
-    std::string text, shape;
-};
-LibrarySize PipeLibrarySize(const ElementRecord& pipe) {
-    const std::string span = vb::CStr(pipe.Number(pipe_entry::kSpan));
-    if (pipe.Text(pipe_entry::kSectionShape) == kCircularShape) return {span, "Circular"};
-    return {span + "x" + vb::CStr(pipe.Number(pipe_entry::kRise)), "Box"};
 }
 
 }  // namespace
