@@ -64,13 +64,6 @@ void ListMergedPipe(ElementRecord& node, const std::string& oldPipeId, bool atSt
     node.Set(ids, Variant(refs::AppendReference(node.Text(ids), id)));
 }
 
-// A one-row String table for the library updaters.
-SafeArray ChangeRow(const std::vector<std::string>& row) {
-    SafeArray table = SafeArray::Matrix(com::VarType::String, 1, static_cast<int32_t>(row.size()));
-    for (std::size_t c = 0; c < row.size(); ++c) table.Put(0, static_cast<int32_t>(c), Variant(row[c]));
-    return table;
-}
-
 // The old pipes of the set, in set order, as the items their references are made of.
 std::vector<std::string> OldPipeItems(acad::AcadSelectionSet& set) {
     const int16_t count = vb::Count16(static_cast<std::size_t>(set.Count()));
@@ -197,7 +190,8 @@ void Editing::AssignMergedXdata(acad::AcadDocument& AcadActiveDocument, acad::Ac
         UpdateConnectedPipesAtNode(AcadActiveDocument, *entity,
                                    general_->EntityLabelFromCombined(node.Get(node_entry::kCombinedLabel)),
                                    node.Text(node_entry::kStartPipeIds), node.Text(node_entry::kEndPipeIds),
-                                   node.Number(node_entry::kSumpLevel), vb::CInt(node.Number(node_entry::kMatchingCode)));
+                                   node.Number(node_entry::kSumpLevel),
+                                   vb::CInt(node.Number(node_entry::kMatchingCode)));
         endNodes.push_back(std::move(entity));
     }
 
@@ -213,14 +207,14 @@ void Editing::UpdateLibrariesAfterMerging(acad::AcadDocument& AcadActiveDocument
 
     SafeArray materials = library_->GetMaterialsArray(AcadActiveDocument);
     library_->UpdateMaterialUsage(AcadActiveDocument, materials,
-                                  ChangeRow({pipe.Text(pipe_entry::kMaterial), change}));
+                                  LibraryChangeTable({{pipe.Text(pipe_entry::kMaterial), change}}));
 
     SafeArray circular = library_->GetSizesArray(AcadActiveDocument, "Circular");
     SafeArray box = library_->GetSizesArray(AcadActiveDocument, "Box");
     const std::string word = SectionShapeWord(pipe.Text(pipe_entry::kSectionShape));
     std::string size = vb::CStr(pipe.Number(pipe_entry::kSpan));
     if (pipe.Text(pipe_entry::kSectionShape) != kCircularShape) size += "x" + vb::CStr(pipe.Number(pipe_entry::kRise));
-    library_->UpdateSizeUsage(AcadActiveDocument, circular, box, ChangeRow({size, word, change}));
+    library_->UpdateSizeUsage(AcadActiveDocument, circular, box, LibraryChangeTable({{size, word, change}}));
 }
 
 void Editing::UpdateCrossingsAfterMerging(acad::AcadDocument& AcadActiveDocument,
