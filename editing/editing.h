@@ -132,11 +132,10 @@ public:
     // higher start invert, on the layer of the first pipe of the set. The pipes in chain
     // order and their crossing lists, in set order, come back in the outputs. A set that is
     // no single line raises before anything is drawn.
-    std::shared_ptr<acad::AcadLWPolyline> CreateMergedPipe(acad::AcadDocument& AcadActiveDocument,
-                                                           acad::AcadSelectionSet& SetPipesToMerge,
-                                                           std::vector<std::shared_ptr<acad::AcadEntity>>& ArFinalSequencePipes,
-                                                           std::string& CrossPointLabelsString,
-                                                           std::string& CrossPointOIDsString);
+    std::shared_ptr<acad::AcadLWPolyline> CreateMergedPipe(
+        acad::AcadDocument& AcadActiveDocument, acad::AcadSelectionSet& SetPipesToMerge,
+        std::vector<std::shared_ptr<acad::AcadEntity>>& ArFinalSequencePipes, std::string& CrossPointLabelsString,
+        std::string& CrossPointOIDsString);
 
     // ---- Merged pipe records and upkeep (editing/merged_pipe_upkeep.cpp) ----
     // The merged pipe takes the first old pipe's record and label between the free ends of

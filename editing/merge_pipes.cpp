@@ -9,6 +9,7 @@
 #include "core/reference_lists.h"
 #include "editing/editing.h"
 #include "editing/pipe_node_records.h"
+#include "platform/acad_layers.h"
 #include "platform/acad_utility.h"
 #include "platform/safe_array.h"
 #include "platform/ui_log.h"
@@ -241,6 +242,9 @@ std::shared_ptr<acad::AcadLWPolyline> Editing::CreateMergedPipe(
     for (std::size_t k = 1; k < order.size(); ++k)
         merged = MergeTwoCoordinatesArrays(merged, CoordinatesOf(pipes[order[k]]));
     const std::string layer = pipes[0].entity->Layer();
+    // A polyline drawn on a locked layer could neither be moved to its layer nor taken out again.
+    if (auto active = AcadActiveDocument.ActiveLayer(); active && active->Lock())
+        Raise(ErrorCode::OnLockedLayer, "the active layer \"" + active->Name() + "\" is locked");
 
     auto polyline = AcadActiveDocument.ModelSpace()->AddLightWeightPolyline(merged.Array().ToDoubles());
     try {
