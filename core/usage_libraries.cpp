@@ -19,6 +19,18 @@ using com::Raise;
 using com::SafeArray;
 using com::Variant;
 
+SafeArray LibraryChangeTable(const std::vector<std::vector<std::string>>& rows) {
+    const std::size_t columns = rows.empty() ? 0 : rows.front().size();
+    SafeArray table = SafeArray::Matrix(com::VarType::String, vb::Count16(rows.size()), static_cast<int32_t>(columns));
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (rows[r].size() != columns)
+            Raise(ErrorCode::SubscriptOutOfRange, "the rows of a change table differ in length");
+        for (std::size_t c = 0; c < columns; ++c)
+            table.Put(static_cast<int32_t>(r), static_cast<int32_t>(c), Variant(rows[r][c]));
+    }
+    return table;
+}
+
 namespace {
 
 constexpr std::string_view kCircular = "Circular";
