@@ -19,8 +19,8 @@ namespace fluvanet {
 
 class General;
 
-// A change table for UpdateMaterialUsage or UpdateSizeUsage: a String matrix of the rows
-// given, all of one length.
+// A change table for UpdateMaterialUsage and UpdateSizeUsage: a String matrix of the rows
+// given, all of one length (material and change; size, shape word and change).
 com::SafeArray LibraryChangeTable(const std::vector<std::vector<std::string>>& rows);
 
 class Library : public com::Dispatch {

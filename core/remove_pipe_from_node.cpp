@@ -17,16 +17,7 @@ void General::RemovePipeFromNode(acad::AcadDocument& AcadActiveDocument, const s
     const int32_t idEntry = start ? node_entry::kStartPipeIds : node_entry::kEndPipeIds;
     const int32_t labelEntry = start ? node_entry::kStartPipeLabels : node_entry::kEndPipeLabels;
 
-    // The label items go at every position the identifier held, so the lists stay parallel.
-    std::vector<std::string> ids = refs::LeadingItems(node.Text(idEntry));
-    std::vector<std::string> labels = refs::LeadingItems(node.Text(labelEntry));
-    std::vector<std::string> keptIds, keptLabels;
-    for (std::size_t k = 0; k < ids.size(); ++k)
-        if (refs::ItemKey(ids[k]) != PipeOID) keptIds.push_back(ids[k]);
-    for (std::size_t k = 0; k < labels.size(); ++k)
-        if (k >= ids.size() || refs::ItemKey(ids[k]) != PipeOID) keptLabels.push_back(labels[k]);
-    node.Set(idEntry, refs::LeadingList(keptIds));
-    node.Set(labelEntry, refs::LeadingList(keptLabels));
+    UnlistPipeFromNode(node, labelEntry, idEntry, PipeOID);
 
     double sump = editing_->GetSumpElevation(AcadActiveDocument, node.Text(node_entry::kStartPipeIds),
                                              node.Text(node_entry::kEndPipeIds));

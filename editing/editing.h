@@ -111,6 +111,10 @@ public:
     // ---- Polyline coordinates (editing/polyline_coordinates.cpp) ----
     // The vertices in reverse order, each pair still x then y; the argument is not changed.
     com::Variant ReversePolylineCoordinates(const com::Variant& ArCoordinates);
+    // The two arrays run on through the end vertex they share, exactly equal, which occurs
+    // once: the first reversed when its first vertex is shared, the second reversed when its
+    // last is. Arrays without such a vertex raise.
+    com::Variant MergeTwoCoordinatesArrays(const com::Variant& FirstArray, const com::Variant& SecondArray);
 
     // ---- Splitting a pipe (editing/split_pipe.cpp) ----
     // The host's steps, called in this order. The split pipe stays as it was until the last
@@ -145,8 +149,54 @@ public:
     void DeleteSplitPipe(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& SplitPipeEntity);
 
     // ---- Merging pipes (editing/merge_pipes.cpp) ----
+    // The user's pipes in selection order, once they are one open line of one network with
+    // one material and one size; otherwise, after the one message that tells why (or none,
+    // for any error), the set emptied. A pick of one pipe or none comes back unchecked.
+    std::shared_ptr<acad::AcadSelectionSet> GetPipesToMerge(acad::AcadDocument& AcadActiveDocument);
+    // ArNodes: a row per pipe of start and end node label references and identifiers.
+    // False when a node two rows share carries more than two pipes; more shared pairs than a
+    // single line of CountPipes pipes has inner nodes raise Subscript out of range.
+    bool CheckInternalNodes(acad::AcadDocument& AcadActiveDocument, const com::SafeArray& ArNodes,
+                            const int16_t& CountPipes);
+    // The merged polyline, without a record, from the free end of the end pipe with the
+    // higher start invert, on the layer of the first pipe of the set. The pipes in chain
+    // order and their crossing lists, in set order, come back in the outputs. A set that is
+    // no single line raises before anything is drawn.
+    std::shared_ptr<acad::AcadLWPolyline> CreateMergedPipe(
+        acad::AcadDocument& AcadActiveDocument, acad::AcadSelectionSet& SetPipesToMerge,
+        std::vector<std::shared_ptr<acad::AcadEntity>>& ArFinalSequencePipes, std::string& CrossPointLabelsString,
+        std::string& CrossPointOIDsString);
 
     // ---- Merged pipe records and upkeep (editing/merged_pipe_upkeep.cpp) ----
+    // The merged pipe takes the first old pipe's record and label between the free ends of
+    // the chain, the crossings and profiles of all old pipes, and its place in the lists of
+    // its two end nodes, whose pipes are then matched. SetNodesForLowHigh is replaced by a
+    // new set of the start and end node. Everything is read and checked before it writes.
+    void AssignMergedXdata(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& MergedPipeEntity,
+                           const std::vector<std::shared_ptr<acad::AcadEntity>>& ArFinalSequencePipes,
+                           const std::string& CrossPointLabelsString, const std::string& CrossPointOIDsString,
+                           std::shared_ptr<acad::AcadEntity>& FirstMergedPipeEntity,
+                           std::shared_ptr<acad::AcadEntity>& LastMergedPipeEntity, std::string& FinalStartNodeLabel,
+                           std::string& FinalEndNodeLabel, std::string& MergedElementType,
+                           std::string& MergedElementNetwork,
+                           std::shared_ptr<acad::AcadSelectionSet>& SetNodesForLowHigh);
+    // The material and size of the first pipe lose the pipes that go: 1 - CountPipes.
+    void UpdateLibrariesAfterMerging(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& FirstMergedPipeEntity,
+                                     const int16_t& CountPipes);
+    // Each crossing of an old pipe names the merged pipe instead and is computed again.
+    void UpdateCrossingsAfterMerging(acad::AcadDocument& AcadActiveDocument, const std::string& CrossPointLabelsString,
+                                     const std::string& CrossPointOIDsString, acad::AcadLWPolyline& MergedPipeEntity,
+                                     acad::AcadSelectionSet& SetPipesToMerge);
+    // In each profile of the merged pipe the first old pipe becomes the merged one, the
+    // later ones go; the profile is flagged.
+    void UpdateProfilesAfterMerging(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& MergedPipeEntity,
+                                    acad::AcadSelectionSet& SetPipesToMerge);
+    // The old pipes with their labels and arrows, and the inner nodes with their labels and
+    // markers, with events off (the flag as it was afterwards). A reference that names no
+    // object counts as gone; one that names an object of another type raises before
+    // anything is deleted.
+    void DeleteOldMergedPipes(acad::AcadDocument& AcadActiveDocument, acad::AcadSelectionSet& SetPipesToMerge,
+                              const std::string& FinalStartNodeLabel, const std::string& FinalEndNodeLabel);
 
     // ---- Reversing pipes and group selection (editing/reverse_pipes.cpp) ----
     // The user's tagged polylines; never raises: a cancel or failure gives the set as far as

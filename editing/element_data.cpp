@@ -208,14 +208,16 @@ void Editing::UpdatePipeData(acad::AcadDocument& AcadActiveDocument, const std::
 
     // Applied whatever changed: an unchanged size takes -1 and +1.
     library_->UpdateSizeUsage(AcadActiveDocument, ArCircularSizes, ArBoxSizes,
-                              LibraryChangeTable({{oldSize, oldWord, "-1"}, {section.size, std::string(section.word), "1"}}));
+                              LibraryChangeTable({{oldSize, oldWord, "-1"},
+                                                  {section.size, std::string(section.word), "1"}}));
 
     const std::string oldMaterial = pipe.Text(pipe_entry::kMaterial);
     pipe.Set(pipe_entry::kCells, Variant(NumberOfCells));
     pipe.Set(pipe_entry::kStartInvert, StartInvert);
     pipe.Set(pipe_entry::kEndInvert, EndInvert);
     pipe.Set(pipe_entry::kMaterial, Material);
-    library_->UpdateMaterialUsage(AcadActiveDocument, ArMaterials, LibraryChangeTable({{oldMaterial, "-1"}, {Material, "1"}}));
+    library_->UpdateMaterialUsage(AcadActiveDocument, ArMaterials,
+                                  LibraryChangeTable({{oldMaterial, "-1"}, {Material, "1"}}));
 
     pipe.Write();
     if (relabel) relabel->Write();

@@ -132,4 +132,16 @@ std::vector<ElementRecord> PipesAtNode(acad::AcadDocument& doc, const ElementRec
     return pipes;
 }
 
+void UnlistPipeFromNode(ElementRecord& node, int32_t labelsEntry, int32_t idsEntry, std::string_view pipeId) {
+    std::vector<std::string> ids = refs::LeadingItems(node.Text(idsEntry));
+    std::vector<std::string> labels = refs::LeadingItems(node.Text(labelsEntry));
+    std::vector<std::string> keptIds, keptLabels;
+    for (std::size_t k = 0; k < ids.size(); ++k)
+        if (refs::ItemKey(ids[k]) != pipeId) keptIds.push_back(ids[k]);
+    for (std::size_t k = 0; k < labels.size(); ++k)
+        if (k >= ids.size() || refs::ItemKey(ids[k]) != pipeId) keptLabels.push_back(labels[k]);
+    node.Set(idsEntry, refs::LeadingList(keptIds));
+    node.Set(labelsEntry, refs::LeadingList(keptLabels));
+}
+
 }  // namespace fluvanet

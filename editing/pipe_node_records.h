@@ -113,4 +113,9 @@ void RequireNodeRecord(const ElementRecord& node);
 // an edit at the node reads before it writes anything.
 std::vector<ElementRecord> PipesAtNode(acad::AcadDocument& doc, const ElementRecord& node);
 
+// The pipe out of one side of a node's lists, in the record only: every position its
+// identifier holds in the ID list goes from both lists, so they stay parallel whatever the
+// labels are (labels given by the user may repeat).
+void UnlistPipeFromNode(ElementRecord& node, int32_t labelsEntry, int32_t idsEntry, std::string_view pipeId);
+
 }  // namespace fluvanet

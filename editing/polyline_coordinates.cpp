@@ -12,22 +12,64 @@ using com::Raise;
 using com::SafeArray;
 using com::Variant;
 
-Variant Editing::ReversePolylineCoordinates(const Variant& ArCoordinates) {
-    const SafeArray& items = ArCoordinates.Array();
-    int32_t lower = items.LBound(1);
-    int32_t upper = items.UBound(1);
-    int16_t count = vb::Count16(static_cast<std::size_t>(upper - lower + 1));
-    // Half a vertex cannot be reversed: its partner would lie before the array.
+namespace {
+
+// The values of a coordinate array, x and y of each vertex in turn. Half a vertex cannot
+// be reversed or joined: its partner would lie outside the array.
+std::vector<double> CoordinateValues(const Variant& coordinates) {
+    std::vector<double> values = coordinates.Array().ToDoubles();
+    int16_t count = vb::Count16(values.size());
     if (count % 2 != 0)
         Raise(ErrorCode::SubscriptOutOfRange,
               "a coordinate array holds x and y of each vertex; " + std::to_string(count) + " values do not pair up");
-    std::vector<double> reversed(static_cast<std::size_t>(count));
-    for (int16_t i = 0; i < count; i += 2) {
-        int32_t from = lower + count - i - 2;
-        reversed[static_cast<std::size_t>(i)] = vb::CDbl(items.Get(from));
-        reversed[static_cast<std::size_t>(i) + 1] = vb::CDbl(items.Get(from + 1));
+    return values;
+}
+
+bool SameVertex(const std::vector<double>& a, std::size_t i, const std::vector<double>& b, std::size_t j) {
+    return a[i] == b[j] && a[i + 1] == b[j + 1];
+}
+
+}  // namespace
+
+Variant Editing::ReversePolylineCoordinates(const Variant& ArCoordinates) {
+    const std::vector<double> items = CoordinateValues(ArCoordinates);
+    const std::size_t count = items.size();
+    std::vector<double> reversed(count);
+    for (std::size_t i = 0; i < count; i += 2) {
+        reversed[i] = items[count - i - 2];
+        reversed[i + 1] = items[count - i - 1];
     }
     return Variant(SafeArray::FromDoubles(reversed));
+}
+
+Variant Editing::MergeTwoCoordinatesArrays(const Variant& FirstArray, const Variant& SecondArray) {
+    const std::vector<double> first = CoordinateValues(FirstArray);
+    const std::vector<double> second = CoordinateValues(SecondArray);
+    if (first.empty() || second.empty())
+        Raise(ErrorCode::SubscriptOutOfRange, "a coordinate array without a vertex has no end to join at");
+    const std::size_t firstLast = first.size() - 2, secondLast = second.size() - 2;
+
+    // The ends are compared exactly: a pipe's end either is its neighbour's or it is not.
+    bool reverseFirst = false, reverseSecond = false;
+    if (SameVertex(second, 0, first, 0)) {
+        reverseFirst = true;
+    } else if (SameVertex(second, secondLast, first, 0)) {
+        reverseFirst = reverseSecond = true;
+    } else if (SameVertex(second, 0, first, firstLast)) {
+    } else if (SameVertex(second, secondLast, first, firstLast)) {
+        reverseSecond = true;
+    } else {
+        Raise(ErrorCode::InvalidProcedureCall,
+              "the coordinate arrays share no end vertex: (" + vb::CStr(first[0]) + ", " + vb::CStr(first[1]) +
+                  ")-(" + vb::CStr(first[firstLast]) + ", " + vb::CStr(first[firstLast + 1]) + ") and (" +
+                  vb::CStr(second[0]) + ", " + vb::CStr(second[1]) + ")-(" + vb::CStr(second[secondLast]) + ", " +
+                  vb::CStr(second[secondLast + 1]) + ")");
+    }
+    std::vector<double> merged = reverseFirst ? ReversePolylineCoordinates(FirstArray).Array().ToDoubles() : first;
+    const std::vector<double> tail =
+        reverseSecond ? ReversePolylineCoordinates(SecondArray).Array().ToDoubles() : second;
+    merged.insert(merged.end(), tail.begin() + 2, tail.end());
+    return Variant(SafeArray::FromDoubles(merged));
 }
 
 }  // namespace fluvanet

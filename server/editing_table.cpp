@@ -32,6 +32,7 @@ const com::DispatchTable& Editing::Table() const {
 
         // Polyline coordinates
         b.Method("ReversePolylineCoordinates", &Editing::ReversePolylineCoordinates);
+        b.Method("MergeTwoCoordinatesArrays", &Editing::MergeTwoCoordinatesArrays);
 
         // Splitting a pipe
         b.Method("GetSplitPipeAndPoint", &Editing::GetSplitPipeAndPoint);
@@ -43,8 +44,16 @@ const com::DispatchTable& Editing::Table() const {
         b.Method("DeleteSplitPipe", &Editing::DeleteSplitPipe);
 
         // Merging pipes
+        b.Method("GetPipesToMerge", &Editing::GetPipesToMerge);
+        b.Method("CheckInternalNodes", &Editing::CheckInternalNodes);
+        b.Method("CreateMergedPipe", &Editing::CreateMergedPipe);
 
         // Merged pipe records and upkeep
+        b.Method("AssignMergedXdata", &Editing::AssignMergedXdata);
+        b.Method("UpdateLibrariesAfterMerging", &Editing::UpdateLibrariesAfterMerging);
+        b.Method("UpdateCrossingsAfterMerging", &Editing::UpdateCrossingsAfterMerging);
+        b.Method("UpdateProfilesAfterMerging", &Editing::UpdateProfilesAfterMerging);
+        b.Method("DeleteOldMergedPipes", &Editing::DeleteOldMergedPipes);
 
         // Reversing pipes and group selection
         b.Method("GetPipesToReverse", &Editing::GetPipesToReverse);

@@ -3,7 +3,10 @@
 namespace fluvanet {
 
 const com::DispatchTable& UpdateOIDs::Table() const {
-    static const com::DispatchTable table = com::BuildTable<UpdateOIDs>([](auto&) {});
+    static const com::DispatchTable table = com::BuildTable<UpdateOIDs>([](auto& b) {
+        // Rebuilding object identifiers
+        b.Method("UpdateObjectIDs", &UpdateOIDs::UpdateObjectIDs);
+    });
     return table;
 }
 

@@ -1,0 +1,146 @@
+// Picking the pipes to merge and what is refused, the chain order and the merged line.
+
+#include "tests/editing/merging.h"
+
+namespace {
+
+using namespace merge_testing;
+using host::UiEvent;
+
+class MergePick : public Merging {
+protected:
+    // The one message a refused pick shows, "" for none; the set comes back empty.
+    std::string Refusal(const Pipes& pipes) {
+        host::Ui().Clear();
+        EXPECT_EQ(Pick(pipes)->Count(), 0);
+        std::vector<UiEvent> boxes = host::Ui().MessageBoxes();
+        EXPECT_LE(boxes.size(), 1u);
+        if (boxes.empty()) return "";
+        EXPECT_EQ(boxes[0].flags, vb::vbCritical);
+        EXPECT_EQ(boxes[0].title, "Fluvamap");
+        return boxes[0].text;
+    }
+    static std::vector<double> Line(const std::shared_ptr<acad::AcadLWPolyline>& p) { return p->Coordinates(); }
+};
+
+TEST_F(MergePick, PipesAreCheckedOneByOneNetworkMaterialThenSize) {
+    Pipes main = Convert({{0, 0, 10, 0}, {10, 0, 20, 0}});
+    Pipes other = Convert({{0, 50, 10, 50}}, "Other");
+    TestPipe p2{main[1], "P-2"};
+    p2.SetMaterial("pvc");
+    EXPECT_EQ(Refusal({main[0], main[1], other[0]}), "The selected pipes include different materials!");
+    p2.SetMaterial("PVC");
+    // Within one pipe the network comes first.
+    TestPipe{other[0], "P-1"}.SetMaterial("Steel");
+    EXPECT_EQ(Refusal({main[0], main[1], other[0]}), "The selected pipes are from different networks!");
+    p2.SetSize("SectionShape_Circular", 200, 250);
+    EXPECT_EQ(Refusal(main), "The selected pipes include different sizes!");
+    p2.SetSize("SectionShape_Box", 200, 200);
+    EXPECT_EQ(Refusal(main), "The selected pipes include different sizes!");
+
+    p2.SetSize("SectionShape_Circular", 200, 200);
+    host::Ui().Clear();
+    EXPECT_EQ(Pick(main)->Count(), 2);
+    EXPECT_THAT(host::Ui().Events(), ElementsAre(UiEvent{UiEvent::Kind::Command, "\x1b", 0, ""},
+                                                 UiEvent{UiEvent::Kind::Prompt, "Select Pipes to Merge:", 0, ""}));
+}
+
+TEST_F(MergePick, OnlyOneOpenLineWithoutBranchesIsTaken) {
+    Pipes p = Convert({{0, 0, 10, 0}, {0, 20, 10, 20},                    // apart
+                       {50, 0, 60, 0}, {50, 0, 50, 10}, {50, 0, 40, 0},   // a star
+                       {100, 0, 110, 0}, {110, 0, 105, 8}, {105, 8, 100, 0},  // a ring
+                       {0, 40, 10, 40}, {10, 40, 20, 40}, {10, 40, 10, 50},   // a lateral, not picked
+                       {200, 0, 210, 0}, {220, 0, 210, 0}});                 // both end at the shared node
+    const std::string line = "The selected pipes don't represent a single continuous line!";
+    EXPECT_EQ(Refusal({p[0], p[1]}), line);
+    EXPECT_EQ(Refusal({p[2], p[3], p[4]}), line);
+    EXPECT_EQ(Refusal({p[5], p[6], p[7]}), line);
+    EXPECT_EQ(Refusal({p[8], p[9]}), "The selected pipes have lateral connections!");
+    EXPECT_EQ(Refusal({p[9], p[10]}), "The selected pipes have lateral connections!");
+    EXPECT_EQ(Pick({p[11], p[12]})->Count(), 2);
+}
+
+TEST_F(MergePick, MoreSharedPairsThanInnerNodesAreRefusedSilently) {
+    Pipes p = Convert({{0, 0, 10, 0}, {10, 0, 20, 0}, {20, 0, 30, 0}, {20, 0, 25, 5, 30, 0}, {30, 0, 40, 0},
+                       {40, 0, 50, 0},                                       // a doubled middle pipe
+                       {0, 30, 10, 30}, {10, 30, 20, 30}, {20, 30, 30, 30}, {20, 30, 20, 40}, {30, 30, 40, 30}});
+    EXPECT_EQ(Refusal({p[0], p[1], p[2], p[3], p[4], p[5]}), "");
+    EXPECT_EQ(Refusal({p[6], p[7], p[8], p[9], p[10]}), "");  // the branch picked too
+    // Three rows that all share a node fill more than their two slots.
+    com::SafeArray star = com::SafeArray::Matrix(com::VarType::String, 3, 4);
+    for (int32_t row = 0; row < 3; ++row) star.Put(row, 0, Variant(Ref("N-1")));
+    EXPECT_EQ(ErrorOf([&] { editing->CheckInternalNodes(*doc, star, 3); }), ErrorCode::SubscriptOutOfRange);
+
+    // One pipe comes back unchecked; a cancel gives an empty set; neither says anything.
+    host::Ui().Clear();
+    EXPECT_EQ(Pick({p[0]})->Count(), 1);
+    doc->Utility()->QueueCancel();
+    EXPECT_EQ(editing->GetPipesToMerge(*doc)->Count(), 0);
+    EXPECT_THAT(host::Ui().MessageBoxes(), IsEmpty());
+}
+
+TEST_F(MergePick, TheChainStartsAtTheHigherEndAndRunsThroughEveryVertex) {
+    // The middle pipe is drawn against the chain, through an inner vertex.
+    Pipes p = Convert({{0, 0, 10, 0}, {20, 0, 15, 5, 10, 0}, {20, 0, 30, 0}});
+    doc->Layers()->Add("Picked first");
+    p[2]->SetLayer("Picked first");
+    std::vector<std::shared_ptr<acad::AcadEntity>> chain;
+    std::string labels, ids;
+    // Equal start inverts: the later end pipe of the pick starts.
+    auto line = editing->CreateMergedPipe(*doc, *Pick({p[2], p[1], p[0]}), chain, labels, ids);
+    EXPECT_EQ(Line(line), (std::vector<double>{0, 0, 10, 0, 15, 5, 20, 0, 30, 0}));
+    EXPECT_THAT(chain, ElementsAre(p[0], p[1], p[2]));
+    EXPECT_EQ(line->Layer(), "Picked first");
+    EXPECT_FALSE(fluvanet::ElementRecord::Read(line).Exists());
+
+    TestPipe{p[2], "P-3"}.SetInverts(0.1, 0);
+    line = editing->CreateMergedPipe(*doc, *Pick({p[2], p[1], p[0]}), chain, labels, ids);
+    EXPECT_EQ(Line(line), (std::vector<double>{30, 0, 20, 0, 15, 5, 10, 0, 0, 0}));
+    EXPECT_THAT(chain, ElementsAre(p[2], p[1], p[0]));
+    EXPECT_EQ(line->Layer(), "Picked first");
+}
+
+TEST_F(MergePick, JoiningCoordinatesTakesTheFirstSharedEndInCaseOrder) {
+    auto merge = [&](std::vector<double> a, std::vector<double> b) {
+        Variant first(com::SafeArray::FromDoubles(a)), second(com::SafeArray::FromDoubles(b));
+        return editing->MergeTwoCoordinatesArrays(first, second).Array().ToDoubles();
+    };
+    using V = std::vector<double>;
+    EXPECT_EQ(merge({0, 0, 10, 0}, {0, 0, -5, 0}), (V{10, 0, 0, 0, -5, 0}));
+    EXPECT_EQ(merge({0, 0, 10, 0}, {-5, 0, 0, 0}), (V{10, 0, 0, 0, -5, 0}));
+    EXPECT_EQ(merge({0, 0, 10, 0}, {10, 0, 20, 0}), (V{0, 0, 10, 0, 20, 0}));
+    EXPECT_EQ(merge({0, 0, 5, 5, 10, 0}, {20, 0, 10, 0}), (V{0, 0, 5, 5, 10, 0, 20, 0}));
+    // Both ends shared (a ring of two): the first case holds.
+    EXPECT_EQ(merge({0, 0, 10, 0}, {0, 0, 5, 5, 10, 0}), (V{10, 0, 0, 0, 5, 5, 10, 0}));
+    EXPECT_EQ(ErrorOf([&] { merge({0, 0, 10, 0}, {10.000001, 0, 20, 0}); }), ErrorCode::InvalidProcedureCall);
+    EXPECT_EQ(ErrorOf([&] { merge({0, 0, 10, 0}, {10, 0, 20}); }), ErrorCode::SubscriptOutOfRange);
+    EXPECT_EQ(ErrorOf([&] { merge({}, {10, 0, 20, 0}); }), ErrorCode::SubscriptOutOfRange);
+}
+
+TEST_F(MergePick, ALineThatCannotBeJoinedDrawsNothing) {
+    // Ends 1e-6 apart share a node (5 decimals) but no vertex; a ring beside a line passes the pick.
+    Pipes p = Convert({{0, 0, 10, 0}, {10.000001, 0, 20, 0},
+                       {0, 20, 10, 20}, {10, 20, 20, 20}, {50, 0, 60, 0}, {60, 0, 55, 8}, {55, 8, 50, 0}});
+    Sound();
+    const std::size_t before = EntityCount();
+    std::vector<std::shared_ptr<acad::AcadEntity>> chain;
+    std::string labels, ids;
+    EXPECT_EQ(ErrorOf([&] { editing->CreateMergedPipe(*doc, *Pick({p[0], p[1]}), chain, labels, ids); }),
+              ErrorCode::InvalidProcedureCall);
+    auto ringAndLine = Pick({p[2], p[3], p[4], p[5], p[6]});
+    ASSERT_EQ(ringAndLine->Count(), 5);
+    EXPECT_EQ(ErrorOf([&] { editing->CreateMergedPipe(*doc, *ringAndLine, chain, labels, ids); }),
+              ErrorCode::InvalidProcedureCall);
+    EXPECT_EQ(ErrorOf([&] { editing->CreateMergedPipe(*doc, *Pick({p[0]}), chain, labels, ids); }),
+              ErrorCode::InvalidProcedureCall);
+    // Drawn on a locked active layer, the line could not go to its layer nor be taken out again.
+    doc->ActiveLayer()->SetLock(true);
+    EXPECT_EQ(ErrorOf([&] { editing->CreateMergedPipe(*doc, *Pick({p[2], p[3]}), chain, labels, ids); }),
+              ErrorCode::OnLockedLayer);
+    doc->ActiveLayer()->SetLock(false);
+    EXPECT_EQ(EntityCount(), before);
+    EXPECT_THAT(chain, IsEmpty());
+    Sound();
+}
+
+}  // namespace
