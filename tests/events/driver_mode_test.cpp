@@ -46,7 +46,7 @@ TEST(DriverMode, ADeletionWithEventsOnCascadesInItsCommandOrAtOnceAndWithEventsO
     EXPECT_FALSE(label->Erased());
 }
 
-TEST(DriverMode, ASplitTheHostsErasuresAHandlersDeletionAndARelabellingReportNothingMore) {
+TEST(DriverMode, ASplitAMergeTheHostsErasuresAHandlersDeletionAndARelabellingReportNothingMore) {
     // Drawings built alike draw the same identifiers: with the mode and without, the same.
     std::vector<std::vector<std::string>> outcomes;
     for (bool mode : {false, true}) {
@@ -66,9 +66,27 @@ TEST(DriverMode, ASplitTheHostsErasuresAHandlersDeletionAndARelabellingReportNot
             editing.UpdateProfilesAfterSplitting(*d.doc, pipe, *first, *second);
             editing.DeleteSplitPipe(*d.doc, pipe);
         });
-        // What it erases with events on carries no record, such as the flag's measuring probe.
+        // What they erase with events on carries no record, such as the flag's measuring probe.
         EXPECT_EQ(split.toBeErased + split.nodesForLowHigh, "");
-        EXPECT_EQ(d.Usage(), "9/9");
+        // The last two sewer pipes, one of them crossed, merged in the host's steps.
+        host::EventDriver::EraseLists merge = d.host.Command([&] {
+            auto editing = std::make_shared<fluvanet::Editing>();
+            auto call = [&](std::string_view step, auto&&... args) {
+                return vb::CallByName(editing, step, com::CallType::Method, d.doc, args...);
+            };
+            com::Variant set, merged, chain, labels, ids, first, last, start, end, type, network, lowHigh;
+            d.doc->Utility()->QueueSelection({d.S(3).polyline, d.S(4).polyline});
+            set = call("GetPipesToMerge");
+            merged = call("CreateMergedPipe", set, chain, labels, ids);
+            call("AssignMergedXdata", merged, chain, labels, ids, first, last, start, end, type, network, lowHigh);
+            call("UpdateLibrariesAfterMerging", first, com::Variant(int16_t{2}));
+            call("UpdateCrossingsAfterMerging", labels, ids, merged, set);
+            call("UpdateProfilesAfterMerging", merged, set);
+            call("DeleteOldMergedPipes", set, start, end);
+        });
+        EXPECT_EQ(merge.toBeErased + merge.nodesForLowHigh, "");
+        EXPECT_EQ(d.Usage(), "8/8");
+        EXPECT_TRUE(d.S(3).polyline->Erased() && d.S(4).polyline->Erased());
         host::EventDriver::EraseLists profile = d.host.Erase({d.profile.block});
         EXPECT_EQ(profile.erased, d.profile.Id() + ";");  // not the plan annotation it deleted
         host::EventDriver::EraseLists node = d.host.Erase({d.C()});
