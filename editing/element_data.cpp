@@ -9,6 +9,7 @@
 #include "core/element_records.h"
 #include "core/general.h"
 #include "core/library.h"
+#include "core/library_changes.h"
 #include "core/reference_lists.h"
 #include "crossing/crossing.h"
 #include "crossing/low_high_records.h"
@@ -44,16 +45,6 @@ std::optional<int16_t> MatchingCodeOf(const std::string& word) {
     if (word == "Match Soffits") return kMatchSoffits;
     if (word == "Match Inverts") return kMatchInverts;
     return std::nullopt;
-}
-
-// A library change table: a String matrix of the rows given, all of one length.
-SafeArray ChangeTable(const std::vector<std::vector<std::string>>& rows) {
-    SafeArray table = SafeArray::Matrix(com::VarType::String, static_cast<int32_t>(rows.size()),
-                                        static_cast<int32_t>(rows.front().size()));
-    for (std::size_t r = 0; r < rows.size(); ++r)
-        for (std::size_t c = 0; c < rows[r].size(); ++c)
-            table.Put(static_cast<int32_t>(r), static_cast<int32_t>(c), Variant(rows[r][c]));
-    return table;
 }
 
 // ---- sections -----------------------------------------------------------------------
@@ -218,14 +209,14 @@ void Editing::UpdatePipeData(acad::AcadDocument& AcadActiveDocument, const std::
 
     // Applied whatever changed: an unchanged size takes -1 and +1.
     library_->UpdateSizeUsage(AcadActiveDocument, ArCircularSizes, ArBoxSizes,
-                              ChangeTable({{oldSize, oldWord, "-1"}, {section.size, std::string(section.word), "1"}}));
+                              LibraryChangeTable({{oldSize, oldWord, "-1"}, {section.size, std::string(section.word), "1"}}));
 
     const std::string oldMaterial = pipe.Text(pipe_entry::kMaterial);
     pipe.Set(pipe_entry::kCells, Variant(NumberOfCells));
     pipe.Set(pipe_entry::kStartInvert, StartInvert);
     pipe.Set(pipe_entry::kEndInvert, EndInvert);
     pipe.Set(pipe_entry::kMaterial, Material);
-    library_->UpdateMaterialUsage(AcadActiveDocument, ArMaterials, ChangeTable({{oldMaterial, "-1"}, {Material, "1"}}));
+    library_->UpdateMaterialUsage(AcadActiveDocument, ArMaterials, LibraryChangeTable({{oldMaterial, "-1"}, {Material, "1"}}));
 
     pipe.Write();
     if (relabel) relabel->Write();

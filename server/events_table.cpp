@@ -10,8 +10,16 @@ const com::DispatchTable& Events::Table() const {
         // Erase cascade
 
         // Copied elements
+        b.Method("VerifyCopiedElements", &Events::VerifyCopiedElements)
+            .Method("CheckAndAddNetworkDefinition", &Events::CheckAndAddNetworkDefinition)
+            .Method("GetFinalLabel", &Events::GetFinalLabel);
 
         // Follow-ups after erasing and moving
+        b.Method("AnalyzeLowHighAfterDeleting", &Events::AnalyzeLowHighAfterDeleting)
+            .Method("FlagChangedPipesProfilesForUpdate", &Events::FlagChangedPipesProfilesForUpdate)
+            .Method("AdjustPipeEnds", &Events::AdjustPipeEnds)
+            .Method("AdjustLowHighPoint", &Events::AdjustLowHighPoint)
+            .Method("AdjustCrossingLine", &Events::AdjustCrossingLine);
     });
     return table;
 }

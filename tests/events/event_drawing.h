@@ -1,0 +1,113 @@
+#pragma once
+// The drawing the copy and move tests work on, made by the conversion:
+//
+//   Sewer (gravity)  N-1 (0,0) -P-1-> N-2 (40,0) -P-2-> N-3 (80,0) -P-3-> N-4 (120,0)
+//   Main (pressure)  (10,-10)-(10,10), (10,10)-(30,10), (30,10)-(30,-10): Sewer P-1 crossed
+//                    twice; (100,-10)-(100,200): P-3 crossed, and any copy of it moved up.
+//
+// Main's nodes carry low/high markers; a profile style "Road" is there for test profiles.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/element_records.h"
+#include "core/general.h"
+#include "core/library.h"
+#include "core/reference_lists.h"
+#include "editing/editing.h"
+#include "editing/pipe_node_records.h"
+#include "events/events.h"
+#include "platform/host_driver.h"
+#include "platform/vb_convert.h"
+#include "platform/vb_text.h"
+#include "tests/support/network_builder.h"
+#include "tests/support/network_invariants.h"
+#include "tests/support/profile_builder.h"
+#include "tests/support/view_style.h"
+
+namespace testing_support {
+
+class EventDrawing : public testing::Test {
+protected:
+    using Entities = std::vector<std::shared_ptr<acad::AcadEntity>>;
+
+    EventDrawing() {
+        AddActiveViewStyle(*doc, ViewStyleSettings());
+        sewer = Convert("Sewer", "Gravity", {{0, 0, 40, 0}, {40, 0, 80, 0}, {80, 0, 120, 0}});
+        main = Convert("Main", "Pressure", {{10, -10, 10, 10}, {10, 10, 30, 10}, {30, 10, 30, -10}, {100, -10, 100, 200}});
+        AddProfileStyle(*doc, "Road");
+    }
+
+    std::vector<TestPipe> Convert(const std::string& net, const std::string& type,
+                                  const std::vector<std::vector<double>>& polylines) {
+        general->CreateNetworkDefintion(*doc, net, type);
+        auto set = general->InitializeSelectionSet(*doc, "Picked");
+        std::vector<TestPipe> pipes;
+        for (const auto& xy : polylines) {
+            auto polyline = doc->ModelSpace()->AddLightWeightPolyline(xy);
+            set->AddItems({polyline});
+            pipes.push_back({polyline, ""});
+        }
+        fluvanet::Editing().CreateElementsInNetwork(*doc, *set, false, net, type);
+        for (TestPipe& p : pipes) p.label = LabelOf(p.polyline);
+        return pipes;
+    }
+
+    static std::string LabelOf(const std::shared_ptr<acad::AcadObject>& element) {
+        return vb::Split(RecordText(element, 1), ";").at(2);
+    }
+    // The object a single ID reference of the element names.
+    std::shared_ptr<acad::AcadEntity> Linked(const std::shared_ptr<acad::AcadObject>& element, int32_t entry) {
+        return acad::Cast<acad::AcadEntity>(
+            fluvanet::ObjectFromId(*doc, fluvanet::refs::ReferenceKey(RecordText(element, entry))));
+    }
+    TestNode NodeOf(const TestPipe& pipe, int32_t idEntry) {
+        auto block = acad::Cast<acad::AcadBlockReference>(Linked(pipe.polyline, idEntry));
+        return {block, LabelOf(block)};
+    }
+    // The crossing annotations a pipe lists, in order.
+    std::vector<std::string> Crossings(const TestPipe& pipe) {
+        return fluvanet::refs::LeadingKeys(RecordText(pipe.polyline, fluvanet::pipe_entry::kCrossingIds));
+    }
+    static std::string Id(const std::shared_ptr<acad::AcadObject>& o) { return fluvanet::IdText(*o); }
+    // Every record of the drawing but the project's, and every polyline's vertices.
+    std::vector<std::string> Records(const Entities& entities) {
+        std::vector<std::string> all;
+        for (const auto& e : entities) {
+            std::string text;
+            const fluvanet::ElementRecord record = fluvanet::ElementRecord::Read(e);
+            for (const com::Variant& v : record.Values()) text += vb::CStr(v) + "|";
+            if (auto pl = std::dynamic_pointer_cast<acad::AcadLWPolyline>(e))
+                for (double c : pl->Coordinates()) text += vb::CStr(c) + ",";
+            all.push_back(text);
+        }
+        return all;
+    }
+    Entities All() { return doc->Database()->SpaceEntities(); }
+    std::string Usage(const std::string& material, const std::string& size) {
+        auto count = [](const com::SafeArray& table, const std::string& name) {
+            for (int32_t i = 0; i <= table.UBound(1); ++i)
+                if (vb::CStr(table.Get(i, 0)) == name) return vb::CStr(table.Get(i, 1));
+            return std::string("none");
+        };
+        return count(library.GetMaterialsArray(*doc), material) + "/" +
+               count(library.GetSizesArray(*doc, "Circular"), size);
+    }
+    void Sound() {
+        std::vector<std::string> findings = NetworkFindings(*doc);
+        EXPECT_THAT(findings, testing::IsEmpty()) << testing::PrintToString(findings);
+    }
+
+    std::shared_ptr<acad::AcadDocument> doc = NewProjectDrawing();
+    std::shared_ptr<fluvanet::General> general = std::make_shared<fluvanet::General>();
+    std::shared_ptr<fluvanet::Events> events = std::make_shared<fluvanet::Events>();
+    fluvanet::Library library;
+    host::EventDriver host{doc, general, events};
+    std::vector<TestPipe> sewer, main;
+};
+
+}  // namespace testing_support
