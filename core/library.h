@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/element_records.h"
 #include "platform/acad_document.h"
@@ -17,6 +18,10 @@
 namespace fluvanet {
 
 class General;
+
+// A change table for UpdateMaterialUsage or UpdateSizeUsage: a String matrix of the rows
+// given, all of one length.
+com::SafeArray LibraryChangeTable(const std::vector<std::vector<std::string>>& rows);
 
 class Library : public com::Dispatch {
 public:

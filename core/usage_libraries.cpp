@@ -224,6 +224,15 @@ std::vector<ElementRecord> PipeRecords(acad::AcadSelectionSet& set) {
 
 }  // namespace
 
+SafeArray LibraryChangeTable(const std::vector<std::vector<std::string>>& rows) {
+    SafeArray table = SafeArray::Matrix(com::VarType::String, static_cast<int32_t>(rows.size()),
+                                        static_cast<int32_t>(rows.front().size()));
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (std::size_t c = 0; c < rows[r].size(); ++c)
+            table.Put(static_cast<int32_t>(r), static_cast<int32_t>(c), Variant(rows[r][c]));
+    return table;
+}
+
 ElementRecord Library::OpenLibraryPoint(acad::AcadDocument& doc, int32_t projectEntry, std::string_view type) {
     std::shared_ptr<acad::AcadObject> object = ObjectFromId(doc, ProjectRecord::Read(doc).Text(projectEntry));
     ElementRecord record = ElementRecord::Read(object);

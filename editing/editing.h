@@ -113,6 +113,36 @@ public:
     com::Variant ReversePolylineCoordinates(const com::Variant& ArCoordinates);
 
     // ---- Splitting a pipe (editing/split_pipe.cpp) ----
+    // The host's steps, called in this order. The split pipe stays as it was until the last
+    // step deletes it; every step reads its record.
+    // The pipe and a point inside it, asked of the user until both fit; False on a cancel
+    // or any other error.
+    bool GetSplitPipeAndPoint(acad::AcadDocument& AcadActiveDocument,
+                              std::shared_ptr<acad::AcadLWPolyline>& SplitPipeEntity, acad::Point3& SplitPoint);
+    // The two halves and the node block, bare, on the split pipe's layer; a failure takes
+    // out again what the call inserted.
+    void CreateSplitEntities(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& SplitPipeEntity,
+                             const acad::Point3& SplitPoint, std::shared_ptr<acad::AcadLWPolyline>& NewPipeEntity1,
+                             std::shared_ptr<acad::AcadLWPolyline>& NewPipeEntity2,
+                             std::shared_ptr<acad::AcadBlockReference>& NewNodeEntity);
+    // The records of both halves, the new node and both end nodes, levels interpolated at
+    // the point, then the labels of the new elements. Both new labels are taken and both
+    // end nodes checked before anything is written.
+    void AssignSplitXdata(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& SplitPipeEntity,
+                          const acad::Point3& SplitPoint, acad::AcadLWPolyline& NewPipeEntity1,
+                          acad::AcadLWPolyline& NewPipeEntity2, acad::AcadBlockReference& NewNodeEntity);
+    // One pipe more of the split pipe's material and size.
+    void UpdateLibrariesAfterSplitting(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& SplitPipeEntity);
+    // Each crossing annotation to the first half when its point lies on it, else to the second.
+    void UpdateCrossingsAfterSplitting(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& SplitPipeEntity,
+                                       acad::AcadLWPolyline& NewPipeEntity1, acad::AcadLWPolyline& NewPipeEntity2);
+    // In each profile both halves take the split pipe's place and direction; the profile is
+    // flagged.
+    void UpdateProfilesAfterSplitting(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& SplitPipeEntity,
+                                      acad::AcadLWPolyline& NewPipeEntity1, acad::AcadLWPolyline& NewPipeEntity2);
+    // The split pipe with its label block and arrow, with events off; a reference that names
+    // no object counts as gone, anything but a label block or an arrow raises.
+    void DeleteSplitPipe(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& SplitPipeEntity);
 
     // ---- Merging pipes (editing/merge_pipes.cpp) ----
 

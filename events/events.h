@@ -31,9 +31,33 @@ public:
     // profile; the plan annotation is deleted at once, not queued. A profile already queued
     // is left to the handler that queued it.
     void ProfileWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::AcadBlockReference& ProfileBlock,
-                             const std::string& ErasedEntitesObjectID, const std::string& EntitiesToBeErasedObjectID);
+                             std::string& ErasedEntitesObjectID, std::string& EntitiesToBeErasedObjectID);
 
     // ---- Erase cascade (events/erase_cascade.cpp) ----
+    // The host passes one set of lists to every handler of one erase operation: the erased
+    // list, the to-be-erased list (handlers append, item & ";") and the nodes to classify
+    // again. The pipe, node and crossing annotation handlers return at once for an element
+    // already in the to-be-erased list: this operation dealt with it before queueing it. A
+    // referenced object that opens nothing is gone and neither written nor queued; one of
+    // another element type raises before the handler writes anything.
+    void CrossingAnnoWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::AcadBlockReference& CrossingAnnoEntity,
+                                  std::string& ErasedEntitesObjectID, std::string& EntitiesToBeErasedObjectID);
+    void PipeWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& PipeEntity,
+                          std::string& ErasedEntitesObjectID, std::string& EntitiesToBeErasedObjectID,
+                          std::string& NodesForLowHighCheckOID);
+    // The profile loses the pipe and every pipe after it; a profile left without pipes is
+    // erased and queued.
+    void DeletePipeFromProfile(acad::AcadDocument& AcadActiveDocument, const std::string& ProfileOID,
+                               const std::string& PipeOID, std::string& ErasedEntitesObjectID,
+                               std::string& EntitiesToBeErasedObjectID);
+    void NodeWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::AcadBlockReference& NodeEntity,
+                          std::string& ErasedEntitesObjectID, std::string& EntitiesToBeErasedObjectID,
+                          std::string& NodesForLowHighCheckOID);
+    // The owner forgets the label block or arrow only while it still names that very object.
+    void AnnotationWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::AcadBlockReference& AnnotationEntity,
+                                std::string& ErasedEntitesObjectID);
+    void ArrowWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::AcadBlockReference& ArrowEntity,
+                           std::string& ErasedEntitesObjectID);
 
     // ---- Copied elements (events/copied_elements.cpp) ----
     // The copies of pipes and nodes become new elements: each copy its own, under a label

@@ -47,10 +47,9 @@ StyleLists StyleListsWithout(const ElementRecord& style, const std::string& prof
 }  // namespace
 
 void Events::ProfileWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::AcadBlockReference& ProfileBlock,
-                                 const std::string& ErasedEntitesObjectID,
-                                 const std::string& EntitiesToBeErasedObjectID) {
+                                 std::string& ErasedEntitesObjectID, std::string& EntitiesToBeErasedObjectID) {
     const std::string profileId = IdText(ProfileBlock);
-    // Whoever queued it made the others forget it then.
+    // Whoever queued it made the others forget it then; nothing is written or queued again.
     if (general_->Check_ID_Exists(Variant(profileId), EntitiesToBeErasedObjectID)) return;
     auto inAList = [&](const std::string& id) {
         return general_->Check_ID_Exists(Variant(id), ErasedEntitesObjectID) ||

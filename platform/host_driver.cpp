@@ -37,41 +37,72 @@ bool IsNode(const std::string& type) { return type == "GravityNode" || type == "
 
 }  // namespace
 
+// The drawing holds the observer, so it holds the driver by a plain pointer; the driver
+// takes it back before it goes.
+class EventDriver::Observer : public acad::EraseObserver {
+public:
+    explicit Observer(EventDriver& driver) : driver_(driver) {}
+    void Erasing(const acad::AcadEntity& entity, Phase phase) override {
+        driver_.LibraryErasing(entity, phase == Phase::Before);
+    }
+
+private:
+    EventDriver& driver_;
+};
+
+EventDriver::EraseLists EventDriver::Operation::Lists() const {
+    return {vb::CStr(erased), vb::CStr(toBeErased), vb::CStr(nodes)};
+}
+
 EventDriver::EventDriver(std::shared_ptr<acad::AcadDocument> document, com::ObjectPtr general, com::ObjectPtr events)
     : doc_(std::move(document)), general_(std::move(general)), events_(std::move(events)) {}
+
+EventDriver::~EventDriver() {
+    if (observer_) doc_->SetEraseObserver(nullptr);
+}
 
 bool EventDriver::EventsOn() const {
     return vb::CInt(vb::CallByName(general_, "CheckEventsFlag", CallType::Method, doc_)) == 1;
 }
 
-void EventDriver::EraseOne(const std::shared_ptr<acad::AcadEntity>& entity, bool report, Variant& erased,
-                           Variant& toBeErased, Variant& nodes) {
-    if (entity->Erased()) return;
-    if (report && EventsOn()) {
-        std::string type = RecordText(*entity, 2);
-        if (IsPipe(type))
-            vb::CallByName(events_, "PipeWillBeErased", CallType::Method, doc_, entity, erased, toBeErased, nodes);
-        else if (IsNode(type))
-            vb::CallByName(events_, "NodeWillBeErased", CallType::Method, doc_, entity, erased, toBeErased, nodes);
-        else if (type == "Annotation")
-            vb::CallByName(events_, "AnnotationWillBeErased", CallType::Method, doc_, entity, erased);
-        else if (type == "Arrow")
-            vb::CallByName(events_, "ArrowWillBeErased", CallType::Method, doc_, entity, erased);
-        else if (type == "CrossingPointAnnotation")
-            vb::CallByName(events_, "CrossingAnnoWillBeErased", CallType::Method, doc_, entity, erased, toBeErased);
-        else if (type == "Profile")
-            vb::CallByName(events_, "ProfileWillBeErased", CallType::Method, doc_, entity, erased, toBeErased);
-    }
-    if (entity->Erased()) return;  // a handler may have deleted it already
-    entity->Delete();
-    erased = Variant(vb::CStr(erased) + std::to_string(entity->ObjectID()) + ";");
+bool EventDriver::Report(const std::shared_ptr<acad::AcadEntity>& entity, Operation& op) {
+    std::string type = RecordText(*entity, 2);
+    if (IsPipe(type))
+        CallEvents("PipeWillBeErased", entity, op.erased, op.toBeErased, op.nodes);
+    else if (IsNode(type))
+        CallEvents("NodeWillBeErased", entity, op.erased, op.toBeErased, op.nodes);
+    else if (type == "Annotation")
+        CallEvents("AnnotationWillBeErased", entity, op.erased);
+    else if (type == "Arrow")
+        CallEvents("ArrowWillBeErased", entity, op.erased);
+    else if (type == "CrossingPointAnnotation")
+        CallEvents("CrossingAnnoWillBeErased", entity, op.erased, op.toBeErased);
+    else if (type == "Profile")
+        CallEvents("ProfileWillBeErased", entity, op.erased, op.toBeErased);
+    else
+        return false;
+    return true;
 }
 
-EventDriver::EraseLists EventDriver::Erase(const std::vector<std::shared_ptr<acad::AcadEntity>>& selection) {
-    Variant erased(""), toBeErased(""), nodes("");
-    for (const auto& entity : selection) EraseOne(entity, true, erased, toBeErased, nodes);
+void EventDriver::EraseOne(const std::shared_ptr<acad::AcadEntity>& entity, bool report, Operation& op) {
+    if (entity->Erased()) return;
+    if (report && EventsOn()) Report(entity, op);
+    if (entity->Erased()) return;  // a handler may have deleted it already
+    const acad::AcadEntity* outer = erasingItself_;
+    erasingItself_ = entity.get();
+    try {
+        entity->Delete();
+    } catch (...) {
+        erasingItself_ = outer;
+        throw;
+    }
+    erasingItself_ = outer;
+    op.erased = Variant(vb::CStr(op.erased) + std::to_string(entity->ObjectID()) + ";");
+}
+
+void EventDriver::Finish(Operation& op) {
     for (std::size_t next = 0;; ++next) {
-        std::vector<std::string> ids = ListItems(vb::CStr(toBeErased));
+        std::vector<std::string> ids = ListItems(vb::CStr(op.toBeErased));
         if (next >= ids.size()) break;
         std::shared_ptr<acad::AcadEntity> entity;
         try {
@@ -79,13 +110,18 @@ EventDriver::EraseLists EventDriver::Erase(const std::vector<std::shared_ptr<aca
         } catch (const com::Error&) {
             continue;  // already erased, or not an identifier
         }
-        if (entity) EraseOne(entity, reportCascade_, erased, toBeErased, nodes);
+        if (entity) EraseOne(entity, reportCascade_, op);
     }
-    std::vector<std::string> nodeIds = ListItems(vb::CStr(nodes));
+    std::vector<std::string> nodeIds = ListItems(vb::CStr(op.nodes));
     if (!nodeIds.empty() && EventsOn())
-        vb::CallByName(events_, "AnalyzeLowHighAfterDeleting", CallType::Method, doc_,
-                       Variant(com::SafeArray::FromStrings(nodeIds)));
-    return {vb::CStr(erased), vb::CStr(toBeErased), vb::CStr(nodes)};
+        CallEvents("AnalyzeLowHighAfterDeleting", Variant(com::SafeArray::FromStrings(nodeIds)));
+}
+
+EventDriver::EraseLists EventDriver::Erase(const std::vector<std::shared_ptr<acad::AcadEntity>>& selection) {
+    Operation op;
+    for (const auto& entity : selection) EraseOne(entity, true, op);
+    Finish(op);
+    return op.Lists();
 }
 
 EventDriver::CopyResult EventDriver::Copy(const std::vector<std::shared_ptr<acad::AcadEntity>>& entities,
@@ -99,15 +135,15 @@ EventDriver::CopyResult EventDriver::Copy(const std::vector<std::shared_ptr<acad
         ids += std::to_string(copy->ObjectID()) + ";";
     }
     Variant changed("");
-    if (EventsOn()) vb::CallByName(events_, "VerifyCopiedElements", CallType::Method, doc_, changed, ids);
+    if (EventsOn()) CallEvents("VerifyCopiedElements", changed, ids);
     result.changedPipes = vb::CStr(changed);
     return result;
 }
 
-void EventDriver::Move(const std::vector<std::shared_ptr<acad::AcadEntity>>& entities, const acad::Point3& from,
-                       const acad::Point3& to) {
+EventDriver::EraseLists EventDriver::Move(const std::vector<std::shared_ptr<acad::AcadEntity>>& entities,
+                                          const acad::Point3& from, const acad::Point3& to) {
     for (const auto& entity : entities) entity->Move(from, to);
-    if (!EventsOn()) return;
+    if (!EventsOn()) return {};
 
     std::vector<std::string> changedPipes, markers, leaders;
     auto add = [](std::vector<std::string>& list, const std::string& id) {
@@ -131,16 +167,70 @@ void EventDriver::Move(const std::vector<std::shared_ptr<acad::AcadEntity>>& ent
         }
     }
     auto open = [&](const std::string& id) { return doc_->ObjectIdToObject(vb::CLng(Variant(id))); };
-    for (const std::string& id : changedPipes)
-        vb::CallByName(events_, "AdjustPipeEnds", CallType::Method, doc_, open(id));
-    for (const std::string& id : markers)
-        vb::CallByName(events_, "AdjustLowHighPoint", CallType::Method, doc_, open(id));
-    for (const std::string& id : leaders)
-        vb::CallByName(events_, "AdjustCrossingLine", CallType::Method, doc_, open(id));
-    if (changedPipes.empty()) return;
-    std::string changed = vb::Join(changedPipes, ";") + ";";
-    vb::CallByName(events_, "RebuildPipeCrossingPoints", CallType::Method, doc_, changed, "", "");
-    vb::CallByName(events_, "FlagChangedPipesProfilesForUpdate", CallType::Method, doc_, changed, "", "");
+    for (const std::string& id : changedPipes) CallEvents("AdjustPipeEnds", open(id));
+    for (const std::string& id : markers) CallEvents("AdjustLowHighPoint", open(id));
+    for (const std::string& id : leaders) CallEvents("AdjustCrossingLine", open(id));
+    if (changedPipes.empty()) return {};
+    // Variables, not temporaries: the leader lines of replaced annotations come back queued.
+    Operation op;
+    Variant changed(vb::Join(changedPipes, ";") + ";");
+    CallEvents("RebuildPipeCrossingPoints", changed, op.erased, op.toBeErased);
+    CallEvents("FlagChangedPipesProfilesForUpdate", changed, op.erased, op.toBeErased);
+    Finish(op);
+    return op.Lists();
+}
+
+void EventDriver::SetReportLibraryDeletions(bool report) {
+    if (report == (observer_ != nullptr)) return;
+    if (report) {
+        observer_ = std::make_shared<Observer>(*this);
+        doc_->SetEraseObserver(observer_);
+    } else {
+        doc_->SetEraseObserver(nullptr);
+        observer_.reset();
+    }
+}
+
+EventDriver::EraseLists EventDriver::Command(const std::function<void()>& libraryCalls) {
+    if (command_) {
+        libraryCalls();
+        return command_->Lists();
+    }
+    Operation op;
+    command_ = &op;
+    try {
+        libraryCalls();
+    } catch (...) {
+        command_ = nullptr;
+        throw;
+    }
+    command_ = nullptr;
+    Finish(op);
+    return op.Lists();
+}
+
+void EventDriver::LibraryErasing(const acad::AcadEntity& entity, bool before) {
+    if (&entity == erasingItself_) return;
+    const int32_t id = entity.ObjectID();
+    if (before) {
+        if (!EventsOn()) return;  // not forwarded, so not part of any operation
+        auto object = std::dynamic_pointer_cast<acad::AcadEntity>(doc_->ObjectIdToObject(id));
+        Pending pending{id, command_, nullptr};
+        if (!command_ || eventsCalls_ > 0) {
+            pending.own = std::make_unique<Operation>();
+            pending.operation = pending.own.get();
+        }
+        if (object && Report(object, *pending.operation)) reported_.push_back(std::to_string(id));
+        pending_.push_back(std::move(pending));
+        return;
+    }
+    auto it = std::find_if(pending_.rbegin(), pending_.rend(), [id](const Pending& p) { return p.id == id; });
+    if (it == pending_.rend()) return;
+    Pending pending = std::move(*it);
+    pending_.erase(std::next(it).base());
+    Operation& op = *pending.operation;
+    op.erased = Variant(vb::CStr(op.erased) + std::to_string(id) + ";");
+    if (pending.own) Finish(op);
 }
 
 }  // namespace host

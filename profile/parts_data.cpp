@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "core/reference_lists.h"
 #include "editing/pipe_node_records.h"
 #include "platform/vb_convert.h"
 #include "platform/vb_text.h"
@@ -32,6 +33,20 @@ std::string ListItem(std::string_view list, int32_t k) {
         Raise(ErrorCode::SubscriptOutOfRange,
               "the list \"" + std::string(list) + "\" has no item " + std::to_string(k));
     return items[static_cast<std::size_t>(k)];
+}
+
+const std::string& PartsEntry(const std::vector<std::string>& record, int32_t entry) {
+    if (entry < 0 || static_cast<std::size_t>(entry) >= record.size())
+        Raise(ErrorCode::SubscriptOutOfRange, "the parts data record has no entry " + std::to_string(entry));
+    return record[static_cast<std::size_t>(entry)];
+}
+
+std::vector<std::string> GroupedItems(std::string_view list, int32_t groupSize) {
+    std::vector<std::string> items = refs::LeadingItems(list);
+    if (groupSize <= 0 || items.size() % static_cast<std::size_t>(groupSize) != 0)
+        Raise(ErrorCode::SubscriptOutOfRange, "the list \"" + std::string(list) + "\" holds no whole groups of " +
+                                                  std::to_string(groupSize) + " items");
+    return items;
 }
 
 double RoundedLength(const acad::AcadLWPolyline& pipe) { return vb::Round(pipe.Length(), 7); }

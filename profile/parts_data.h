@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/element_records.h"
 
@@ -66,6 +67,14 @@ inline bool RunsAgainst(std::string_view direction) { return direction != "0"; }
 // ";" & shape flag ("0" circular, "1" any other shape) & ";" & span & ";" & rise & ";" &
 // cells, as the pipe record stores them.
 std::string SectionItems(const ElementRecord& pipe);
+
+// Entry `entry` of a parts data record; a record without it raises Subscript out of range.
+const std::string& PartsEntry(const std::vector<std::string>& record, int32_t entry);
+
+// The items 1..n of a grouped list (connected pipes, crossings, pairs of station and
+// value), checked to be whole groups of `groupSize`: a broken group raises Subscript out
+// of range before any group is used.
+std::vector<std::string> GroupedItems(std::string_view list, int32_t groupSize);
 
 // ---- stations at a regular interval ----
 

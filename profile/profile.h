@@ -178,6 +178,142 @@ public:
     // pipes and plan annotation and then erased; events are off meanwhile.
     void DeleteNetworkProfiles(acad::AcadDocument& AcadActiveDocument, const std::string& NetName);
 
+    // ---- Profile frame and grid (profile/frame_and_grid.cpp) ----
+    // A part is drawn from its reference point: station s at x + s, level z at
+    // y + (z - datum) * exaggeration. An exaggeration of 0 raises Division by zero and a
+    // negative one Invalid procedure call, before anything is drawn.
+    // The ten profile layers, added when missing; every one gets its colour again.
+    void CreateProfileLayers(acad::AcadDocument& AcadActiveDocument);
+    // The whole number 2 (Metric) or 6 below the lowest sump; the custom datum when not automatic.
+    double GetDatumElevation(const bool& DatumAuto, const double& CustomDatumValue,
+                             const std::string& SumpLevelsString, const std::string& ModelUnits);
+    // Two label heights and the widest label of the bands that are on.
+    double GetBandLabelsPartLength(acad::AcadDocument& AcadActiveDocument, const com::Variant& ArProfileStyleSettings);
+    // Measured on a probe text in model space, deleted again; the style named exactly, else
+    // the active style. A locked active layer is unlocked for the measurement.
+    double GetTextLengthOnDrawing(acad::AcadDocument& AcadActiveDocument, const std::string& MyString,
+                                  const std::string& MyTextStyle, const double& MyTextHeight);
+    // The closed frame on "Profile - Frame"; its length and height.
+    std::vector<double> DrawPlotAreaFrame(acad::AcadBlock& BlockDef, const std::vector<double>& RefPoint,
+                                          const std::vector<std::string>& ArPartDataStrings,
+                                          const com::Variant& ArProfileStyleSettings, const double& DatumElevation,
+                                          const double& VerticalExaggeration);
+    // Level and station lines with their labels and ticks. A spacing of 0 raises Division by
+    // zero and more than 32,767 lines Overflow, before a layer is opened; the layers' states
+    // come back on every exit. The active layer is left as the grid ends.
+    void DrawProfileGrid(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                         const std::vector<double>& RefPoint, const std::string& HorizontalGridSettingsString,
+                         const std::string& VerticalGridSettingsString, const std::string& StationsSettingsString,
+                         const std::string& TextSettingsString, const double& PlotAreaLength,
+                         const double& PlotAreaHeight, const double& VerticalExaggeration,
+                         const double& DatumElevation, const double& PartStartStation);
+    // The station prefix ("0+" to "0+0000") followed by "0" with 0 to 5 decimals.
+    std::string GetStationFormatString(const std::string& PrecisionIndex, const std::string& DecimalsIndex,
+                                       const std::string& FormatIndex);
+
+    // ---- Profile graphics (profile/profile_graphics.cpp) ----
+    // Into the part's block definition, in profile coordinates as the frame and grid. Node
+    // labels, pipes and manholes draw on their layer made active, opened for the drawing
+    // and restored on every exit; the others put each entity on its layer.
+    // A line at every node and, unless hidden, its label reading upwards.
+    void DrawNodeLabels(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                        const std::vector<double>& RefPoint, const std::string& LengthString,
+                        const std::string& NodeLabelString, const double& FrameHeight,
+                        const com::Variant& ArProfileStyleSettings);
+    void DrawGroundLine(acad::AcadBlock& BlockDef, const std::vector<double>& RefPoint,
+                        const std::string& GroundLineString, const double& DatumElevation,
+                        const double& VerticalExaggeration);
+    // Invert and crown line per pipe, within the manhole walls of a gravity network. A pipe
+    // of length 0 raises Division by zero before anything is drawn.
+    void DrawPipes(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                   const std::vector<double>& RefPoint, const std::string& LengthString,
+                   const std::string& InvertString, const std::string& SizeString, const double& DatumElevation,
+                   const double& VerticalExaggeration, const std::string& ModelUnits, const std::string& NetworkType);
+    // A closed rectangle from sump to ground at every node.
+    void DrawManholes(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                      const std::vector<double>& RefPoint, const std::string& LengthString,
+                      const std::string& GroundString, const std::string& SumpString, const double& DatumElevation,
+                      const double& VerticalExaggeration, const std::string& ModelUnits);
+    // Connected, then crossing pipes, as shown by the style: section, leader and two texts,
+    // the leaders kept apart. A list of broken records raises Subscript out of range
+    // before anything is drawn.
+    void DrawConnectedAndCrossing(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                                  const std::vector<double>& RefPoint, const std::string& ConnectedString,
+                                  const std::string& CrossingString, const com::Variant& ArProfileStyleSettings,
+                                  const double& DatumElevation, const double& VerticalExaggeration,
+                                  const std::string& ModelUnits);
+    // Span and rise in drawing units; box cells side by side, circles as ellipses stretched
+    // by the exaggeration.
+    void DrawPipeSectionOnProfile(acad::AcadBlock& BlockDef, const std::vector<double>& PipeInsPnt,
+                                  const int16_t& ShapeIndex, const double& Span, const double& Rise,
+                                  const int16_t& NumCells, const double& VerticalExaggeration);
+    std::string GetSectionSizeStringForProfile(const int16_t& SectionShapeIndex, const double& Span,
+                                               const double& Rise, const int16_t& NumCells);
+    // The section's point and the two ends of the leader's horizontal segment, moved clear
+    // of the placed ones (four reals each).
+    std::vector<double> GetProfileCrossingAnnotationLocation(const std::vector<double>& NewAnnoInsPnt,
+                                                             const std::vector<double>& ArExistingCoord,
+                                                             const double& TextHeight, const double& StringLength);
+
+    // ---- Profile data table (profile/data_table.cpp) ----
+    // Points are arrays of reals whose items 0 and 1 are x and y; a record is the 22 texts
+    // of profile/parts_data.h. Nothing at all is drawn when every band is off.
+    void DrawProfileTable(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                          const std::vector<double>& RefPoint, const std::vector<std::string>& ArProfileDataStrings,
+                          const com::Variant& ArProfileStyleSettings, const double& BandLabelsPartLength,
+                          const double& DatumElevation, const double& PlotAreaLength,
+                          const std::string& ProfileLineName, const int16_t& ProfilePartIndex,
+                          const int16_t& CountProfileParts);
+    // TextStyle is not applied: the texts take the drawing's active text style.
+    void CompleteProfileFrame(acad::AcadBlock& BlockDef, const std::vector<double>& ProfileRefPoint,
+                              const std::vector<double>& BandRefPoint, const double& BandLabelsPartLength,
+                              const double& DatumElevation, const double& PlotAreaLength,
+                              const double& LabelsTextHeight, const std::string& TextStyle,
+                              const std::string& ProfileLineName, const int16_t& ProfilePartIndex,
+                              const int16_t& CountProfileParts, const double& TitleTextHeight);
+    // The shift along the band of a text at Distance; 999 when it stands on a node station
+    // and that is not allowed.
+    double GetDataTextShift(const double& Distance, const std::vector<double>& ArProhibitedDistance,
+                            const double& BufferDistance, const bool& AllowExactlyNodeDistance,
+                            const double& TextHeight);
+    // The node stations of a length list split at ";": running sums, same bounds.
+    std::vector<double> GetProhibitedDistancesArray(const std::vector<std::string>& ArLengthData);
+    double GetLongestTextLength(acad::AcadDocument& AcadActiveDocument, const std::string& String1,
+                                const std::string& String2, const std::string& String3, const std::string& String4,
+                                const std::string& TextStyle, const double& TextHeight);
+
+    // ---- Profile bands (profile/bands.cpp) ----
+    // Each band lowers BandRefPoint by its height in place and returns it. TextStyle only
+    // measures texts; IsLastBandIndicator is the number of bands drawn after this one.
+    std::vector<double> DrawHorizontalBand(acad::AcadBlock& BlockDef, std::vector<double>& BandRefPoint,
+                                           const std::string& BandSettingsString, const std::string& LengthDataString,
+                                           const std::string& BandDataString, const std::string& TextStyle,
+                                           const double& LabelsTextHeight, const double& DataTextHeight,
+                                           const double& BandLabelsPartLength, const int16_t& BandIndex,
+                                           const int16_t& IsLastBandIndicator);
+    // An empty band data list raises Subscript out of range.
+    std::vector<double> DrawVerticalBand(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                                         std::vector<double>& BandRefPoint, const std::string& BandSettingsString,
+                                         const std::string& LengthDataString, const std::string& BandDataString,
+                                         const std::string& TextStyle, const double& LabelsTextHeight,
+                                         const double& DataTextHeight, const double& BandLabelsPartLength,
+                                         const int16_t& BandIndex, const com::Variant& IsLastBandIndicator);
+    // With DrawBandLabel other than 1 only the values are written, into the band drawn
+    // next at the same place: the result is Empty and the point stays. Empty band data
+    // draws nothing and returns the point as it is.
+    com::Variant DrawDistanceDataBand(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
+                                      std::vector<double>& BandRefPoint, const std::string& BandSettingsString,
+                                      const std::string& LengthDataString, const std::string& BandDataString,
+                                      const std::string& TextStyle, const double& LabelsTextHeight,
+                                      const double& DataTextHeight, const double& BandLabelsPartLength,
+                                      const int16_t& BandIndex, const int16_t& DrawBandLabel,
+                                      const int16_t& IsLastBandIndicator);
+    // Nothing when the text and three of its heights do not fit between X1 and X2.
+    void AddBandArrow(acad::AcadBlock& BlockDef, const double& X1, const double& X2, const double& Y,
+                      const double& BandHeight, acad::AcadText& MiddleText);
+    void AddBandTick(acad::AcadBlock& BlockDef, const double& X, const double& Y, const double& TickHeight);
+    void AddBandSeparator(acad::AcadBlock& BlockDef, const double& X, const double& Y, const double& BandHeight);
+
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }
     void Use(std::shared_ptr<Events> instance) { events_.Set(std::move(instance)); }

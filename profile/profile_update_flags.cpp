@@ -8,6 +8,7 @@
 #include "platform/vb_convert.h"
 #include "platform/vb_text.h"
 #include "profile/profile.h"
+#include "profile/profile_drawing.h"
 #include "profile/profile_records.h"
 
 namespace fluvanet {
@@ -56,16 +57,9 @@ void Profile::FlagProfileForUpdate(acad::AcadDocument& AcadActiveDocument, const
     // Measured on a reference of its own at the origin, whatever the profile's placement.
     acad::Point3 low{}, high{};
     auto probe = AcadActiveDocument.ModelSpace()->InsertBlock({0, 0, 0}, blockName, 1, 1, 1, 0);
-    try {
-        probe->GetBoundingBox(low, high);
-    } catch (...) {
-        try {
-            probe->Delete();
-        } catch (const com::Error&) {
-        }
-        throw;
-    }
-    probe->Delete();
+    TemporaryEntityGuard deleted(probe);
+    probe->GetBoundingBox(low, high);
+    deleted.Restore();
     double width = std::abs(high[0] - low[0]);
     double height = std::abs(high[1] - low[1]);
 

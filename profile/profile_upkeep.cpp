@@ -55,7 +55,8 @@ void Profile::DeleteNetworkProfiles(acad::AcadDocument& AcadActiveDocument, cons
     EventsOffGuard eventsOff(*general_, AcadActiveDocument);
     for (const auto& member : profiles) {
         auto block = acad::Cast<acad::AcadBlockReference>(member);
-        events_->ProfileWillBeErased(AcadActiveDocument, *block, std::string(), std::string());
+        std::string erased, queued;  // the handler takes the host's lists by reference
+        events_->ProfileWillBeErased(AcadActiveDocument, *block, erased, queued);
         // Erased as soon as it is forgotten: a later profile that fails leaves none half gone.
         block->Delete();
     }

@@ -34,6 +34,13 @@ const com::DispatchTable& Editing::Table() const {
         b.Method("ReversePolylineCoordinates", &Editing::ReversePolylineCoordinates);
 
         // Splitting a pipe
+        b.Method("GetSplitPipeAndPoint", &Editing::GetSplitPipeAndPoint);
+        b.Method("CreateSplitEntities", &Editing::CreateSplitEntities);
+        b.Method("AssignSplitXdata", &Editing::AssignSplitXdata);
+        b.Method("UpdateLibrariesAfterSplitting", &Editing::UpdateLibrariesAfterSplitting);
+        b.Method("UpdateCrossingsAfterSplitting", &Editing::UpdateCrossingsAfterSplitting);
+        b.Method("UpdateProfilesAfterSplitting", &Editing::UpdateProfilesAfterSplitting);
+        b.Method("DeleteSplitPipe", &Editing::DeleteSplitPipe);
 
         // Merging pipes
 

@@ -8,6 +8,12 @@ const com::DispatchTable& Events::Table() const {
         b.Method("ProfileWillBeErased", &Events::ProfileWillBeErased);
 
         // Erase cascade
+        b.Method("CrossingAnnoWillBeErased", &Events::CrossingAnnoWillBeErased)
+            .Method("PipeWillBeErased", &Events::PipeWillBeErased)
+            .Method("DeletePipeFromProfile", &Events::DeletePipeFromProfile)
+            .Method("NodeWillBeErased", &Events::NodeWillBeErased)
+            .Method("AnnotationWillBeErased", &Events::AnnotationWillBeErased)
+            .Method("ArrowWillBeErased", &Events::ArrowWillBeErased);
 
         // Copied elements
         b.Method("VerifyCopiedElements", &Events::VerifyCopiedElements)

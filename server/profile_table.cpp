@@ -63,6 +63,40 @@ const com::DispatchTable& Profile::Table() const {
         b.Method("GetExistingProfileSet", &Profile::GetExistingProfileSet);
         b.Method("DeleteNetworkProfiles", &Profile::DeleteNetworkProfiles);
 
+        // Profile frame and grid
+        b.Method("CreateProfileLayers", &Profile::CreateProfileLayers);
+        b.Method("GetDatumElevation", &Profile::GetDatumElevation);
+        b.Method("GetBandLabelsPartLength", &Profile::GetBandLabelsPartLength);
+        b.Method("GetTextLengthOnDrawing", &Profile::GetTextLengthOnDrawing);
+        b.Method("DrawPlotAreaFrame", &Profile::DrawPlotAreaFrame);
+        b.Method("DrawProfileGrid", &Profile::DrawProfileGrid);
+        b.Method("GetStationFormatString", &Profile::GetStationFormatString);
+
+        // Profile graphics
+        b.Method("DrawNodeLabels", &Profile::DrawNodeLabels);
+        b.Method("DrawGroundLine", &Profile::DrawGroundLine);
+        b.Method("DrawPipes", &Profile::DrawPipes);
+        b.Method("DrawManholes", &Profile::DrawManholes);
+        b.Method("DrawConnectedAndCrossing", &Profile::DrawConnectedAndCrossing);
+        b.Method("DrawPipeSectionOnProfile", &Profile::DrawPipeSectionOnProfile);
+        b.Method("GetSectionSizeStringForProfile", &Profile::GetSectionSizeStringForProfile);
+        b.Method("GetProfileCrossingAnnotationLocation", &Profile::GetProfileCrossingAnnotationLocation);
+
+        // Profile data table
+        b.Method("DrawProfileTable", &Profile::DrawProfileTable);
+        b.Method("CompleteProfileFrame", &Profile::CompleteProfileFrame);
+        b.Method("GetDataTextShift", &Profile::GetDataTextShift);
+        b.Method("GetProhibitedDistancesArray", &Profile::GetProhibitedDistancesArray);
+        b.Method("GetLongestTextLength", &Profile::GetLongestTextLength);
+
+        // Profile bands
+        b.Method("DrawHorizontalBand", &Profile::DrawHorizontalBand);
+        b.Method("DrawVerticalBand", &Profile::DrawVerticalBand);
+        b.Method("DrawDistanceDataBand", &Profile::DrawDistanceDataBand);
+        b.Method("AddBandArrow", &Profile::AddBandArrow);
+        b.Method("AddBandTick", &Profile::AddBandTick);
+        b.Method("AddBandSeparator", &Profile::AddBandSeparator);
+
     });
     return table;
 }

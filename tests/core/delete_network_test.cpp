@@ -51,17 +51,7 @@ protected:
 
     std::vector<TestPipe> Convert(const std::string& net, const std::string& type,
                                   const std::vector<std::vector<double>>& polylines) {
-        general.CreateNetworkDefintion(*doc, net, type);
-        auto set = general.InitializeSelectionSet(*doc, "Picked");
-        std::vector<TestPipe> pipes;
-        for (const auto& xy : polylines) {
-            auto polyline = doc->ModelSpace()->AddLightWeightPolyline(xy);
-            set->AddItems({polyline});
-            pipes.push_back({polyline, ""});
-        }
-        fluvanet::Editing().CreateElementsInNetwork(*doc, *set, false, net, type);
-        for (TestPipe& p : pipes) p.label = vb::Split(RecordText(p.polyline, pe::kCombinedLabel), ";").at(2);
-        return pipes;
+        return ConvertPolylines(*doc, net, type, polylines);
     }
     // Sumps in the nodes' drawing order, then the network's markers built.
     void Mark(const std::string& net, const std::vector<double>& sumps) {

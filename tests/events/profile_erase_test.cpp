@@ -46,7 +46,7 @@ struct ProfileErase : testing::Test {
     std::vector<std::string> State() {
         return {StyleLists(), Profiles(P(1)), Profiles(P(2)), Profiles(P(3)), target.plan->Erased() ? "gone" : "there"};
     }
-    void Erase(const TestProfile& p, const std::string& erased = "", const std::string& queued = "") {
+    void Erase(const TestProfile& p, std::string erased = "", std::string queued = "") {
         events->ProfileWillBeErased(*doc, *p.block, erased, queued);
     }
     void Sound() {
@@ -110,8 +110,9 @@ TEST_F(ProfileErase, AStyleThatIsGoneStillLetsPipesAndPlanBeCleaned) {
 TEST_F(ProfileErase, ARefusalComesBeforeAnythingIsWritten) {
     const std::vector<std::string> before = State();
     // Not a profile.
-    EXPECT_EQ(ErrorOf([&] { events->ProfileWillBeErased(*doc, *target.plan, "", ""); }), ErrorCode::TypeMismatch);
-    EXPECT_EQ(ErrorOf([&] { events->ProfileWillBeErased(*doc, *chain.nodes[0].block, "", ""); }),
+    std::string none;
+    EXPECT_EQ(ErrorOf([&] { events->ProfileWillBeErased(*doc, *target.plan, none, none); }), ErrorCode::TypeMismatch);
+    EXPECT_EQ(ErrorOf([&] { events->ProfileWillBeErased(*doc, *chain.nodes[0].block, none, none); }),
               ErrorCode::TypeMismatch);
 
     // A style reference naming a pipe.

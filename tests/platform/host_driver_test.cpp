@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/vb_convert.h"
 #include "platform/vb_text.h"
 #include "tests/support/error_code.h"
 #include "tests/support/xdata.h"
@@ -40,7 +41,7 @@ public:
                 .Method("AdjustPipeEnds", &FakeEvents::Adjust)
                 .Method("AdjustLowHighPoint", &FakeEvents::Adjust)
                 .Method("AdjustCrossingLine", &FakeEvents::Adjust)
-                .Method("RebuildPipeCrossingPoints", &FakeEvents::Changed)
+                .Method("RebuildPipeCrossingPoints", &FakeEvents::Rebuild)
                 .Method("FlagChangedPipesProfilesForUpdate", &FakeEvents::Changed);
         });
         return t;
@@ -65,9 +66,17 @@ public:
     void Adjust(const std::shared_ptr<acad::AcadDocument>&, const std::shared_ptr<acad::AcadEntity>& e) {
         calls.push_back("Adjust " + std::to_string(e->ObjectID()));
     }
+    // Queues what an entry of the changed pipe's record names, as replaced crossings queue
+    // their leader lines.
+    void Rebuild(const std::shared_ptr<acad::AcadDocument>& doc, const std::string& changed, std::string&,
+                 std::string& toBe) {
+        calls.push_back("Rebuild " + changed);
+        toBe += host::RecordText(*doc->ObjectIdToObject(vb::CLng(com::Variant(changed.substr(0, changed.size() - 1)))),
+                                 18).substr(10) + ";";
+    }
     void Changed(const std::shared_ptr<acad::AcadDocument>&, const std::string& changed, const std::string&,
-                 const std::string&) {
-        calls.push_back("Changed " + changed);
+                 const std::string& toBe) {
+        calls.push_back("Changed " + changed + " queued=" + toBe);
     }
     std::vector<std::string> calls;
 };
@@ -151,10 +160,15 @@ TEST(EventDriver, CopyAndMoveCallTheFollowUps) {
     EXPECT_EQ(n.events->calls.at(0), "Copied " + Id(copy.copies[0]) + ";");
     EXPECT_EQ(host::RecordText(*copy.copies[0], 1), "Pipe;Main;P-1");
 
+    // The follow-ups share one set of lists, and what they queue is erased afterwards.
     n.events->calls.clear();
-    driver.Move({n.node}, {0, 0, 0}, {1, 1, 0});
-    EXPECT_EQ(n.events->calls, (std::vector<std::string>{"Adjust " + Id(n.pipe), "Changed " + Id(n.pipe) + ";",
-                                                         "Changed " + Id(n.pipe) + ";"}));
+    auto lists = driver.Move({n.node}, {0, 0, 0}, {1, 1, 0});
+    EXPECT_EQ(n.events->calls,
+              (std::vector<std::string>{"Adjust " + Id(n.pipe), "Rebuild " + Id(n.pipe) + ";",
+                                        "Changed " + Id(n.pipe) + "; queued=" + Id(n.label) + ";",
+                                        "Annotation " + Id(n.label) + " erased="}));
+    EXPECT_TRUE(n.label->Erased());
+    EXPECT_EQ(lists.erased, Id(n.label) + ";");
 }
 
 }  // namespace

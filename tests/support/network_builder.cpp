@@ -5,6 +5,7 @@
 #include "core/general.h"
 #include "core/project_record.h"
 #include "core/reference_lists.h"
+#include "editing/editing.h"
 #include "editing/pipe_node_records.h"
 #include "platform/vb_text.h"
 
@@ -22,6 +23,22 @@ std::shared_ptr<acad::AcadDocument> NewProjectDrawing(const host::ProjectOptions
     auto doc = acad::NewDrawing();
     host::CreateProjectRecord(*doc, options);
     return doc;
+}
+
+std::vector<TestPipe> ConvertPolylines(acad::AcadDocument& doc, const std::string& net, const std::string& type,
+                                       const std::vector<std::vector<double>>& polylines) {
+    fluvanet::General general;
+    general.CreateNetworkDefintion(doc, net, type);
+    auto set = general.InitializeSelectionSet(doc, "Picked");
+    std::vector<TestPipe> pipes;
+    for (const auto& xy : polylines) {
+        auto polyline = doc.ModelSpace()->AddLightWeightPolyline(xy);
+        set->AddItems({polyline});
+        pipes.push_back({polyline, ""});
+    }
+    fluvanet::Editing().CreateElementsInNetwork(doc, *set, false, net, type);
+    for (TestPipe& p : pipes) p.label = vb::Split(RecordText(p.polyline, pe::kCombinedLabel), ";").at(2);
+    return pipes;
 }
 
 void DefineNetwork(acad::AcadDocument& doc, const std::string& name, const std::string& type) {

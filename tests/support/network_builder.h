@@ -65,6 +65,12 @@ struct TestChain {
     std::vector<TestPipe> pipes;  // pipes[i] runs from nodes[i] to nodes[i + 1]
 };
 
+// Polylines (x0, y0, x1, y1, ...) converted by the library into the network it defines
+// first (General::CreateNetworkDefintion, Editing::CreateElementsInNetwork): the pipes in the
+// order given, with the labels the conversion gave them.
+std::vector<TestPipe> ConvertPolylines(acad::AcadDocument& doc, const std::string& net, const std::string& type,
+                                       const std::vector<std::vector<double>>& polylines);
+
 class NetworkBuilder {
 public:
     // A network the project record lists keeps its definition (another type than stored

@@ -1,0 +1,289 @@
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/element_records.h"
+#include "core/general.h"
+#include "core/library.h"
+#include "core/reference_lists.h"
+#include "core/types.h"
+#include "crossing/crossing_records.h"
+#include "editing/pipe_node_records.h"
+#include "events/events.h"
+#include "platform/safe_array.h"
+#include "platform/vb_convert.h"
+#include "profile/profile.h"
+#include "profile/profile_records.h"
+
+namespace fluvanet {
+
+using com::ErrorCode;
+using com::Raise;
+using com::SafeArray;
+using com::Variant;
+
+namespace {
+
+// Entry 4 of a label block's or arrow's record: the ID reference to its owner.
+constexpr int32_t kOwnerIdEntry = 4;
+
+bool Listed(General& general, const std::string& id, const std::string& list) {
+    return !id.empty() && general.Check_ID_Exists(Variant(id), list);
+}
+
+void Append(std::string& list, const std::string& id) { list = refs::TrailingAppend(list, id); }
+
+// The key of a single reference whose object is still there, checked to be of `type`;
+// "" for an empty reference or an object that is gone.
+std::string LiveKey(acad::AcadDocument& doc, const std::string& reference, std::string_view type,
+                    std::string_view expected) {
+    std::string key = refs::ReferenceKey(reference);
+    std::shared_ptr<acad::AcadObject> object = ObjectFromIdIfAlive(doc, key);
+    if (!object) return "";
+    RequireElementType(ElementRecord::Read(object), {type}, expected);
+    return key;
+}
+
+// The libraries count a circular pipe by its span and any other by span "x" rise.
+struct LibrarySize {
+    std::string text, shape;
+};
+LibrarySize PipeLibrarySize(const ElementRecord& pipe) {
+    const std::string span = vb::CStr(pipe.Number(pipe_entry::kSpan));
+    if (pipe.Text(pipe_entry::kSectionShape) == kCircularShape) return {span, "Circular"};
+    return {span + "x" + vb::CStr(pipe.Number(pipe_entry::kRise)), "Box"};
+}
+
+}  // namespace
+
+void Events::CrossingAnnoWillBeErased(acad::AcadDocument& AcadActiveDocument,
+                                      acad::AcadBlockReference& CrossingAnnoEntity, std::string& ErasedEntitesObjectID,
+                                      std::string& EntitiesToBeErasedObjectID) {
+    const std::string id = IdText(CrossingAnnoEntity);
+    if (Listed(*general_, id, EntitiesToBeErasedObjectID)) return;
+    const ElementRecord annotation = ReadCrossingAnnotation(ObjectFromId(AcadActiveDocument, id));
+    const std::string label = general_->EntityLabelFromCombined(annotation.Get(crossing_entry::kCombinedLabel));
+
+    // A pipe erased already, or gone, is neither written nor asked for its profiles; one
+    // still queued keeps its references and has its profiles flagged.
+    CrossPoint flag;
+    std::vector<std::string> written;
+    for (auto [entry, flagged] :
+         {std::pair{crossing_entry::kPipe1Id, &flag.Pipe1OID}, std::pair{crossing_entry::kPipe2Id, &flag.Pipe2OID}}) {
+        const std::string pipe = refs::ReferenceKey(annotation.Text(entry));
+        if (Listed(*general_, pipe, ErasedEntitesObjectID) || !ObjectFromIdIfAlive(AcadActiveDocument, pipe)) continue;
+        OpenCrossingPipe(AcadActiveDocument, pipe);
+        *flagged = pipe;
+        if (!Listed(*general_, pipe, EntitiesToBeErasedObjectID)) written.push_back(pipe);
+    }
+    std::shared_ptr<acad::AcadLine> leader = LiveLeaderLine(AcadActiveDocument, annotation);
+
+    for (const std::string& pipe : written) {
+        ElementRecord record = OpenCrossingPipe(AcadActiveDocument, pipe);
+        record.Set(pipe_entry::kCrossingLabels,
+                   Variant(general_->DeleteReferenceInReferenceString(record.Get(pipe_entry::kCrossingLabels),
+                                                                      refs::ReferenceItem(label), 0)));
+        record.Set(pipe_entry::kCrossingIds, Variant(general_->DeleteReferenceInReferenceString(
+                                                 record.Get(pipe_entry::kCrossingIds), refs::ReferenceItem(id), 0)));
+        record.Write();
+    }
+    if (leader && !Listed(*general_, IdText(*leader), ErasedEntitesObjectID) &&
+        !Listed(*general_, IdText(*leader), EntitiesToBeErasedObjectID))
+        Append(EntitiesToBeErasedObjectID, IdText(*leader));
+    profile_->FlagProfilesRelatedToCrossingPoints(AcadActiveDocument, {flag});
+}
+
+void Events::PipeWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& PipeEntity,
+                              std::string& ErasedEntitesObjectID, std::string& EntitiesToBeErasedObjectID,
+                              std::string& NodesForLowHighCheckOID) {
+    const std::string pipeId = IdText(PipeEntity);
+    if (Listed(*general_, pipeId, EntitiesToBeErasedObjectID)) return;
+    const ElementRecord pipe = OpenPipeRecord(AcadActiveDocument, pipeId);
+
+    // What this handler writes or queues itself is checked before its first write.
+    struct End {
+        std::string node, side;
+        bool detach;
+    };
+    std::vector<End> ends;
+    for (auto [entry, side] :
+         {std::pair{pipe_entry::kStartNodeId, "Start"}, std::pair{pipe_entry::kEndNodeId, "End"}}) {
+        End end{refs::ReferenceKey(pipe.Text(entry)), side, false};
+        // A node still queued is detached too: it may survive a refused erasure.
+        if (!Listed(*general_, end.node, ErasedEntitesObjectID) && ObjectFromIdIfAlive(AcadActiveDocument, end.node)) {
+            OpenNodeRecord(AcadActiveDocument, end.node);
+            end.detach = true;
+        }
+        ends.push_back(std::move(end));
+    }
+    const std::string labelBlock =
+        LiveKey(AcadActiveDocument, pipe.Text(pipe_entry::kLabelBlockId), element_type::kAnnotation, "a label block");
+    const std::string arrow =
+        LiveKey(AcadActiveDocument, pipe.Text(pipe_entry::kArrowId), element_type::kArrow, "a direction arrow");
+    const std::vector<std::string> annotations = refs::LeadingKeys(pipe.Text(pipe_entry::kCrossingIds));
+    for (const std::string& a : annotations)
+        if (auto object = ObjectFromIdIfAlive(AcadActiveDocument, a)) ReadCrossingAnnotation(object);
+    const std::vector<std::string> profiles = refs::LeadingKeys(pipe.Text(pipe_entry::kProfileIds));
+    for (const std::string& p : profiles)
+        if (ObjectFromIdIfAlive(AcadActiveDocument, p)) OpenProfileBlock(AcadActiveDocument, p);
+    const LibrarySize size = PipeLibrarySize(pipe);
+    SafeArray materials = library_->GetMaterialsArray(AcadActiveDocument);
+    SafeArray circular = library_->GetSizesArray(AcadActiveDocument, "Circular");
+    SafeArray box = library_->GetSizesArray(AcadActiveDocument, "Box");
+
+    for (const End& end : ends)
+        if (end.detach) general_->RemovePipeFromNode(AcadActiveDocument, end.node, pipeId, end.side);
+    // Erased or not: classifying again skips what is gone.
+    for (const End& end : ends)
+        if (!end.node.empty() && !Listed(*general_, end.node, NodesForLowHighCheckOID))
+            Append(NodesForLowHighCheckOID, end.node);
+
+    for (const std::string& key : {labelBlock, arrow})
+        if (!key.empty() && !Listed(*general_, key, ErasedEntitesObjectID)) Append(EntitiesToBeErasedObjectID, key);
+
+    for (const std::string& a : annotations) {
+        if (Listed(*general_, a, EntitiesToBeErasedObjectID)) continue;
+        auto object = ObjectFromIdIfAlive(AcadActiveDocument, a);
+        if (!object) continue;
+        CrossingAnnoWillBeErased(AcadActiveDocument, *acad::Cast<acad::AcadBlockReference>(object),
+                                 ErasedEntitesObjectID, EntitiesToBeErasedObjectID);
+        Append(EntitiesToBeErasedObjectID, a);
+    }
+
+    for (const std::string& p : profiles) {
+        if (Listed(*general_, p, EntitiesToBeErasedObjectID) || Listed(*general_, p, ErasedEntitesObjectID)) continue;
+        if (!ObjectFromIdIfAlive(AcadActiveDocument, p)) continue;
+        DeletePipeFromProfile(AcadActiveDocument, p, pipeId, ErasedEntitesObjectID, EntitiesToBeErasedObjectID);
+    }
+
+    library_->UpdateMaterialUsage(AcadActiveDocument, materials,
+                                  LibraryChangeTable({{pipe.Text(pipe_entry::kMaterial), "-1"}}));
+    library_->UpdateSizeUsage(AcadActiveDocument, circular, box,
+                              LibraryChangeTable({{size.text, size.shape, "-1"}, {"", "", ""}}));
+}
+
+void Events::DeletePipeFromProfile(acad::AcadDocument& AcadActiveDocument, const std::string& ProfileOID,
+                                   const std::string& PipeOID, std::string& ErasedEntitesObjectID,
+                                   std::string& EntitiesToBeErasedObjectID) {
+    ProfileBlockRecord profile = OpenProfileBlock(AcadActiveDocument, ProfileOID);
+    ElementRecord& record = profile.record;
+    const std::string name = general_->EntityLabelFromCombined(record.Get(profile_entry::kCombinedLabel));
+    const std::vector<std::string> labels = refs::LeadingItems(record.Text(profile_entry::kPipeLabels));
+    const std::vector<std::string> ids = refs::LeadingItems(record.Text(profile_entry::kPipeIds));
+    const std::vector<std::string> directions = refs::LeadingItems(record.Text(profile_entry::kPipeDirections));
+    if (labels.size() != ids.size() || directions.size() != ids.size())
+        Raise(ErrorCode::SubscriptOutOfRange, "profile " + ProfileOID + " lists " + std::to_string(labels.size()) +
+                                                  " names, " + std::to_string(ids.size()) + " pipes and " +
+                                                  std::to_string(directions.size()) + " directions");
+
+    // The chain is cut at the pipe: the pipes before it stay, those after it leave.
+    const std::string erased = refs::ReferenceItem(PipeOID);
+    std::vector<std::string> keptLabels, keptIds, keptDirections, leaving;
+    bool found = false;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        if (ids[i] == erased) {
+            found = true;
+        } else if (found) {
+            leaving.push_back(refs::ItemKey(ids[i]));
+        } else {
+            keptLabels.push_back(labels[i]);
+            keptIds.push_back(ids[i]);
+            keptDirections.push_back(directions[i]);
+        }
+    }
+    for (const std::string& pipe : leaving)
+        if (!Listed(*general_, pipe, ErasedEntitesObjectID) && !Listed(*general_, pipe, EntitiesToBeErasedObjectID) &&
+            ObjectFromIdIfAlive(AcadActiveDocument, pipe))
+            OpenPipeRecord(AcadActiveDocument, pipe);
+
+    for (const std::string& pipe : leaving)
+        profile_->DeleteProfileReferenceFromPipe(AcadActiveDocument, name, ProfileOID, pipe, ErasedEntitesObjectID,
+                                                 EntitiesToBeErasedObjectID);
+    if (keptIds.empty()) {
+        ProfileWillBeErased(AcadActiveDocument, *profile.block, ErasedEntitesObjectID, EntitiesToBeErasedObjectID);
+        Append(EntitiesToBeErasedObjectID, ProfileOID);
+        return;
+    }
+    record.Set(profile_entry::kPipeLabels, Variant(refs::LeadingList(keptLabels)));
+    record.Set(profile_entry::kPipeIds, Variant(refs::LeadingList(keptIds)));
+    record.Set(profile_entry::kPipeDirections, Variant(refs::LeadingList(keptDirections)));
+    record.Write();
+    profile_->FlagProfileForUpdate(AcadActiveDocument, ProfileOID);
+}
+
+void Events::NodeWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::AcadBlockReference& NodeEntity,
+                              std::string& ErasedEntitesObjectID, std::string& EntitiesToBeErasedObjectID,
+                              std::string& NodesForLowHighCheckOID) {
+    const std::string nodeId = IdText(NodeEntity);
+    if (Listed(*general_, nodeId, EntitiesToBeErasedObjectID)) return;
+    const ElementRecord node = OpenNodeRecord(AcadActiveDocument, nodeId);
+
+    std::vector<std::string> pipes = refs::LeadingKeys(node.Text(node_entry::kStartPipeIds));
+    for (std::string& p : refs::LeadingKeys(node.Text(node_entry::kEndPipeIds))) pipes.push_back(std::move(p));
+    for (const std::string& p : pipes)
+        if (ObjectFromIdIfAlive(AcadActiveDocument, p)) OpenPipeRecord(AcadActiveDocument, p);
+    const std::string labelBlock =
+        LiveKey(AcadActiveDocument, node.Text(node_entry::kLabelBlockId), element_type::kAnnotation, "a label block");
+    const std::string marker = LiveKey(AcadActiveDocument, node.Text(node_entry::kLowHighId),
+                                       element_type::kLowHighPoint, "a low/high marker");
+
+    for (const std::string& p : pipes) {
+        if (Listed(*general_, p, ErasedEntitesObjectID) || Listed(*general_, p, EntitiesToBeErasedObjectID)) continue;
+        auto object = ObjectFromIdIfAlive(AcadActiveDocument, p);
+        if (!object) continue;
+        PipeWillBeErased(AcadActiveDocument, *acad::Cast<acad::AcadLWPolyline>(object), ErasedEntitesObjectID,
+                         EntitiesToBeErasedObjectID, NodesForLowHighCheckOID);
+        Append(EntitiesToBeErasedObjectID, p);
+    }
+    for (const std::string& key : {labelBlock, marker})
+        if (!key.empty() && !Listed(*general_, key, ErasedEntitesObjectID)) Append(EntitiesToBeErasedObjectID, key);
+    if (!Listed(*general_, nodeId, NodesForLowHighCheckOID)) Append(NodesForLowHighCheckOID, nodeId);
+}
+
+void Events::AnnotationWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::AcadBlockReference& AnnotationEntity,
+                                    std::string& ErasedEntitesObjectID) {
+    const std::string id = IdText(AnnotationEntity);
+    ElementRecord label = ElementRecord::Read(ObjectFromId(AcadActiveDocument, id));
+    RequireElementType(label, {element_type::kAnnotation}, "a label block");
+    const std::string owner = refs::ReferenceKey(label.Text(kOwnerIdEntry));
+    if (Listed(*general_, owner, ErasedEntitesObjectID)) return;
+    std::shared_ptr<acad::AcadObject> object = ObjectFromIdIfAlive(AcadActiveDocument, owner);
+    if (!object) return;
+
+    const std::string type = general_->GetElementType(*object);
+    int32_t labelEntry, idEntry;
+    ElementRecord record;
+    if (element_type::IsPipe(type)) {
+        record = OpenPipeRecord(AcadActiveDocument, owner);
+        labelEntry = pipe_entry::kLabelBlockLabel;
+        idEntry = pipe_entry::kLabelBlockId;
+    } else if (element_type::IsNode(type)) {
+        record = OpenNodeRecord(AcadActiveDocument, owner);
+        labelEntry = node_entry::kLabelBlockLabel;
+        idEntry = node_entry::kLabelBlockId;
+    } else {
+        Raise(ErrorCode::TypeMismatch, "the owner " + owner + " of label block " + id + " is a " + type);
+    }
+    // An orphan's owner has a label of its own by now.
+    if (refs::ReferenceKey(record.Text(idEntry)) != id) return;
+    record.Set(labelEntry, Variant(""));
+    record.Set(idEntry, Variant(""));
+    record.Write();
+}
+
+void Events::ArrowWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::AcadBlockReference& ArrowEntity,
+                               std::string& ErasedEntitesObjectID) {
+    const std::string id = IdText(ArrowEntity);
+    ElementRecord arrow = ElementRecord::Read(ObjectFromId(AcadActiveDocument, id));
+    RequireElementType(arrow, {element_type::kArrow}, "a direction arrow");
+    const std::string owner = refs::ReferenceKey(arrow.Text(kOwnerIdEntry));
+    if (Listed(*general_, owner, ErasedEntitesObjectID) || !ObjectFromIdIfAlive(AcadActiveDocument, owner)) return;
+    ElementRecord pipe = OpenPipeRecord(AcadActiveDocument, owner);
+    if (refs::ReferenceKey(pipe.Text(pipe_entry::kArrowId)) != id) return;
+    pipe.Set(pipe_entry::kArrowLabel, Variant(""));
+    pipe.Set(pipe_entry::kArrowId, Variant(""));
+    pipe.Write();
+}
+
+}  // namespace fluvanet
