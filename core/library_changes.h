@@ -1,17 +1,12 @@
 #pragma once
-// The change tables the library updaters take, and what a pipe counts under in them.
+// What a pipe counts under in the change tables of the library updaters
+// (LibraryChangeTable, core/library.h).
 
 #include <string>
-#include <vector>
 
 #include "core/element_records.h"
-#include "platform/safe_array.h"
 
 namespace fluvanet {
-
-// A String matrix of the rows given, all of one length: material rows (name, change) or
-// size rows (size text, shape word, change).
-com::SafeArray LibraryChangeTable(const std::vector<std::vector<std::string>>& rows);
 
 // A circular pipe counts under its span and "Circular", any other under span "x" rise and
 // "Box".

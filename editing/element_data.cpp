@@ -9,7 +9,6 @@
 #include "core/element_records.h"
 #include "core/general.h"
 #include "core/library.h"
-#include "core/library_changes.h"
 #include "core/reference_lists.h"
 #include "crossing/crossing.h"
 #include "crossing/low_high_records.h"

@@ -46,7 +46,8 @@ std::optional<acad::Point3> NodePoint(acad::AcadDocument& doc, const std::string
 
 void Events::AnalyzeLowHighAfterDeleting(acad::AcadDocument& AcadActiveDocument,
                                          const std::vector<std::string>& ArNodesForLowHighOID) {
-    const com::SafeArray& definitions = general_->GetNetworkDefinitions(AcadActiveDocument).Array();
+    const Variant table = general_->GetNetworkDefinitions(AcadActiveDocument);
+    const com::SafeArray& definitions = table.Array();
     const int16_t count = vb::Count16(static_cast<std::size_t>(definitions.UBound(1) + 1));
     auto name = [&](int16_t i) { return vb::CStr(definitions.Get(i, 0)); };
     if (name(0).empty()) return;
