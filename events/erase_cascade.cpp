@@ -6,6 +6,7 @@
 #include "core/element_records.h"
 #include "core/general.h"
 #include "core/library.h"
+#include "core/library_changes.h"
 #include "core/reference_lists.h"
 #include "core/types.h"
 #include "crossing/crossing_records.h"
@@ -43,16 +44,6 @@ std::string LiveKey(acad::AcadDocument& doc, const std::string& reference, std::
     if (!object) return "";
     RequireElementType(ElementRecord::Read(object), {type}, expected);
     return key;
-}
-
-// The libraries count a circular pipe by its span and any other by span "x" rise.
-struct LibrarySize {
-    std::string text, shape;
-};
-LibrarySize PipeLibrarySize(const ElementRecord& pipe) {
-    const std::string span = vb::CStr(pipe.Number(pipe_entry::kSpan));
-    if (pipe.Text(pipe_entry::kSectionShape) == kCircularShape) return {span, "Circular"};
-    return {span + "x" + vb::CStr(pipe.Number(pipe_entry::kRise)), "Box"};
 }
 
 }  // namespace

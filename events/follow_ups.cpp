@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -75,6 +76,67 @@ void Events::AnalyzeLowHighAfterDeleting(acad::AcadDocument& AcadActiveDocument,
     for (int16_t i : pressure)
         lowHigh_->BuildLowHighPointsAfterImporting(
             AcadActiveDocument, general_->ConvertSelectionSetToOIDArray(*sets[name(i)]), name(i));
+}
+
+void Events::RebuildPipeCrossingPoints(acad::AcadDocument& AcadActiveDocument, std::string& ChangedPipeObjectID,
+                                       std::string& ErasedEntitesObjectID, std::string& EntitiesToBeErasedObjectID) {
+    // Every pipe and annotation is checked before the first is touched.
+    struct Changed {
+        std::shared_ptr<acad::AcadEntity> pipe;
+        std::vector<std::shared_ptr<acad::AcadBlockReference>> annotations;
+        std::vector<std::string> gone;
+    };
+    std::vector<Changed> changed;
+    for (const std::string& pipeId : refs::TrailingItems(ChangedPipeObjectID)) {
+        auto object = ObjectFromIdIfAlive(AcadActiveDocument, pipeId);
+        if (!object) continue;
+        Changed c{acad::Cast<acad::AcadEntity>(object), {}, {}};
+        for (const std::string& id :
+             refs::LeadingKeys(OpenCrossingPipe(AcadActiveDocument, pipeId).Text(pipe_entry::kCrossingIds))) {
+            if (Listed(*general_, id, EntitiesToBeErasedObjectID)) continue;
+            auto annotation = ObjectFromIdIfAlive(AcadActiveDocument, id);
+            if (!annotation) {
+                c.gone.push_back(id);
+                continue;
+            }
+            ReadCrossingAnnotation(annotation);
+            c.annotations.push_back(acad::Cast<acad::AcadBlockReference>(annotation));
+        }
+        changed.push_back(std::move(c));
+    }
+
+    auto pipes = general_->InitializeSelectionSet(AcadActiveDocument, std::string(kPipesForCrossingSet));
+    {
+        // Reported, the annotation's erasure would run its handler a second time.
+        EventsOffGuard eventsOff(*general_, AcadActiveDocument);
+        for (Changed& c : changed) {
+            if (!c.gone.empty()) {
+                ElementRecord pipe = OpenCrossingPipe(AcadActiveDocument, IdText(*c.pipe));
+                std::vector<std::string> labels = refs::LeadingItems(pipe.Text(pipe_entry::kCrossingLabels));
+                std::vector<std::string> ids = refs::LeadingItems(pipe.Text(pipe_entry::kCrossingIds));
+                std::vector<std::string> keptLabels, keptIds;
+                for (std::size_t i = 0; i < ids.size(); ++i) {
+                    if (std::find(c.gone.begin(), c.gone.end(), refs::ItemKey(ids[i])) != c.gone.end()) continue;
+                    keptIds.push_back(ids[i]);
+                    if (i < labels.size()) keptLabels.push_back(labels[i]);
+                }
+                pipe.Set(pipe_entry::kCrossingLabels, Variant(refs::LeadingList(keptLabels)));
+                pipe.Set(pipe_entry::kCrossingIds, Variant(refs::LeadingList(keptIds)));
+                pipe.Write();
+            }
+            // An annotation between two changed pipes goes with the first.
+            for (const auto& annotation : c.annotations) {
+                if (annotation->Erased()) continue;
+                CrossingAnnoWillBeErased(AcadActiveDocument, *annotation, ErasedEntitesObjectID,
+                                         EntitiesToBeErasedObjectID);
+                annotation->Delete();
+            }
+            pipes->AddItems({c.pipe});
+        }
+        eventsOff.Restore();
+    }
+    crossing_->BuildCrossingPointsAfterImporting(AcadActiveDocument, *pipes,
+                                                 general_->GetModelUnits(AcadActiveDocument));
 }
 
 void Events::FlagChangedPipesProfilesForUpdate(acad::AcadDocument& AcadActiveDocument,

@@ -22,6 +22,7 @@ const com::DispatchTable& Events::Table() const {
 
         // Follow-ups after erasing and moving
         b.Method("AnalyzeLowHighAfterDeleting", &Events::AnalyzeLowHighAfterDeleting)
+            .Method("RebuildPipeCrossingPoints", &Events::RebuildPipeCrossingPoints)
             .Method("FlagChangedPipesProfilesForUpdate", &Events::FlagChangedPipesProfilesForUpdate)
             .Method("AdjustPipeEnds", &Events::AdjustPipeEnds)
             .Method("AdjustLowHighPoint", &Events::AdjustLowHighPoint)

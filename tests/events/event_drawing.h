@@ -18,7 +18,6 @@
 #include "core/general.h"
 #include "core/library.h"
 #include "core/reference_lists.h"
-#include "editing/editing.h"
 #include "editing/pipe_node_records.h"
 #include "events/events.h"
 #include "platform/host_driver.h"
@@ -37,24 +36,10 @@ protected:
 
     EventDrawing() {
         AddActiveViewStyle(*doc, ViewStyleSettings());
-        sewer = Convert("Sewer", "Gravity", {{0, 0, 40, 0}, {40, 0, 80, 0}, {80, 0, 120, 0}});
-        main = Convert("Main", "Pressure", {{10, -10, 10, 10}, {10, 10, 30, 10}, {30, 10, 30, -10}, {100, -10, 100, 200}});
+        sewer = ConvertPolylines(*doc, "Sewer", "Gravity", {{0, 0, 40, 0}, {40, 0, 80, 0}, {80, 0, 120, 0}});
+        main = ConvertPolylines(*doc, "Main", "Pressure",
+                                {{10, -10, 10, 10}, {10, 10, 30, 10}, {30, 10, 30, -10}, {100, -10, 100, 200}});
         AddProfileStyle(*doc, "Road");
-    }
-
-    std::vector<TestPipe> Convert(const std::string& net, const std::string& type,
-                                  const std::vector<std::vector<double>>& polylines) {
-        general->CreateNetworkDefintion(*doc, net, type);
-        auto set = general->InitializeSelectionSet(*doc, "Picked");
-        std::vector<TestPipe> pipes;
-        for (const auto& xy : polylines) {
-            auto polyline = doc->ModelSpace()->AddLightWeightPolyline(xy);
-            set->AddItems({polyline});
-            pipes.push_back({polyline, ""});
-        }
-        fluvanet::Editing().CreateElementsInNetwork(*doc, *set, false, net, type);
-        for (TestPipe& p : pipes) p.label = LabelOf(p.polyline);
-        return pipes;
     }
 
     static std::string LabelOf(const std::shared_ptr<acad::AcadObject>& element) {
