@@ -86,7 +86,7 @@ public:
     // The pipes' crossing annotations erased at once, events off (their leader lines go
     // to the to-be-erased list), and the crossings computed anew. An annotation already
     // queued is left to its erasure; one that is gone only leaves the pipe's lists.
-    void RebuildPipeCrossingPoints(acad::AcadDocument& AcadActiveDocument, std::string& ChangedPipeObjectID,
+    void RebuildPipeCrossingPoints(acad::AcadDocument& AcadActiveDocument, const std::string& ChangedPipeObjectID,
                                    std::string& ErasedEntitesObjectID, std::string& EntitiesToBeErasedObjectID);
     // Every profile of the pipes flagged, but for those erased, queued or gone.
     void FlagChangedPipesProfilesForUpdate(acad::AcadDocument& AcadActiveDocument,

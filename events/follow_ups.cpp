@@ -78,7 +78,7 @@ void Events::AnalyzeLowHighAfterDeleting(acad::AcadDocument& AcadActiveDocument,
             AcadActiveDocument, general_->ConvertSelectionSetToOIDArray(*sets[name(i)]), name(i));
 }
 
-void Events::RebuildPipeCrossingPoints(acad::AcadDocument& AcadActiveDocument, std::string& ChangedPipeObjectID,
+void Events::RebuildPipeCrossingPoints(acad::AcadDocument& AcadActiveDocument, const std::string& ChangedPipeObjectID,
                                        std::string& ErasedEntitesObjectID, std::string& EntitiesToBeErasedObjectID) {
     // Every pipe and annotation is checked before the first is touched.
     struct Changed {
@@ -163,7 +163,8 @@ void Events::FlagChangedPipesProfilesForUpdate(acad::AcadDocument& AcadActiveDoc
 void Events::AdjustPipeEnds(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& PipeEntity) {
     const ElementRecord pipe = OpenPipeRecord(AcadActiveDocument, IdText(PipeEntity));
     std::vector<double> v = PipeEntity.Coordinates();
-    if (v.size() < 4) com::Raise(com::ErrorCode::InvalidProcedureCall, "pipe " + IdText(PipeEntity) + " has one vertex");
+    if (v.size() < 4)
+        com::Raise(com::ErrorCode::InvalidProcedureCall, "pipe " + IdText(PipeEntity) + " has one vertex");
     const std::optional<acad::Point3> start = NodePoint(AcadActiveDocument, pipe.Text(pipe_entry::kStartNodeId));
     const std::optional<acad::Point3> end = NodePoint(AcadActiveDocument, pipe.Text(pipe_entry::kEndNodeId));
     bool off = false;

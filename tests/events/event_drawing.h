@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "core/element_records.h"
 #include "core/general.h"
 #include "core/library.h"
 #include "core/reference_lists.h"
@@ -23,7 +22,6 @@
 #include "platform/host_driver.h"
 #include "platform/vb_convert.h"
 #include "platform/vb_text.h"
-#include "tests/support/network_builder.h"
 #include "tests/support/network_invariants.h"
 #include "tests/support/profile_builder.h"
 #include "tests/support/view_style.h"
@@ -45,42 +43,40 @@ protected:
     static std::string LabelOf(const std::shared_ptr<acad::AcadObject>& element) {
         return vb::Split(RecordText(element, 1), ";").at(2);
     }
+    static std::string Id(const std::shared_ptr<acad::AcadObject>& o) { return fluvanet::IdText(*o); }
     // The object a single ID reference of the element names.
     std::shared_ptr<acad::AcadEntity> Linked(const std::shared_ptr<acad::AcadObject>& element, int32_t entry) {
         return acad::Cast<acad::AcadEntity>(
             fluvanet::ObjectFromId(*doc, fluvanet::refs::ReferenceKey(RecordText(element, entry))));
     }
-    TestNode NodeOf(const TestPipe& pipe, int32_t idEntry) {
-        auto block = acad::Cast<acad::AcadBlockReference>(Linked(pipe.polyline, idEntry));
-        return {block, LabelOf(block)};
+    std::shared_ptr<acad::AcadBlockReference> NodeOf(const TestPipe& pipe, int32_t idEntry) {
+        return acad::Cast<acad::AcadBlockReference>(Linked(pipe.polyline, idEntry));
     }
-    // The crossing annotations a pipe lists, in order.
     std::vector<std::string> Crossings(const TestPipe& pipe) {
         return fluvanet::refs::LeadingKeys(RecordText(pipe.polyline, fluvanet::pipe_entry::kCrossingIds));
     }
-    static std::string Id(const std::shared_ptr<acad::AcadObject>& o) { return fluvanet::IdText(*o); }
-    // Every record of the drawing but the project's, and every polyline's vertices.
-    std::vector<std::string> Records(const Entities& entities) {
+    // The records of the objects (and a polyline's vertices): what must stay as it was.
+    template <class T>
+    static std::vector<std::string> Records(const std::vector<std::shared_ptr<T>>& objects) {
         std::vector<std::string> all;
-        for (const auto& e : entities) {
-            std::string text;
+        for (const auto& e : objects) {
             const fluvanet::ElementRecord record = fluvanet::ElementRecord::Read(e);
-            for (const com::Variant& v : record.Values()) text += vb::CStr(v) + "|";
+            all.push_back(record.Exists() ? vb::Join(record.ValuesVariant().Array().ToStrings(), "|") : "");
             if (auto pl = std::dynamic_pointer_cast<acad::AcadLWPolyline>(e))
-                for (double c : pl->Coordinates()) text += vb::CStr(c) + ",";
-            all.push_back(text);
+                for (double c : pl->Coordinates()) all.back() += "," + vb::CStr(c);
         }
         return all;
     }
     Entities All() { return doc->Database()->SpaceEntities(); }
-    std::string Usage(const std::string& material, const std::string& size) {
+    // The usage counts of "PVC" and of the circular size 200.
+    std::string Usage() {
         auto count = [](const com::SafeArray& table, const std::string& name) {
             for (int32_t i = 0; i <= table.UBound(1); ++i)
                 if (vb::CStr(table.Get(i, 0)) == name) return vb::CStr(table.Get(i, 1));
             return std::string("none");
         };
-        return count(library.GetMaterialsArray(*doc), material) + "/" +
-               count(library.GetSizesArray(*doc, "Circular"), size);
+        return count(library.GetMaterialsArray(*doc), "PVC") + "/" +
+               count(library.GetSizesArray(*doc, "Circular"), "200");
     }
     void Sound() {
         std::vector<std::string> findings = NetworkFindings(*doc);
