@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/general.h"
+#include "core/network_definition.h"
 #include "core/project_record.h"
 #include "core/reference_lists.h"
 #include "platform/vb_convert.h"
@@ -69,27 +70,26 @@ bool General::CheckNetworkExists(acad::AcadDocument& AcadActiveDocument, const s
     return std::find(names.begin(), names.end(), NetworkName) != names.end();
 }
 
-void General::CreateNetworkDefintion(acad::AcadDocument& AcadActiveDocument, const std::string& NetworkName,
-                                     const std::string& NetworkType) {
-    ProjectRecord record = ProjectRecord::Read(AcadActiveDocument);
+void RequireDefinableNetwork(const std::string& name, const std::string& type) {
+    // Names that differ only in case are distinct networks; they share their layers, whose
+    // names the platform compares without regard to case.
+    if (name.empty()) RefuseDefinition("the network name is empty");
+    if (name.find_first_of(kRefusedNameCharacters) != std::string::npos)
+        RefuseDefinition("the network name " + name + " holds a character a layer name cannot hold");
+    if (type != kGravity && type != kPressure)
+        RefuseDefinition("the network type " + type + " is neither Gravity nor Pressure");
+}
+
+bool AddNetworkDefinition(ProjectRecord& record, const std::string& name, const std::string& type) {
     Networks n = ReadNetworks(record);
     std::vector<std::string> viewStyles = ViewStyleItems(record);
-
-    // Everything is checked before the record is written or a layer made. Names that
-    // differ only in case are distinct networks; they share their layers, whose names the
-    // platform compares without regard to case.
-    if (NetworkName.empty()) RefuseDefinition("the network name is empty");
-    if (NetworkName.find_first_of(kRefusedNameCharacters) != std::string::npos)
-        RefuseDefinition("the network name " + NetworkName + " holds a character a layer name cannot hold");
-    if (NetworkType != kGravity && NetworkType != kPressure)
-        RefuseDefinition("the network type " + NetworkType + " is neither Gravity nor Pressure");
-    if (std::find(n.names.begin(), n.names.end(), NetworkName) != n.names.end())
-        RefuseDefinition("the network " + NetworkName + " is defined already");
+    if (std::find(n.names.begin(), n.names.end(), name) != n.names.end()) return false;
+    RequireDefinableNetwork(name, type);
 
     record.Set(project_entry::kNetworkNames,
-               Variant(refs::TrailingAppend(record.Text(project_entry::kNetworkNames), NetworkName)));
+               Variant(refs::TrailingAppend(record.Text(project_entry::kNetworkNames), name)));
     record.Set(project_entry::kNetworkTypes,
-               Variant(refs::TrailingAppend(record.Text(project_entry::kNetworkTypes), NetworkType)));
+               Variant(refs::TrailingAppend(record.Text(project_entry::kNetworkTypes), type)));
 
     viewStyles[view_style_item::kVisibility] += "1";
     record.Set(project_entry::kViewStyles, Variant(refs::TrailingList(viewStyles)));
@@ -97,9 +97,17 @@ void General::CreateNetworkDefintion(acad::AcadDocument& AcadActiveDocument, con
     // The new network crosses every older one, new name first; the existing text stays as
     // it is and the pairs follow it.
     refs::PairList crossings{record.Text(project_entry::kCrossingSettings), {}};
-    for (const std::string& older : n.names) crossings.pairs.emplace_back(NetworkName, older);
+    for (const std::string& older : n.names) crossings.pairs.emplace_back(name, older);
     record.Set(project_entry::kCrossingSettings, Variant(refs::PairListText(crossings)));
+    return true;
+}
 
+void General::CreateNetworkDefintion(acad::AcadDocument& AcadActiveDocument, const std::string& NetworkName,
+                                     const std::string& NetworkType) {
+    // Everything is checked before the record is written or a layer made.
+    ProjectRecord record = ProjectRecord::Read(AcadActiveDocument);
+    if (!AddNetworkDefinition(record, NetworkName, NetworkType))
+        RefuseDefinition("the network " + NetworkName + " is defined already");
     if (NetworkType == kPressure)
         record.Set(project_entry::kLowHighSettings,
                    Variant(refs::TrailingAppend(record.Text(project_entry::kLowHighSettings), NetworkName)));

@@ -1,6 +1,7 @@
 #include "editing/pipe_node_records.h"
 
 #include "core/reference_lists.h"
+#include "platform/vb_convert.h"
 #include "platform/vb_text.h"
 #include "profile/profile_records.h"
 
@@ -110,6 +111,10 @@ double RiseInLevelUnits(std::string_view modelUnits, std::string_view sectionSha
     if (modelUnits == "Metric") return rise / 1000;
     if (sectionShape == kCircularShape) return rise / 12;
     return rise;
+}
+
+bool AtNodePoint(double x, double y, const acad::Point3& node) {
+    return vb::Round(x, 5) == vb::Round(node[0], 5) && vb::Round(y, 5) == vb::Round(node[1], 5);
 }
 
 void RequireNodeRecord(const ElementRecord& node) {

@@ -104,6 +104,10 @@ LibrarySize PipeLibrarySize(const ElementRecord& pipe);
 // / 12 for a circular section, and a box's rise as stored.
 double RiseInLevelUnits(std::string_view modelUnits, std::string_view sectionShape, double rise);
 
+// A pipe end lies at a node when x and y each agree after rounding to 5 decimals (halves
+// to even), however close they are otherwise.
+bool AtNodePoint(double x, double y, const acad::Point3& node);
+
 // The record of the node an identifier names, checked to be a node's with its 15 entries;
 // an identifier that names no object raises, as does anything but a node.
 ElementRecord OpenNodeRecord(acad::AcadDocument& doc, std::string_view nodeId);

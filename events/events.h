@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/acad_document.h"
 #include "platform/dispatch.h"
@@ -59,8 +60,46 @@ public:
                            std::string& ErasedEntitesObjectID);
 
     // ---- Copied elements (events/copied_elements.cpp) ----
+    // The copies of pipes and nodes become new elements: each copy its own, under a label
+    // free in its network, linked only to the copies of its nodes (a pipe without both is
+    // deleted), with labels, arrows, library counts, low/high points and crossings of its
+    // own. Copies of anything else are deleted with the events off; an object without a
+    // record is left alone. Every copy is read and every new network checked before the
+    // first change. The copied pipes and nodes leave ChangedPipeObjectID.
+    void VerifyCopiedElements(acad::AcadDocument& AcadActiveDocument, std::string& ChangedPipeObjectID,
+                              const std::string& CopiedElementsOID);
+    // True for a name the project defines, nothing written; otherwise the definition is
+    // added (names, types, a visible flag, crossing pairs) and the result is false. The
+    // low/high settings stay as they are and no layer is made. Refuses what a definition
+    // by the host refuses, before anything is written.
+    bool CheckAndAddNetworkDefinition(acad::AcadDocument& AcadActiveDocument, const std::string& NetworkName,
+                                      const std::string& NetworkType);
+    // The label itself when no element but the last (a spare) holds it, else the result for
+    // "New " & label.
+    std::string GetFinalLabel(const std::string& OriginalLabel, const std::vector<std::string>& ExLabelsArray);
 
     // ---- Follow-ups after erasing and moving (events/follow_ups.cpp) ----
+    // The nodes of each pressure network among them classified again; identifiers that
+    // open nothing any more are passed over.
+    void AnalyzeLowHighAfterDeleting(acad::AcadDocument& AcadActiveDocument,
+                                     const std::vector<std::string>& ArNodesForLowHighOID);
+    // The pipes' crossing annotations erased at once, events off (their leader lines go
+    // to the to-be-erased list), and the crossings computed anew. An annotation already
+    // queued is left to its erasure; one that is gone only leaves the pipe's lists.
+    void RebuildPipeCrossingPoints(acad::AcadDocument& AcadActiveDocument, const std::string& ChangedPipeObjectID,
+                                   std::string& ErasedEntitesObjectID, std::string& EntitiesToBeErasedObjectID);
+    // Every profile of the pipes flagged, but for those erased, queued or gone.
+    void FlagChangedPipesProfilesForUpdate(acad::AcadDocument& AcadActiveDocument,
+                                           const std::string& ChangedPipeObjectID,
+                                           const std::string& ErasedEntitesObjectID,
+                                           const std::string& EntitiesToBeErasedObjectID);
+    // An end vertex whose x or y differs from its node's at 5 decimals takes the node's
+    // point; the vertices are written once, only when an end was off.
+    void AdjustPipeEnds(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& PipeEntity);
+    void AdjustLowHighPoint(acad::AcadDocument& AcadActiveDocument, acad::AcadBlockReference& PointEntity);
+    // From the stored crossing point to the corner of the annotation nearest to it (the
+    // first of equally near ones), the annotation's turn applied.
+    void AdjustCrossingLine(acad::AcadDocument& AcadActiveDocument, acad::AcadLine& LineEntity);
 
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }

@@ -16,8 +16,17 @@ const com::DispatchTable& Events::Table() const {
             .Method("ArrowWillBeErased", &Events::ArrowWillBeErased);
 
         // Copied elements
+        b.Method("VerifyCopiedElements", &Events::VerifyCopiedElements)
+            .Method("CheckAndAddNetworkDefinition", &Events::CheckAndAddNetworkDefinition)
+            .Method("GetFinalLabel", &Events::GetFinalLabel);
 
         // Follow-ups after erasing and moving
+        b.Method("AnalyzeLowHighAfterDeleting", &Events::AnalyzeLowHighAfterDeleting)
+            .Method("RebuildPipeCrossingPoints", &Events::RebuildPipeCrossingPoints)
+            .Method("FlagChangedPipesProfilesForUpdate", &Events::FlagChangedPipesProfilesForUpdate)
+            .Method("AdjustPipeEnds", &Events::AdjustPipeEnds)
+            .Method("AdjustLowHighPoint", &Events::AdjustLowHighPoint)
+            .Method("AdjustCrossingLine", &Events::AdjustCrossingLine);
     });
     return table;
 }

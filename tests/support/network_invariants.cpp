@@ -476,6 +476,8 @@ void LowHighMarker(const Survey& s, const Element& e, Findings& f) {
     }
     if (labelKey != node->Label())
         f.Add(e, 3, "says " + Quoted(labelKey) + ", the node is " + Quoted(node->Label()));
+    if (e.Network() != node->Network())
+        f.Add(e, 1, "network " + Quoted(e.Network()) + ", its node's is " + Quoted(node->Network()));
     if (e.Label() != node->Label() + "LowHigh")
         f.Add(e, 1, "label " + Quoted(e.Label()) + " is not the node's label & \"LowHigh\"");
     if (ReadSingle(node->Text(ne::kLowHighId)).key != e.id)

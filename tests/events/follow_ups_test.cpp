@@ -1,0 +1,172 @@
+// What follows an erasure or a move: low/high points again, crossings rebuilt, profiles
+// flagged, pipe ends, markers and leader lines put back in place.
+
+#include "crossing/crossing_records.h"
+#include "profile/profile_records.h"
+#include "tests/events/event_drawing.h"
+#include "tests/support/erase_watch.h"
+#include "tests/support/error_code.h"
+
+namespace {
+
+using namespace testing_support;
+using com::Variant;
+using testing::ElementsAre;
+namespace pe = fluvanet::pipe_entry;
+namespace ne = fluvanet::node_entry;
+
+class FollowUps : public EventDrawing {
+protected:
+    std::shared_ptr<acad::AcadBlockReference> Annotation(const std::string& id) {
+        return std::dynamic_pointer_cast<acad::AcadBlockReference>(fluvanet::ObjectFromIdIfAlive(*doc, id));
+    }
+    std::shared_ptr<acad::AcadLine> LeaderOf(const std::string& annotation) {
+        return acad::Cast<acad::AcadLine>(Linked(Annotation(annotation), fluvanet::crossing_entry::kLineId));
+    }
+    TestProfile Profile(const std::string& name, const std::vector<TestPipe>& pipes) {
+        return AddTestProfile(*doc, NetworkBuilder(*doc, "Sewer"), name, "Road", pipes);
+    }
+    static double NeedsUpdate(const TestProfile& p) { return p.Record().Number(fluvanet::profile_entry::kNeedsUpdate); }
+    std::string GoneId() {
+        auto line = doc->ModelSpace()->AddLine({0, 0, 0}, {1, 1, 0});
+        line->Delete();
+        return Id(line);
+    }
+};
+
+TEST_F(FollowUps, AMoveThroughTheHostLeavesASoundDrawing) {
+    TestProfile profile = Profile("L-1", {sewer[0], sewer[1]});
+    const std::vector<std::string> old = Crossings(sewer[0]);
+    const auto leaders = {LeaderOf(old.at(0)), LeaderOf(old.at(1))};
+    // Two sewer nodes and a Main node up by 5: P-2's ends both move, P-1 keeps both its
+    // crossings at new points, the Main node's marker follows it.
+    host.Move(
+        {NodeOf(sewer[1], pe::kStartNodeId), NodeOf(sewer[1], pe::kEndNodeId), NodeOf(main[0], pe::kEndNodeId)},
+        {0, 0, 0}, {0, 5, 0});
+    EXPECT_THAT(sewer[1].polyline->Coordinates(), ElementsAre(40, 5, 80, 5));
+    for (const auto& leader : leaders) EXPECT_TRUE(leader->Erased());
+    const std::vector<std::string> now = Crossings(sewer[0]);
+    ASSERT_EQ(now.size(), 2u);
+    EXPECT_EQ(Annotation(old[0]), nullptr);
+    EXPECT_EQ(RecordText(Annotation(now[0]), fluvanet::crossing_entry::kPoint), "10;1.25");
+    EXPECT_EQ(NeedsUpdate(profile), 1);
+    Sound();
+}
+
+TEST_F(FollowUps, ARebuildLeavesQueuedAnnotationsAndDropsGoneOnesWithTheEventsOff) {
+    const std::vector<std::string> old = Crossings(sewer[0]);
+    // The second annotation is gone with its leader; both pipes still list it.
+    LeaderOf(old[1])->Delete();
+    Annotation(old[1])->Delete();
+    std::string erased, queued = old[0] + ";";
+    events->RebuildPipeCrossingPoints(*doc, sewer[0].Id() + ";" + main[2].Id() + ";", erased, queued);
+    EXPECT_EQ(queued, old[0] + ";");
+    const std::vector<std::string> now = Crossings(sewer[0]);
+    ASSERT_EQ(now.size(), 2u);
+    EXPECT_EQ(now[0], old[0]);
+    EXPECT_THAT(Crossings(main[2]), ElementsAre(now[1]));
+    Sound();
+
+    // Replaced, an annotation goes at once and unreported; its leader goes to the list.
+    const std::shared_ptr<acad::AcadLine> leader = LeaderOf(now[1]);
+    auto watch = WatchErasures(*doc);
+    queued.clear();
+    events->RebuildPipeCrossingPoints(*doc, main[2].Id() + ";", erased, queued);
+    doc->SetEraseObserver(nullptr);
+    EXPECT_THAT(watch->flags, ElementsAre(0));
+    EXPECT_EQ(queued, Id(leader) + ";");
+    EXPECT_THAT(Crossings(main[2]), ElementsAre(testing::Ne(now[1])));
+    leader->Delete();
+    Sound();
+}
+
+TEST_F(FollowUps, ProfilesOfChangedPipesAreFlaggedButForThoseErasedOrQueued) {
+    TestProfile flagged = Profile("L-1", {sewer[1]}), queued = Profile("L-2", {sewer[1], sewer[2]}),
+                erased = Profile("L-3", {sewer[1]});
+    vb::CallByName(events, "FlagChangedPipesProfilesForUpdate", com::CallType::Method, doc,
+                   GoneId() + ";" + sewer[1].Id() + ";", erased.Id() + ";", queued.Id() + ";");
+    EXPECT_EQ(NeedsUpdate(flagged) + 10 * NeedsUpdate(queued) + 100 * NeedsUpdate(erased), 1);
+    Sound();
+}
+
+TEST_F(FollowUps, LowAndHighPointsAgainForEachPressureNetworkOnItsOwn) {
+    const auto raised = NodeOf(main[0], pe::kEndNodeId);
+    SetRecordEntry(raised, ne::kSumpLevel, Variant(5.0));
+    // A gravity node first, an erased one among them.
+    events->AnalyzeLowHighAfterDeleting(*doc, {Id(NodeOf(sewer[0], pe::kStartNodeId)), GoneId(), Id(raised)});
+    EXPECT_EQ(acad::Cast<acad::AcadBlockReference>(Linked(raised, ne::kLowHighId))->Name(), "Fluvamap_HighPoint");
+    EXPECT_EQ(RecordText(NodeOf(sewer[0], pe::kStartNodeId), ne::kLowHighId), "");
+    Sound();
+}
+
+TEST_F(FollowUps, PipeEndsTakeTheirNodesPointOnlyWhenOffAtFiveDecimals) {
+    NetworkBuilder pins(*doc, "Pins");
+    const TestNode a = pins.AddNode(10.000004, 50), b = pins.AddNode(30, 50);
+    const TestPipe pipe = pins.AddPipe(a, b);
+    // Equal after rounding: nothing is written, so the locked layer does not refuse it.
+    a.block->SetInsertionPoint({10.000001, 50, 0});
+    doc->Layers()->Item(Variant("Pins - Network"))->SetLock(true);
+    events->AdjustPipeEnds(*doc, *pipe.polyline);
+    EXPECT_THAT(pipe.polyline->Coordinates(), ElementsAre(10.000004, 50, 30, 50));
+    doc->Layers()->Item(Variant("Pins - Network"))->SetLock(false);
+
+    // 10.00001 after rounding, though closer than that; both ends at once.
+    a.block->SetInsertionPoint({10.000006, 50, 0});
+    b.block->SetInsertionPoint({31, 52, 0});
+    vb::CallByName(events, "AdjustPipeEnds", com::CallType::Method, doc, pipe.polyline);
+    EXPECT_THAT(pipe.polyline->Coordinates(), ElementsAre(10.000006, 50, 31, 52));
+    Sound();
+}
+
+TEST_F(FollowUps, ALeaderRunsFromTheCrossingToTheNearestCornerOfTheTurnedAnnotation) {
+    const std::string id = Crossings(main[0]).at(0);  // at (10, 0)
+    auto annotation = Annotation(id);
+    auto leader = LeaderOf(id);
+    struct Case {
+        acad::Point3 at;
+        double turn;
+        acad::Point3 end;
+    };
+    // Corners (0, 0) and (0, 12) of the table, turned a quarter: the second lies nearest;
+    // equally near, the first wins.
+    for (const Case& c : {Case{{22, 3, 0}, 1.5707963267948966, {10, 3, 0}}, Case{{22, 3, 0}, 0, {22, 3, 0}},
+                          Case{{16, 10, 0}, 1.5707963267948966, {16, 10, 0}}}) {
+        annotation->SetInsertionPoint(c.at);
+        annotation->SetRotation(c.turn);
+        leader->SetStartPoint({1, 1, 5});
+        vb::CallByName(events, "AdjustCrossingLine", com::CallType::Method, doc, leader);
+        EXPECT_EQ(leader->StartPoint(), (acad::Point3{10, 0, 0}));
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(leader->EndPoint()[k], c.end[k], 1e-9) << c.turn << " " << k;
+    }
+    Sound();
+}
+
+TEST_F(FollowUps, WhatIsGoneIsPassedOverAndAWrongElementRaises) {
+    const auto node = NodeOf(main[0], pe::kStartNodeId);
+    auto marker = acad::Cast<acad::AcadBlockReference>(Linked(node, ne::kLowHighId));
+    EXPECT_EQ(ErrorOf([&] { events->AdjustLowHighPoint(*doc, *node); }), com::ErrorCode::TypeMismatch);
+    EXPECT_EQ(ErrorOf([&] { events->AnalyzeLowHighAfterDeleting(*doc, {Id(node), main[0].Id()}); }),
+              com::ErrorCode::TypeMismatch);
+    // A start node reference naming a pipe refuses before the end is pulled.
+    const std::string start = RecordText(main[0].polyline, pe::kStartNodeId);
+    SetRecordEntry(main[0].polyline, pe::kStartNodeId, Variant(fluvanet::refs::Reference(main[1].Id())));
+    NodeOf(main[0], pe::kEndNodeId)->SetInsertionPoint({11, 11, 0});
+    EXPECT_EQ(ErrorOf([&] { events->AdjustPipeEnds(*doc, *main[0].polyline); }), com::ErrorCode::TypeMismatch);
+    EXPECT_THAT(main[0].polyline->Coordinates(), ElementsAre(10, -10, 10, 10));
+    SetRecordEntry(main[0].polyline, pe::kStartNodeId, Variant(start));
+
+    // Gone: the start node, the marker's node, the leader's annotation.
+    const std::string id = Crossings(main[0]).at(0);
+    auto leader = LeaderOf(id);
+    const acad::Point3 from = leader->StartPoint(), at = marker->InsertionPoint();
+    node->Delete();
+    Annotation(id)->Delete();
+    events->AdjustPipeEnds(*doc, *main[0].polyline);
+    events->AdjustLowHighPoint(*doc, *marker);
+    events->AdjustCrossingLine(*doc, *leader);
+    EXPECT_THAT(main[0].polyline->Coordinates(), ElementsAre(10, -10, 11, 11));
+    EXPECT_EQ(marker->InsertionPoint(), at);
+    EXPECT_EQ(leader->StartPoint(), from);
+}
+
+}  // namespace
