@@ -9,7 +9,6 @@
 #include "core/general.h"
 #include "core/layer_state.h"
 #include "core/library.h"
-#include "core/library_changes.h"
 #include "core/network_definition.h"
 #include "core/project_record.h"
 #include "core/reference_lists.h"

@@ -6,7 +6,6 @@
 #include "core/element_records.h"
 #include "core/general.h"
 #include "core/library.h"
-#include "core/library_changes.h"
 #include "core/reference_lists.h"
 #include "core/types.h"
 #include "crossing/crossing_records.h"

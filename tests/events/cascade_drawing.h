@@ -35,20 +35,6 @@ using namespace testing_support;
 namespace pe = fluvanet::pipe_entry;
 namespace ne = fluvanet::node_entry;
 
-// Events as the library builds it; until it has a low/high follow-up, one that does nothing.
-class CascadeEvents : public fluvanet::Events {
-public:
-    const com::DispatchTable& Table() const override {
-        static const com::DispatchTable table = com::BuildTable<CascadeEvents>([this](auto& b) {
-            b.Inherit(fluvanet::Events::Table());
-            if (!fluvanet::Events::Table().Find("AnalyzeLowHighAfterDeleting"))
-                b.Method("AnalyzeLowHighAfterDeleting", &CascadeEvents::NoFollowUp);
-        });
-        return table;
-    }
-    void NoFollowUp(const std::shared_ptr<acad::AcadDocument>&, const std::vector<std::string>&) {}
-};
-
 struct CascadeDrawing {
     CascadeDrawing() {
         AddActiveViewStyle(*doc, ViewStyleSettings({{32, "1"}}));
@@ -101,7 +87,7 @@ struct CascadeDrawing {
 
     std::shared_ptr<acad::AcadDocument> doc = NewProjectDrawing();
     std::shared_ptr<fluvanet::General> general = std::make_shared<fluvanet::General>();
-    std::shared_ptr<CascadeEvents> events = std::make_shared<CascadeEvents>();
+    std::shared_ptr<fluvanet::Events> events = std::make_shared<fluvanet::Events>();
     fluvanet::Library library;
     host::EventDriver host{doc, general, events};
     std::vector<TestPipe> sewer, main;
