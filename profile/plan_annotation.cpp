@@ -139,8 +139,8 @@ std::shared_ptr<acad::AcadBlockReference> Profile::CreatePlanAnnotationBlockForP
 
     ActiveLayerGuard activeLayer(AcadActiveDocument);
     ActiveTextStyleGuard activeStyle(AcadActiveDocument);
-    auto block = general_->InitializeBlockDefinition(AcadActiveDocument,
-                                                     PlanAnnoBlockName(ProfileNetworkName, ProfileName));
+    auto block =
+        general_->InitializeBlockDefinition(AcadActiveDocument, PlanAnnoBlockName(ProfileNetworkName, ProfileName));
     AcadActiveDocument.SetActiveTextStyle(style);
     for (const PlanPart& part : parts) {
         if (!part.stations.empty() && ShowStationsOnPlan)
@@ -160,7 +160,8 @@ std::vector<double> Profile::GetTotalPipeCoordinates(acad::AcadDocument& AcadAct
     const std::vector<std::string> ids = refs::LeadingItems(PipeOIDsString);
     for (std::size_t i = 0; i < ids.size(); ++i) {
         const std::string direction = ListItem(PipeDirectionsString, static_cast<int32_t>(i + 1));
-        std::vector<double> c = acad::Cast<acad::AcadLWPolyline>(ObjectFromId(AcadActiveDocument, ids[i]))->Coordinates();
+        std::vector<double> c =
+            acad::Cast<acad::AcadLWPolyline>(ObjectFromId(AcadActiveDocument, ids[i]))->Coordinates();
         if (RunsAgainst(direction))
             c = editing_->ReversePolylineCoordinates(Variant(SafeArray::FromDoubles(c))).Array().ToDoubles();
         // From the second pipe on, its first vertex is the previous pipe's last.
