@@ -50,9 +50,6 @@ constexpr int32_t kLevelLabelsRight = 2;
 constexpr int32_t kLevelSpacing = 3;
 constexpr int32_t kStationLabels = 1;
 constexpr int32_t kStationSpacing = 2;
-constexpr int32_t kPrecision = 2;
-constexpr int32_t kDecimals = 3;
-constexpr int32_t kStationFormat = 4;
 
 constexpr std::string_view kDecimalsPatterns[] = {"0", "0.0", "0.00", "0.000", "0.0000", "0.00000"};
 constexpr std::string_view kStationPrefixes[] = {"0+", "0+0", "0+00", "0+000", "0+0000"};
@@ -169,13 +166,10 @@ void Profile::DrawProfileGrid(acad::AcadDocument& AcadActiveDocument, acad::Acad
         LineCount(std::floor((PlotAreaLength - 2 * kMarginHeights * h - offset) / stationSpacing) + 1);
     std::string pattern;
     if (stationLabels) {
-        std::string precision = "0", decimals = "0";
-        if (vb::Round(stationSpacing, 0) != stationSpacing) {
-            precision = vb::CStr(int32_t{vb::CInt(vb::Val(ListItem(StationsSettingsString, kPrecision)))});
-            decimals = vb::CStr(int32_t{vb::CInt(vb::Val(ListItem(StationsSettingsString, kDecimals)))});
-        }
-        pattern = GetStationFormatString(precision, decimals,
-                                         vb::CStr(vb::Val(ListItem(StationsSettingsString, kStationFormat))));
+        StationFormatIndexes indexes = ReadStationFormatIndexes(StationsSettingsString);
+        // Whole-numbered station lines need no decimals.
+        if (vb::Round(stationSpacing, 0) == stationSpacing) indexes.precision = indexes.decimals = "0";
+        pattern = GetStationFormatString(indexes.precision, indexes.decimals, indexes.format);
     }
 
     OpenedLayersGuard opened(*general_, AcadActiveDocument,

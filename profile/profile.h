@@ -178,6 +178,39 @@ public:
     // pipes and plan annotation and then erased; events are off meanwhile.
     void DeleteNetworkProfiles(acad::AcadDocument& AcadActiveDocument, const std::string& NetName);
 
+    // ---- Profile plan annotation (profile/plan_annotation.cpp) ----
+    // The profile's name and stations along its pipes in plan, one block inserted at the
+    // origin; nullptr (Nothing) when neither is shown, and then no block is touched. The
+    // text style named by the settings, else the active one; the active layer and text
+    // style come back on every exit. Bad parts data or a text height that is not above 0
+    // raises before the block is emptied.
+    std::shared_ptr<acad::AcadBlockReference> CreatePlanAnnotationBlockForProfile(
+        acad::AcadDocument& AcadActiveDocument, const std::string& ProfileName, const std::string& ProfileNetworkName,
+        const com::Variant& ArProfilePartsDataArrays, const com::Variant& ArProfileStyleSettings,
+        const bool& ShowNameOnPlan, const bool& ShowStationsOnPlan);
+    // The part's pipes' vertices in profile order, a shared vertex once.
+    std::vector<double> GetTotalPipeCoordinates(acad::AcadDocument& AcadActiveDocument,
+                                                const std::string& PipeOIDsString,
+                                                const std::string& PipeDirectionsString);
+    // Texts take the active text style: TextStyle is not used.
+    void DrawPlanStations(acad::AcadBlock& BlockDef, const std::string& ProfileStationsString,
+                          const std::string& TextStyle, const double& DataTextHeight,
+                          const std::string& StationSettingsString, const std::vector<double>& TotalPlCoord,
+                          const double& CorrectionAngleForCS);
+    // A tick across the line on the active layer and the text 0.75 heights off it. A
+    // station past the end stands at the last vertex; a segment of length 0 takes the
+    // direction of the next one that has a length, else of the previous one.
+    void WritePlanStation(const std::vector<double>& ArCoordinates, const double& Station,
+                          acad::AcadBlock& StationsBlock, const std::string& StationString, const double& TextHeight,
+                          const double& CorrectionAngleForCS);
+    void DrawPlanPofileName(acad::AcadBlock& BlockDef, const std::string& TitleDistancesString,
+                            const std::string& TextStyle, const double& LabelsTextHeight,
+                            const std::vector<double>& TotalPlCoord, const std::string& ProfileName,
+                            const double& CorrectionAngleForCS);
+    // The name 3 heights off the line, placed as a station text.
+    void WritePlanName(const std::vector<double>& ArCoordinates, const double& Station, acad::AcadBlock& StationsBlock,
+                       const std::string& ProfileName, const double& TextHeight, const double& CorrectionAngleForCS);
+
     // ---- Profile frame and grid (profile/frame_and_grid.cpp) ----
     // A part is drawn from its reference point: station s at x + s, level z at
     // y + (z - datum) * exaggeration. An exaggeration of 0 raises Division by zero and a

@@ -74,6 +74,18 @@ std::shared_ptr<acad::AcadLWPolyline> AddProfilePolyline(acad::AcadBlock& block,
     return polyline;
 }
 
+StationFormatIndexes ReadStationFormatIndexes(std::string_view stationsSettings) {
+    constexpr int32_t kPrecision = 2;
+    constexpr int32_t kDecimals = 3;
+    constexpr int32_t kFormat = 4;
+    auto index = [&](int32_t item) { return vb::CStr(int32_t{vb::CInt(vb::Val(ListItem(stationsSettings, item)))}); };
+    StationFormatIndexes s;
+    s.format = vb::CStr(vb::Val(ListItem(stationsSettings, kFormat)));  // the last item first: a short list fails whole
+    s.precision = index(kPrecision);
+    s.decimals = index(kDecimals);
+    return s;
+}
+
 void ActivateLayer(acad::AcadDocument& doc, std::string_view layer) {
     doc.SetActiveLayer(doc.Layers()->Item(Variant(std::string(layer))));
 }

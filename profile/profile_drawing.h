@@ -88,6 +88,17 @@ public:
     }
 };
 
+// The three arguments of GetStationFormatString as the stations settings (style entry 18)
+// give them: precision and decimals index (items 2 and 3) as 16-bit integers, halves to
+// even, the format index (item 4) as a number, each written back as text. A missing item
+// raises Subscript out of range.
+struct StationFormatIndexes {
+    std::string precision;
+    std::string decimals;
+    std::string format;
+};
+StationFormatIndexes ReadStationFormatIndexes(std::string_view stationsSettings);
+
 // Makes the layer of that name the document's active layer.
 void ActivateLayer(acad::AcadDocument& doc, std::string_view layer);
 

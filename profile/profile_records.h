@@ -79,6 +79,11 @@ std::string StyleSettingsItem(const com::Variant& settings, int32_t entry, int32
 
 inline constexpr std::string_view kPlanAnnoSuffix = "PlanAnno";
 
+// "Fluvamap_PlanAnno_" & network & "_" & profile name: the plan annotation's block.
+inline std::string PlanAnnoBlockName(std::string_view network, std::string_view profile) {
+    return "Fluvamap_PlanAnno_" + std::string(network) + "_" + std::string(profile);
+}
+
 const std::vector<int16_t>& ProfileRecordCodes();
 const std::vector<int16_t>& PlanAnnoRecordCodes();
 const std::vector<int16_t>& ProfileStyleRecordCodes();

@@ -63,6 +63,14 @@ const com::DispatchTable& Profile::Table() const {
         b.Method("GetExistingProfileSet", &Profile::GetExistingProfileSet);
         b.Method("DeleteNetworkProfiles", &Profile::DeleteNetworkProfiles);
 
+        // Profile plan annotation
+        b.Method("CreatePlanAnnotationBlockForProfile", &Profile::CreatePlanAnnotationBlockForProfile);
+        b.Method("GetTotalPipeCoordinates", &Profile::GetTotalPipeCoordinates);
+        b.Method("DrawPlanStations", &Profile::DrawPlanStations);
+        b.Method("WritePlanStation", &Profile::WritePlanStation);
+        b.Method("DrawPlanPofileName", &Profile::DrawPlanPofileName);
+        b.Method("WritePlanName", &Profile::WritePlanName);
+
         // Profile frame and grid
         b.Method("CreateProfileLayers", &Profile::CreateProfileLayers);
         b.Method("GetDatumElevation", &Profile::GetDatumElevation);
