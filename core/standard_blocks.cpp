@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/block_names.h"
 #include "core/general.h"
 #include "core/layer_state.h"
 #include "platform/vb_convert.h"
@@ -155,23 +156,27 @@ bool General::CheckBlockExists(acad::AcadDocument& AcadActiveDocument, const std
     return false;
 }
 
-std::shared_ptr<acad::AcadBlock> General::InitializeBlockDefinition(acad::AcadDocument& AcadActiveDocument,
-                                                                    const std::string& BlockName) {
-    auto blocks = AcadActiveDocument.Blocks();
+std::shared_ptr<acad::AcadBlock> FindBlockDefinition(acad::AcadDocument& doc, const std::string& name) {
+    auto blocks = doc.Blocks();
     int16_t count = vb::Count16(static_cast<std::size_t>(blocks->Count()));
-    // The platform's names ignore case: a block named so but for case would be handed back
-    // by Add, and two profiles of networks "Main" and "main" would share it.
-    std::string wanted = vb::UCase(BlockName);
+    std::string wanted = vb::UCase(name);
     for (int16_t i = 0; i < count; ++i) {
         auto block = blocks->Item(Variant(int32_t{i}));
         if (vb::UCase(block->Name()) != wanted) continue;
         if (block->IsLayout()) com::Raise(com::ErrorCode::InvalidProcedureCall, block->Name() + " is a layout");
-        if (block->Name() != BlockName)
+        if (block->Name() != name)
             com::Raise(com::ErrorCode::DuplicateName, "the block " + block->Name() + " differs only in case");
-        while (block->Count() > 0) block->Item(0)->Delete();
         return block;
     }
-    return blocks->Add(kOrigin, BlockName);
+    return nullptr;
+}
+
+std::shared_ptr<acad::AcadBlock> General::InitializeBlockDefinition(acad::AcadDocument& AcadActiveDocument,
+                                                                    const std::string& BlockName) {
+    auto block = FindBlockDefinition(AcadActiveDocument, BlockName);
+    if (!block) return AcadActiveDocument.Blocks()->Add(kOrigin, BlockName);
+    while (block->Count() > 0) block->Item(0)->Delete();
+    return block;
 }
 
 }  // namespace fluvanet

@@ -177,6 +177,11 @@ public:
     // The profiles of exactly that network ("" names none), each forgotten by its style,
     // pipes and plan annotation and then erased; events are off meanwhile.
     void DeleteNetworkProfiles(acad::AcadDocument& AcadActiveDocument, const std::string& NetName);
+    // Redraws the profile from its record at its insertion point; the new block's identifier
+    // is not returned. Everything that could fail before the old profile goes is checked
+    // first: an id that names no profile, a style or pipe gone, bad settings raise with
+    // nothing changed. Locks and the events flag come back as they were.
+    void UpdateProfile(acad::AcadDocument& AcadActiveDocument, const std::string& ExistingProfileOID);
 
     // ---- Profile plan annotation (profile/plan_annotation.cpp) ----
     // The profile's name and stations along its pipes in plan, one block inserted at the
@@ -346,6 +351,30 @@ public:
                       const double& BandHeight, acad::AcadText& MiddleText);
     void AddBandTick(acad::AcadBlock& BlockDef, const double& X, const double& Y, const double& TickHeight);
     void AddBandSeparator(acad::AcadBlock& BlockDef, const double& X, const double& Y, const double& BandHeight);
+
+    // ---- Drawing a profile (profile/draw_profile.cpp) ----
+    // Both blocks and their records; the profile block's identifier. Input that would fail
+    // midway (no such style, pipe lists that are empty, uneven or name no pipe, an
+    // exaggeration, grid spacing or text height not above 0, a station interval not above 0
+    // where stations are gathered, a block name invalid or taken but for case) raises
+    // before anything is drawn, Invalid procedure call but for the case (DuplicateName).
+    // A failure while drawing takes out what this call inserted and wrote. Locked layers
+    // are unlocked meanwhile.
+    std::string DrawProfile(acad::AcadDocument& AcadActiveDocument, const std::string& ProfileName,
+                            const std::string& ProfileNetworkName, const std::string& ProfileNetworkType,
+                            const std::string& ProfileStyleName, const std::vector<std::string>& ArProfilePipes,
+                            const com::Variant& InsPoint, const bool& DrawGroundFromSurface,
+                            const std::string& GroundSurfaceName, const bool& DatumAuto,
+                            const double& CustomDatumValue, const bool& ShowNameOnPlan,
+                            const bool& ShowStationsOnPlan);
+    // Every part side by side in one block, inserted at the point turned by the coordinate
+    // system's correction angle. The style's text style, else the active one; the active
+    // layer and text style come back on every exit.
+    std::shared_ptr<acad::AcadBlockReference> CreateProfileBlock(
+        acad::AcadDocument& AcadActiveDocument, const std::string& ProfileName, const std::string& ProfileNetworkName,
+        const std::string& ProfileNetworkType, const com::Variant& ProfileInsPoint,
+        const com::Variant& ArProfilePartsDataArrays, const com::Variant& ArProfileStyleSettings,
+        const bool& DatumAuto, const double& CustomDatumValue);
 
     // Stand-ins for tests: replace a member instance, created or not.
     void Use(std::shared_ptr<General> instance) { general_.Set(std::move(instance)); }

@@ -9,6 +9,9 @@
 #include "core/select_all.h"
 #include "events/events.h"
 #include "platform/vb_convert.h"
+#include "core/reference_lists.h"
+#include "profile/draw_profile.h"
+#include "profile/parts_data.h"
 #include "profile/profile.h"
 #include "profile/profile_records.h"
 
@@ -61,6 +64,45 @@ void Profile::DeleteNetworkProfiles(acad::AcadDocument& AcadActiveDocument, cons
         block->Delete();
     }
     eventsOff.Restore();
+}
+
+void Profile::UpdateProfile(acad::AcadDocument& AcadActiveDocument, const std::string& ExistingProfileOID) {
+    namespace pe = profile_entry;
+    const ProfileBlockRecord old = OpenProfileBlock(AcadActiveDocument, ExistingProfileOID);
+    const ElementRecord& record = old.record;
+    auto flag = [](const std::string& item) { return vb::Val(item) != 0; };
+    const std::string datum = record.Text(pe::kDatum);
+    const std::string ground = record.Text(pe::kGround);
+    const std::string plan = record.Text(pe::kPlanFlags);
+    const acad::Point3 at = old.block->InsertionPoint();
+    const ProfileRequest request{
+        general_->EntityLabelFromCombined(record.Get(pe::kCombinedLabel)),
+        general_->EntityNetworkFromCombined(record.Get(pe::kCombinedLabel)),
+        record.Text(pe::kNetworkType),
+        refs::ReferenceKey(record.Text(pe::kStyleLabel)),
+        {record.Text(pe::kPipeLabels), record.Text(pe::kPipeIds), record.Text(pe::kPipeDirections)},
+        Variant(com::SafeArray::FromDoubles({at[0], at[1], at[2]})),
+        flag(ListItem(ground, 0)),
+        ListItem(ground, 1),
+        flag(ListItem(datum, 0)),
+        vb::Val(ListItem(datum, 1)),
+        flag(ListItem(plan, 0)),
+        flag(ListItem(plan, 1)),
+    };
+    // Checked on the stored values while the old profile still stands: a style or pipe
+    // gone since leaves it as it was.
+    const PreparedProfile prepared = PrepareProfile(*this, *general_, AcadActiveDocument, request);
+
+    UnlockedLayersGuard unlocked(*general_, AcadActiveDocument);
+    {
+        EventsOffGuard eventsOff(*general_, AcadActiveDocument);
+        std::string erased, queued;
+        events_->ProfileWillBeErased(AcadActiveDocument, *old.block, erased, queued);
+        old.block->Delete();
+        eventsOff.Restore();
+    }
+    DrawPreparedProfile(*this, *general_, *events_, AcadActiveDocument, prepared);
+    unlocked.Restore();
 }
 
 }  // namespace fluvanet

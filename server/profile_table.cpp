@@ -62,6 +62,7 @@ const com::DispatchTable& Profile::Table() const {
         // Profile upkeep
         b.Method("GetExistingProfileSet", &Profile::GetExistingProfileSet);
         b.Method("DeleteNetworkProfiles", &Profile::DeleteNetworkProfiles);
+        b.Method("UpdateProfile", &Profile::UpdateProfile);
 
         // Profile plan annotation
         b.Method("CreatePlanAnnotationBlockForProfile", &Profile::CreatePlanAnnotationBlockForProfile);
@@ -104,6 +105,10 @@ const com::DispatchTable& Profile::Table() const {
         b.Method("AddBandArrow", &Profile::AddBandArrow);
         b.Method("AddBandTick", &Profile::AddBandTick);
         b.Method("AddBandSeparator", &Profile::AddBandSeparator);
+
+        // Drawing a profile
+        b.Method("DrawProfile", &Profile::DrawProfile);
+        b.Method("CreateProfileBlock", &Profile::CreateProfileBlock);
 
     });
     return table;
