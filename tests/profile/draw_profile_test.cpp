@@ -111,6 +111,9 @@ protected:
         return lefts;
     }
 
+    // Whatever a test drew, refused or redrew leaves the records in step.
+    void TearDown() override { EXPECT_THAT(testing_support::NetworkFindings(*doc), testing::IsEmpty()); }
+
     fluvanet::General general;
     std::shared_ptr<civil::AeccApplication> civil = std::make_shared<civil::AeccApplication>();
     std::vector<TestPipe> sewer, water;
