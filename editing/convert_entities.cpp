@@ -146,18 +146,11 @@ void ListPipeAtNode(const std::shared_ptr<acad::AcadBlockReference>& node, int32
     record.Write();
 }
 
-// The pipe taken out of a node's side again, at the position of its identifier in both lists.
+// The pipe taken out of a node's side again.
 void UnlistPipeAtNode(const std::shared_ptr<acad::AcadBlockReference>& node, int32_t labelsEntry, int32_t idsEntry,
                       const std::string& pipeId) {
     ElementRecord record = ElementRecord::Read(node);
-    int32_t position = refs::KeyPosition(record.Text(idsEntry), pipeId);
-    if (position < 0) return;
-    for (int32_t entry : {labelsEntry, idsEntry}) {
-        std::vector<std::string> items = refs::LeadingItems(record.Text(entry));
-        if (static_cast<std::size_t>(position) < items.size())
-            items.erase(items.begin() + position);
-        record.Set(entry, Variant(refs::LeadingList(items)));
-    }
+    UnlistPipeFromNode(record, labelsEntry, idsEntry, pipeId);
     record.Write();
 }
 

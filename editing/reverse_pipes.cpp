@@ -48,25 +48,16 @@ int32_t IdsEntry(int16_t side) { return side == 0 ? node_entry::kStartPipeIds : 
 // The pipe out of one side of the node, from every position its identifier holds and the
 // label item at the same position: a label given by the user may repeat or end like another.
 void DropPipe(ElementRecord& node, int16_t side, const std::string& pipeId) {
-    std::vector<std::string> ids = refs::LeadingItems(node.Text(IdsEntry(side)));
-    std::vector<std::string> labels = refs::LeadingItems(node.Text(LabelsEntry(side)));
-    std::vector<std::string> keptIds, keptLabels;
-    for (std::size_t k = 0; k < ids.size(); ++k) {
-        if (refs::ItemKey(ids[k]) != pipeId) {
-            keptIds.push_back(ids[k]);
-            if (k < labels.size()) keptLabels.push_back(labels[k]);
-            continue;
-        }
-        // Dropping an identifier without its label would put every later pair out of step.
-        if (k >= labels.size())
+    const std::vector<std::string> ids = refs::LeadingItems(node.Text(IdsEntry(side)));
+    const std::size_t labels = refs::LeadingItems(node.Text(LabelsEntry(side))).size();
+    // Dropping an identifier without its label would put every later pair out of step.
+    for (std::size_t k = labels; k < ids.size(); ++k)
+        if (refs::ItemKey(ids[k]) == pipeId)
             Raise(ErrorCode::SubscriptOutOfRange, "node " + IdText(*node.Object()) + " lists pipe " + pipeId +
                                                       " in [" + std::to_string(IdsEntry(side)) + "] at " +
                                                       std::to_string(k) + " but its [" +
                                                       std::to_string(LabelsEntry(side)) + "] is shorter");
-    }
-    for (std::size_t k = ids.size(); k < labels.size(); ++k) keptLabels.push_back(labels[k]);
-    node.Set(IdsEntry(side), Variant(refs::LeadingList(keptIds)));
-    node.Set(LabelsEntry(side), Variant(refs::LeadingList(keptLabels)));
+    UnlistPipeFromNode(node, LabelsEntry(side), IdsEntry(side), pipeId);
 }
 
 void ListPipe(ElementRecord& node, int16_t side, const std::string& pipeLabel, const std::string& pipeId) {
