@@ -49,7 +49,7 @@ TEST_F(PlanAnnotation, TwoPartsInOneBlockAtTheOriginWithTicksOnTheActiveLayer) {
     EXPECT_TRUE(doc->ActiveLayer()->Name() == "Work" && doc->ActiveTextStyle() == active);
 
     block = doc->Blocks()->Item(Variant(plan->Name()));
-    // Part 1 runs north: its texts stand 0.75 left of the line, its ticks lie flat.
+    // The second part runs north: its texts stand 0.75 left of the line, its ticks lie flat.
     EXPECT_THAT(Turned(), ElementsAre("0+000.00 (0, 0.75) 1 Profile - Plan Stations @0",
                                       "0+060.00 (60, 0.75) 1 Profile - Plan Stations @0",
                                       "0+100.00 (100, 0.75) 1 Profile - Plan Stations @0",
