@@ -178,6 +178,40 @@ NamesReferrer AnnotationOfLeader(const ElementRecord& leader, const std::string&
     };
 }
 
+// Annotations of one label at one crossing point (the pipes of a merge that met there each
+// had one) have leaders alike in everything the leaders' records and positions tell. Each
+// annotation takes a leader of its own, in the order met, the one that starts at its
+// crossing point first, and a leader names the annotation that took it, so that the two
+// always name each other.
+struct LeaderPairs {
+    std::unordered_map<std::size_t, std::size_t> leaderOf, annotationOf;  // positions in `elements`
+};
+
+LeaderPairs PairLeaders(const LabelIdTable& table) {
+    LeaderPairs pairs;
+    for (bool atCrossing : {true, false})
+        for (std::size_t a = 0; a < table.elements.size(); ++a) {
+            const Tagged& annotation = table.elements[a];
+            if (annotation.type != row::kCrossingAnnotation || pairs.leaderOf.contains(a)) continue;
+            const LabelIdTable::Cell& leaders =
+                table.cells[static_cast<std::size_t>(annotation.network)][static_cast<std::size_t>(row::kCrossingLine)];
+            auto found = leaders.find(refs::ReferenceKey(annotation.record.Text(crossing_entry::kLineLabel)));
+            if (found == leaders.end()) continue;
+            const NamesReferrer startsThere = LeaderOf(annotation.record, annotation.label);
+            for (std::size_t l : found->second) {
+                const ElementRecord& leader = table.elements[l].record;
+                if (pairs.annotationOf.contains(l) ||
+                    (atCrossing ? !startsThere(leader)
+                                : !NamesLabel(leader, crossing_line_entry::kAnnotationLabel, annotation.label)))
+                    continue;
+                pairs.leaderOf.emplace(a, l);
+                pairs.annotationOf.emplace(l, a);
+                break;
+            }
+        }
+    return pairs;
+}
+
 // A style point lists each of its profiles with the profile's network at the same place.
 NamesReferrer StyleOfProfile(const std::string& network, const std::string& name) {
     return [network, name](const ElementRecord& candidate) {
@@ -305,7 +339,9 @@ void UpdateOIDs::RewriteObjectIdReferences(acad::AcadDocument& AcadActiveDocumen
         record.Set(4, Variant(id));
     };
 
-    for (const Tagged& element : Table.elements) {
+    const LeaderPairs leaders = PairLeaders(Table);
+    for (std::size_t at = 0; at < Table.elements.size(); ++at) {
+        const Tagged& element = Table.elements[at];
         ElementRecord record = element.record;
         const int32_t own = element.network;
         // A copy: looking up another network may grow the list.
@@ -353,13 +389,20 @@ void UpdateOIDs::RewriteObjectIdReferences(acad::AcadDocument& AcadActiveDocumen
                     if (record.Text(idEntry).empty())
                         single(record, labelEntry, idEntry, pipeNetwork, row::kPressurePipe, false);
                 }
-                single(record, ce::kLineLabel, ce::kLineId, own, row::kCrossingLine, false,
-                       LeaderOf(element.record, element.label));
+                if (auto paired = leaders.leaderOf.find(at); paired != leaders.leaderOf.end())
+                    record.Set(ce::kLineId, Variant(refs::Reference(Table.elements[paired->second].id)));
+                else
+                    single(record, ce::kLineLabel, ce::kLineId, own, row::kCrossingLine, false,
+                           LeaderOf(element.record, element.label));
                 break;
             }
             case row::kCrossingLine:
-                single(record, crossing_line_entry::kAnnotationLabel, crossing_line_entry::kAnnotationId, own,
-                       row::kCrossingAnnotation, false, AnnotationOfLeader(element.record, element.label));
+                if (auto paired = leaders.annotationOf.find(at); paired != leaders.annotationOf.end())
+                    record.Set(crossing_line_entry::kAnnotationId,
+                               Variant(refs::Reference(Table.elements[paired->second].id)));
+                else
+                    single(record, crossing_line_entry::kAnnotationLabel, crossing_line_entry::kAnnotationId, own,
+                           row::kCrossingAnnotation, false, AnnotationOfLeader(element.record, element.label));
                 break;
             case row::kLowHighPoint:
                 single(record, lowhigh_entry::kNodeLabel, lowhigh_entry::kNodeId, own, row::kPressureNode, false);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <set>
 #include <tuple>
 
 #include "core/general.h"
@@ -207,6 +208,37 @@ TEST_F(RebuildIds, AKeyThatNamesNothingIsClearedOrLeavesItsPlaceInEveryParallelL
     EXPECT_EQ(Texts(middle, {ne::kStartPipeLabels, ne::kStartPipeIds}), Ref("P-3") + "|" + Ref(s1[2].Id()));
     EXPECT_EQ(Texts(Named(l1.block, pf::kStyleId), {3, 4, 20}),
               Ref("L-1") + Ref("L-3") + "|" + Ref(l1.Id()) + Ref(l3.Id()) + "|;S1;T");
+}
+
+// Annotations of one pipe pair at one point, as a merge leaves them where its old pipes met
+// on the other pipe: their leaders are alike, and each annotation keeps one that names it
+// back, also when a leader no longer starts at the crossing point.
+TEST_F(RebuildIds, AnnotationsAlikeAtOnePointKeepALeaderEachThatNamesThemBack) {
+    AddActiveViewStyle(*doc, ViewStyleSettings());
+    s = Convert("S", "Gravity", {{0, 0, 20, 0}});
+    t = Convert("T", "Pressure", {{10, -10, 10, 10}});
+    fluvanet::Crossing crossing;
+    auto picked = general.InitializeSelectionSet(*doc, "Picked");
+    picked->AddItems({t[0].polyline});
+    std::vector<fluvanet::CrossPoint> again = crossing.GetCrossingPointsArrayForSetOfPipes(*doc, *picked);
+    ASSERT_EQ(again.size(), 1u);
+    again.push_back(again[0]);
+    crossing.DrawCrossingPoints(*doc, again);
+    std::set<std::string> labels;
+    for (const auto& a : crossing.GetExistingCrossingPointsSet(*doc, "")->Members()) labels.insert(RecordText(a, 1));
+    ASSERT_EQ(labels, std::set<std::string>{"CPA;;TP-1SP-1Annotation"});
+    ASSERT_EQ(crossing.GetExistingCrossingPointsSet(*doc, "")->Count(), 3);
+    Sound();
+
+    for (bool leaderMoved : {false, true}) {
+        if (leaderMoved) acad::Cast<acad::AcadLine>(Named(AnnotationOf("S"), ce::kLineId))->SetStartPoint({12, 3, 0});
+        doc->ReopenWithNewIds();
+        rebuild->UpdateObjectIDs(*doc);
+        Sound();
+        const auto once = Records();
+        rebuild->UpdateObjectIDs(*doc);
+        EXPECT_EQ(Records(), once) << "leader moved: " << leaderMoved;
+    }
 }
 
 TEST_F(RebuildIds, AFailureLocksTheLayersAgainAndWritesNothing) {
