@@ -1,5 +1,7 @@
 #include "core/reference_lists.h"
 
+#include <algorithm>
+
 #include "platform/vb_convert.h"
 #include "platform/vb_text.h"
 
@@ -57,6 +59,64 @@ int32_t KeyPosition(std::string_view list, std::string_view key) {
     for (std::size_t i = 0; i < keys.size(); ++i)
         if (keys[i] == key) return static_cast<int32_t>(i);
     return -1;
+}
+
+namespace {
+
+// The places of `idKey` in the ID items, when the label item at each of them is `labelKey`;
+// none when the identifier is missing or the lists are out of step at it.
+std::vector<std::size_t> PlacesInStep(const std::vector<std::string>& labels, const std::vector<std::string>& ids,
+                                      std::string_view labelKey, std::string_view idKey) {
+    const std::string label = ReferenceItem(labelKey), id = ReferenceItem(idKey);
+    std::vector<std::size_t> places;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        if (ids[i] != id) continue;
+        if (i >= labels.size() || labels[i] != label) return {};
+        places.push_back(i);
+    }
+    return places;
+}
+
+std::vector<std::string> WithoutItem(const std::vector<std::string>& items, const std::string& item) {
+    std::vector<std::string> kept;
+    for (const std::string& i : items)
+        if (i != item) kept.push_back(i);
+    return kept;
+}
+
+}  // namespace
+
+ParallelLists WithoutIds(std::string_view labels, std::string_view ids, const std::vector<std::string>& idKeys) {
+    const std::vector<std::string> labelItems = LeadingItems(labels), idItems = LeadingItems(ids);
+    std::vector<std::string> keptLabels, keptIds;
+    for (std::size_t i = 0; i < std::max(labelItems.size(), idItems.size()); ++i) {
+        if (i < idItems.size() && std::find(idKeys.begin(), idKeys.end(), ItemKey(idItems[i])) != idKeys.end())
+            continue;
+        if (i < labelItems.size()) keptLabels.push_back(labelItems[i]);
+        if (i < idItems.size()) keptIds.push_back(idItems[i]);
+    }
+    return {LeadingList(keptLabels), LeadingList(keptIds)};
+}
+
+ParallelLists WithoutElement(std::string_view labels, std::string_view ids, std::string_view labelKey,
+                             std::string_view idKey) {
+    const std::vector<std::string> labelItems = LeadingItems(labels), idItems = LeadingItems(ids);
+    if (!PlacesInStep(labelItems, idItems, labelKey, idKey).empty())
+        return WithoutIds(labels, ids, {std::string(idKey)});
+    return {LeadingList(WithoutItem(labelItems, ReferenceItem(labelKey))),
+            LeadingList(WithoutItem(idItems, ReferenceItem(idKey)))};
+}
+
+std::string Relabelled(std::string_view labels, std::string_view ids, std::string_view idKey, std::string_view oldKey,
+                       std::string_view newKey) {
+    std::vector<std::string> labelItems = LeadingItems(labels);
+    const std::vector<std::string> idItems = LeadingItems(ids);
+    std::vector<std::size_t> places = PlacesInStep(labelItems, idItems, oldKey, idKey);
+    if (places.empty())
+        for (std::size_t i = 0; i < labelItems.size(); ++i)
+            if (labelItems[i] == ReferenceItem(oldKey)) places.push_back(i);
+    for (std::size_t i : places) labelItems[i] = ReferenceItem(newKey);
+    return LeadingList(labelItems);
 }
 
 PairList ReadPairList(std::string_view text) {

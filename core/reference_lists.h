@@ -52,6 +52,25 @@ inline std::string AppendReference(std::string_view list, std::string_view key) 
 // Position of the first item whose key is `key`, -1 when none.
 int32_t KeyPosition(std::string_view list, std::string_view key);
 
+// ---- parallel lists -----------------------------------------------------------------
+// A label list and an ID list of the same elements in the same order (a pipe's crossing
+// annotations). Labels may repeat: two crossings of one pipe pair that a merge brought onto
+// one pipe carry one label. So an element is found by its identifier, and its label is the
+// item at the same place.
+struct ParallelLists {
+    std::string labels, ids;
+};
+// Both lists without the places whose identifier is one of `idKeys`.
+ParallelLists WithoutIds(std::string_view labels, std::string_view ids, const std::vector<std::string>& idKeys);
+// Both lists without the element `labelKey`/`idKey`, at its own place. Lists out of step
+// there (the label is not where the identifier is) lose every item of either key instead.
+ParallelLists WithoutElement(std::string_view labels, std::string_view ids, std::string_view labelKey,
+                             std::string_view idKey);
+// The label list with the element `idKey` relabelled from `oldKey` to `newKey`, at its own
+// place; out of step there, every item of `oldKey` is relabelled.
+std::string Relabelled(std::string_view labels, std::string_view ids, std::string_view idKey, std::string_view oldKey,
+                       std::string_view newKey);
+
 // ---- pair list (crossing settings) ---------------------------------------------------
 struct PairList {
     std::string first;  // piece 0: the minimum clearance

@@ -137,4 +137,9 @@ CrossingPlace CrossingPlanPoint(const ElementRecord& annotation);
 // The five attribute references the texts go into, in block order.
 std::vector<std::shared_ptr<acad::AcadAttributeReference>> AnnotationAttributes(acad::AcadBlockReference& annotation);
 
+// ---- A pipe's crossing lists (crossing/crossing_upkeep.cpp) ----
+// The pipe's [20] and [21] without the annotation, taken out at its own place; the record
+// is not written.
+void ForgetCrossing(ElementRecord& pipe, const std::string& annotationLabel, const std::string& annotationId);
+
 }  // namespace fluvanet

@@ -39,6 +39,13 @@ std::shared_ptr<acad::AcadBlockReference> OpenAnnotation(const std::shared_ptr<a
 
 }  // namespace
 
+void ForgetCrossing(ElementRecord& pipe, const std::string& annotationLabel, const std::string& annotationId) {
+    const refs::ParallelLists kept = refs::WithoutElement(
+        pipe.Text(pipe_entry::kCrossingLabels), pipe.Text(pipe_entry::kCrossingIds), annotationLabel, annotationId);
+    pipe.Set(pipe_entry::kCrossingLabels, Variant(kept.labels));
+    pipe.Set(pipe_entry::kCrossingIds, Variant(kept.ids));
+}
+
 void Crossing::DeleteNetworkCrossings(acad::AcadDocument& AcadActiveDocument, const std::string& NetName) {
     // No network is named "": the empty name would take every annotation, and the pipes of
     // both sides would keep their references to them.
@@ -79,12 +86,7 @@ void Crossing::DeleteNetworkCrossings(acad::AcadDocument& AcadActiveDocument, co
         if (!d.otherPipe.empty()) {
             // Read fresh: one pipe may lose several annotations.
             ElementRecord pipe = OpenCrossingPipe(AcadActiveDocument, d.otherPipe);
-            pipe.Set(pipe_entry::kCrossingLabels,
-                     Variant(general_->DeleteReferenceInReferenceString(pipe.Get(pipe_entry::kCrossingLabels),
-                                                                        refs::ReferenceItem(d.label), 0)));
-            pipe.Set(pipe_entry::kCrossingIds,
-                     Variant(general_->DeleteReferenceInReferenceString(pipe.Get(pipe_entry::kCrossingIds),
-                                                                        refs::ReferenceItem(d.id), 0)));
+            ForgetCrossing(pipe, d.label, d.id);
             pipe.Write();
         }
         flags.push_back(d.flag);
@@ -138,12 +140,14 @@ void Crossing::UpdateCrossingData(acad::AcadDocument& AcadActiveDocument, acad::
     const std::string crossing = CrossingLabel(net1, data1[0], net2, data2[0]);
     const std::string annotationLabel = AnnotationLabel(crossing), lineLabel = LineLabel(crossing);
 
-    // [21] stays: the annotation keeps its identifier.
+    // [21] stays: the annotation keeps its identifier. Its label changes at its own place
+    // only: another crossing of the pipe may carry the old label too.
+    const std::string annotationId = IdText(MyCrossingAnno);
     for (const auto& pipe : pipes) {
         ElementRecord fresh = OpenCrossingPipe(AcadActiveDocument, IdText(*pipe));
-        fresh.Set(pipe_entry::kCrossingLabels, Variant(general_->ReplaceReferenceInReferenceString(
-                                                   fresh.Get(pipe_entry::kCrossingLabels),
-                                                   refs::ReferenceItem(oldLabel), refs::ReferenceItem(annotationLabel))));
+        fresh.Set(pipe_entry::kCrossingLabels,
+                  Variant(refs::Relabelled(fresh.Text(pipe_entry::kCrossingLabels), fresh.Text(pipe_entry::kCrossingIds),
+                                           annotationId, oldLabel, annotationLabel)));
         fresh.Write();
     }
 

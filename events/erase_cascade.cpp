@@ -70,11 +70,7 @@ void Events::CrossingAnnoWillBeErased(acad::AcadDocument& AcadActiveDocument,
 
     for (const std::string& pipe : written) {
         ElementRecord record = OpenCrossingPipe(AcadActiveDocument, pipe);
-        record.Set(pipe_entry::kCrossingLabels,
-                   Variant(general_->DeleteReferenceInReferenceString(record.Get(pipe_entry::kCrossingLabels),
-                                                                      refs::ReferenceItem(label), 0)));
-        record.Set(pipe_entry::kCrossingIds, Variant(general_->DeleteReferenceInReferenceString(
-                                                 record.Get(pipe_entry::kCrossingIds), refs::ReferenceItem(id), 0)));
+        ForgetCrossing(record, label, id);
         record.Write();
     }
     if (leader && !Listed(*general_, IdText(*leader), ErasedEntitesObjectID) &&

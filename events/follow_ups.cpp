@@ -112,16 +112,10 @@ void Events::RebuildPipeCrossingPoints(acad::AcadDocument& AcadActiveDocument, c
         for (Changed& c : changed) {
             if (!c.gone.empty()) {
                 ElementRecord pipe = OpenCrossingPipe(AcadActiveDocument, IdText(*c.pipe));
-                std::vector<std::string> labels = refs::LeadingItems(pipe.Text(pipe_entry::kCrossingLabels));
-                std::vector<std::string> ids = refs::LeadingItems(pipe.Text(pipe_entry::kCrossingIds));
-                std::vector<std::string> keptLabels, keptIds;
-                for (std::size_t i = 0; i < ids.size(); ++i) {
-                    if (std::find(c.gone.begin(), c.gone.end(), refs::ItemKey(ids[i])) != c.gone.end()) continue;
-                    keptIds.push_back(ids[i]);
-                    if (i < labels.size()) keptLabels.push_back(labels[i]);
-                }
-                pipe.Set(pipe_entry::kCrossingLabels, Variant(refs::LeadingList(keptLabels)));
-                pipe.Set(pipe_entry::kCrossingIds, Variant(refs::LeadingList(keptIds)));
+                const refs::ParallelLists kept = refs::WithoutIds(
+                    pipe.Text(pipe_entry::kCrossingLabels), pipe.Text(pipe_entry::kCrossingIds), c.gone);
+                pipe.Set(pipe_entry::kCrossingLabels, Variant(kept.labels));
+                pipe.Set(pipe_entry::kCrossingIds, Variant(kept.ids));
                 pipe.Write();
             }
             // An annotation between two changed pipes goes with the first.

@@ -41,6 +41,31 @@ TEST(ReferenceLists, KeysCountCharactersNotBytes) {
     EXPECT_EQ(ItemKey("Related"), "");
 }
 
+// Labels X, X, Y for identifiers 1, 2, 3: an element is found by its identifier.
+TEST(ReferenceLists, ParallelListsChangeAnElementAtItsOwnPlaceUnlessOutOfStepThere) {
+    const std::string labels = ReferenceList({"X", "X", "Y"}), ids = ReferenceList({"1", "2", "3"});
+    ParallelLists p = WithoutElement(labels, ids, "X", "2");
+    EXPECT_EQ(p.labels, ReferenceList({"X", "Y"}));
+    EXPECT_EQ(p.ids, ReferenceList({"1", "3"}));
+    EXPECT_EQ(Relabelled(labels, ids, "2", "X", "Z"), ReferenceList({"X", "Z", "Y"}));
+    p = WithoutIds(labels, ids, {"1", "3"});
+    EXPECT_EQ(p.labels, ReferenceList({"X"}));
+    EXPECT_EQ(p.ids, ReferenceList({"2"}));
+
+    // Out of step at the identifier (or without it): every item of either key, as a stored
+    // drawing's lists were always handled.
+    for (const char* id : {"3", "9"}) {
+        p = WithoutElement(labels, ids, "X", id);
+        EXPECT_EQ(p.labels, ReferenceList({"Y"})) << id;
+        EXPECT_EQ(Relabelled(labels, ids, id, "X", "Z"), ReferenceList({"Z", "Z", "Y"})) << id;
+    }
+    EXPECT_EQ(WithoutElement(labels, ids, "X", "3").ids, ReferenceList({"1", "2"}));
+    // A label list shorter than its identifiers keeps what it has.
+    p = WithoutIds(ReferenceList({"X"}), ids, {"2"});
+    EXPECT_EQ(p.labels, ReferenceList({"X"}));
+    EXPECT_EQ(p.ids, ReferenceList({"1", "3"}));
+}
+
 TEST(ReferenceLists, PairListKeepsItsFirstPieceAndWholePairs) {
     PairList p = ReadPairList("0.5;B;A;C;A;D");
     EXPECT_EQ(p.first, "0.5");

@@ -28,6 +28,28 @@ namespace ce = fluvanet::crossing_entry;
 
 inline std::string Ref(const std::string& key) { return ";RelatedTo" + key; }
 
+// A second annotation of an annotated pipe pair, at another point, under the same label: what
+// a merge leaves when two pipes that each crossed one pipe become one.
+inline std::shared_ptr<acad::AcadBlockReference> DrawTwinCrossing(acad::AcadDocument& doc,
+                                                                  const std::shared_ptr<acad::AcadObject>& annotation,
+                                                                  double easting, double northing) {
+    fluvanet::ElementRecord r = fluvanet::ElementRecord::Read(annotation);
+    auto key = [&](int32_t entry) { return fluvanet::refs::ReferenceKey(r.Text(entry)); };
+    CrossPoint twin;
+    twin.Pipe1Net = r.Text(ce::kPipe1Net);
+    twin.Pipe2Net = r.Text(ce::kPipe2Net);
+    twin.Pipe1Label = key(ce::kPipe1Label);
+    twin.Pipe2Label = key(ce::kPipe2Label);
+    twin.Pipe1OID = key(ce::kPipe1Id);
+    twin.Pipe2OID = key(ce::kPipe2Id);
+    twin.Pipe1SizeString = r.Text(ce::kPipe1Size);
+    twin.Pipe2SizeString = r.Text(ce::kPipe2Size);
+    twin.Easting = easting;
+    twin.Northing = northing;
+    auto drawn = fluvanet::Crossing().DrawCrossingPoints(doc, {twin});
+    return acad::Cast<acad::AcadBlockReference>(drawn->Item(0));
+}
+
 class CrossingDrawing : public testing::Test {
 protected:
     // A pipe between two new nodes, with the inverts given.

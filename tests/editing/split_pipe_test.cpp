@@ -12,6 +12,7 @@
 #include "editing/pipe_node_records.h"
 #include "platform/ui_log.h"
 #include "platform/vb_convert.h"
+#include "tests/crossing/crossing_drawing.h"
 #include "tests/support/error_code.h"
 #include "tests/support/network_builder.h"
 #include "tests/support/network_invariants.h"
@@ -211,6 +212,20 @@ TEST_F(Splitting, EachCrossingGoesToTheHalfItsPointLiesOnElseToTheSecond) {
     std::sort(second.begin(), second.end());
     EXPECT_EQ(listed(h.second), second);
     EXPECT_THAT(RecordText(annotationAt(30), 1), testing::HasSubstr("SewerP-4"));
+    Sound();
+}
+
+TEST_F(Splitting, TwoCrossingsOfOnePairUnderOneLabelEachKeepTheirOwnPlaceWhenSplitApart) {
+    general.CreateNetworkDefintion(*doc, "Storm", "Gravity");
+    const Line storm = Convert("Storm", {{10, -10, 10, 10, 30, 10, 30, -10}}).at(0);
+    auto annotation = fluvanet::ObjectFromId(*doc, fluvanet::refs::ReferenceKey(RecordText(storm, pe::kCrossingIds)));
+    auto twin = crossing_testing::DrawTwinCrossing(*doc, annotation, 30, 0);
+    Sound();
+    Halves h = Split(pipes[0], {20, 0, 0});
+    EXPECT_EQ(RecordText(storm, pe::kCrossingIds), Ref(Id(acad::Cast<acad::AcadEntity>(annotation))) + Ref(Id(twin)));
+    EXPECT_EQ(RecordText(storm, pe::kCrossingLabels),
+              Ref("StormP-1SewerP-1Annotation") + Ref("StormP-1SewerP-4Annotation"));
+    EXPECT_EQ(RecordText(h.second, pe::kCrossingLabels), Ref("StormP-1SewerP-4Annotation"));
     Sound();
 }
 

@@ -3,6 +3,7 @@
 
 #include "annotation/view_style.h"
 #include "profile/profile_records.h"
+#include "tests/crossing/crossing_drawing.h"
 #include "tests/events/cascade_drawing.h"
 #include "tests/support/error_code.h"
 
@@ -140,6 +141,23 @@ TEST(EraseCascade, ACrossingWritesNoPipeOnItsWayOutAndFlagsOnlyTheProfilesOfPipe
         }
         EXPECT_EQ(d.profile.Record().Number(pf::kNeedsUpdate), 1) << k.name;
         EXPECT_EQ(mainProfile.Record().Number(pf::kNeedsUpdate), k.bothQueued ? 1 : 0) << k.name;
+    }
+}
+
+TEST(EraseCascade, OfTwoCrossingsOfOnePairUnderOneLabelTheOtherStaysListedWithItsLabel) {
+    for (bool firstListed : {true, false}) {
+        CascadeDrawing d;
+        auto crossing = d.Crossing(0);
+        auto twin = crossing_testing::DrawTwinCrossing(*d.doc, crossing, 0, 10);
+        const std::string label = vb::Split(RecordText(crossing, 1), ";").at(2);
+        auto [erased, kept] = firstListed ? std::pair{crossing, acad::Cast<acad::AcadEntity>(twin)}
+                                          : std::pair{acad::Cast<acad::AcadEntity>(twin), crossing};
+        d.host.Erase({erased});
+        for (const TestPipe& p : {d.P(0), d.S(2)}) {
+            EXPECT_EQ(RecordText(p.polyline, pe::kCrossingIds), Ref(IdText(*kept))) << firstListed;
+            EXPECT_EQ(RecordText(p.polyline, pe::kCrossingLabels), Ref(label)) << firstListed;
+        }
+        d.Sound();
     }
 }
 
