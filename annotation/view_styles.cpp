@@ -64,12 +64,6 @@ std::string StyleNameOf(const std::string& entry1) { return vb::Right(entry1, vb
 
 std::string SettingText(const Variant& settings, int32_t entry) { return vb::CStr(settings.Array().Get(entry)); }
 
-// A name stored in a ";"-separated list would split it.
-void RefuseSeparator(const std::string& text, std::string_view what) {
-    if (text.find(';') != std::string::npos)
-        Raise(ErrorCode::InvalidProcedureCall, std::string(what) + " \"" + text + "\" holds \";\"");
-}
-
 // The settings of a new view-style point, checked before anything is drawn: 43 entries
 // shaped as the record is, so that no point is made that the readers or a later
 // replacement of the styles would refuse.
@@ -85,7 +79,7 @@ std::vector<std::string> NewStyleSettings(const Variant& arParameters) {
     const std::string& label = s[setting::kStyleName];
     if (vb::Len(label) < 2) refuse("entry 1 \"" + label + "\" holds no style name");
     if (vb::Left(label, 2) != ";;") refuse("entry 1 \"" + label + "\" does not begin with \";;\"");
-    RefuseSeparator(StyleNameOf(label), "the view style name");
+    refs::RefuseSeparator(StyleNameOf(label), "the view style name");
     if (s[setting::kElementType] != element_type::kViewStylePoint)
         refuse("entry 2 is \"" + s[setting::kElementType] + "\", not ViewStylePoint");
     return s;
@@ -250,8 +244,8 @@ void ViewStyle::UpdateViewStylePoints(acad::AcadDocument& AcadActiveDocument, co
 void ViewStyle::UpdateMoSpaceXdataForViewStyle(acad::AcadDocument& AcadActiveDocument,
                                                const std::string& ActiveViewStyleName,
                                                const std::string& FinalNetworksVisibility) {
-    RefuseSeparator(ActiveViewStyleName, "the active view style name");
-    RefuseSeparator(FinalNetworksVisibility, "the network visibility string");
+    refs::RefuseSeparator(ActiveViewStyleName, "the active view style name");
+    refs::RefuseSeparator(FinalNetworksVisibility, "the network visibility string");
     ProjectRecord record = ProjectRecord::Read(AcadActiveDocument);
     std::vector<std::string> list = ViewStyleItems(record);
     list[view_style_item::kActiveStyle] = ActiveViewStyleName;

@@ -7,6 +7,12 @@
 
 namespace fluvanet::refs {
 
+void RefuseSeparator(std::string_view text, std::string_view what) {
+    if (text.find(';') != std::string_view::npos)
+        com::Raise(com::ErrorCode::InvalidProcedureCall,
+                   std::string(what) + " \"" + std::string(text) + "\" holds \";\"");
+}
+
 std::vector<std::string> TrailingItems(std::string_view list) {
     std::vector<std::string> pieces = vb::Split(list, ";");
     vb::Count16(pieces.size());

@@ -20,6 +20,10 @@ namespace fluvanet::refs {
 
 inline constexpr std::string_view kRelatedTo = "RelatedTo";
 
+// A name or value to be stored as one item would split into two: Invalid procedure call
+// naming `what`.
+void RefuseSeparator(std::string_view text, std::string_view what);
+
 // ---- trailing form -------------------------------------------------------------------
 std::vector<std::string> TrailingItems(std::string_view list);
 std::string TrailingList(const std::vector<std::string>& items);

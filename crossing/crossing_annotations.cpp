@@ -124,12 +124,6 @@ int16_t SettingsRows(const SafeArray& table) {
     return vb::Count16(static_cast<std::size_t>(table.UBound(1) + 1));
 }
 
-// ";" would split a stored text into items of its own.
-void RefuseSeparator(const std::string& text, std::string_view what) {
-    if (text.find(';') != std::string::npos)
-        Raise(ErrorCode::InvalidProcedureCall, std::string(what) + " \"" + text + "\" holds \";\"");
-}
-
 // An enabled row names the pair either way round, and the minimum is below 0 or above the
 // clearance.
 bool Shown(const SafeArray& settings, int16_t rows, const std::string& net1, const std::string& net2,
@@ -292,12 +286,12 @@ void Crossing::SetCrossingSettings(acad::AcadDocument& AcadActiveDocument, const
     const SafeArray& table = ArCrossingSettings.Array();
     const int16_t rows = SettingsRows(table);
     refs::PairList settings{Cell(table, 0, kFirstNetwork), {}};
-    RefuseSeparator(settings.first, "the minimum clearance");
+    refs::RefuseSeparator(settings.first, "the minimum clearance");
     for (int16_t r = 1; r < rows; ++r) {
         if (Cell(table, r, kShownColumn) != kShown) continue;
         std::string a = Cell(table, r, kFirstNetwork), b = Cell(table, r, kSecondNetwork);
-        RefuseSeparator(a, "the network name");
-        RefuseSeparator(b, "the network name");
+        refs::RefuseSeparator(a, "the network name");
+        refs::RefuseSeparator(b, "the network name");
         settings.pairs.emplace_back(std::move(a), std::move(b));
     }
     ProjectRecord project = ProjectRecord::Read(AcadActiveDocument);

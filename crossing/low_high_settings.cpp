@@ -66,9 +66,7 @@ void LowHigh::SetLowHighSettings(acad::AcadDocument& AcadActiveDocument, const V
     for (int16_t i = 0; i < rows; ++i) {
         if (Cell(table, i, kShownColumn) != kShown) continue;
         std::string name = Cell(table, i, kNameColumn);
-        // ";" would split the name into two in the stored list.
-        if (name.find(';') != std::string::npos)
-            Raise(ErrorCode::InvalidProcedureCall, "the network name " + name + " holds \";\"");
+        refs::RefuseSeparator(name, "the network name");
         shown.push_back(std::move(name));
     }
     ProjectRecord project = ProjectRecord::Read(AcadActiveDocument);
