@@ -67,6 +67,18 @@ bool ShareNode(const MergePipe& a, const MergePipe& b) {
     return a.start == b.start || a.start == b.end || a.end == b.start || a.end == b.end;
 }
 
+// Two pipes between the same two nodes close a ring, which the neighbour counts, where such a
+// pair counts once, take for a line of two: merged, it would run from a node back to it.
+bool ClosesRing(const std::vector<MergePipe>& pipes) {
+    const int16_t count = vb::Count16(pipes.size());
+    for (int16_t i = 1; i < count; ++i)
+        for (int16_t j = 0; j < i; ++j) {
+            const MergePipe &a = pipes[static_cast<std::size_t>(i)], &b = pipes[static_cast<std::size_t>(j)];
+            if ((a.start == b.start && a.end == b.end) || (a.start == b.end && a.end == b.start)) return true;
+        }
+    return false;
+}
+
 // Per pipe, how many other pipes share a node with it; a pair sharing both nodes counts once.
 std::vector<int16_t> NeighbourCounts(const std::vector<MergePipe>& pipes) {
     std::vector<int16_t> counts(pipes.size(), 0);
@@ -125,6 +137,7 @@ std::string_view SelectionRefusal(Editing& editing, General& general, acad::Acad
     }
     if (ends != 2) return kNoSingleLine;
     if (!editing.CheckInternalNodes(doc, NodeTable(pipes), count)) return kLateralConnections;
+    if (ClosesRing(pipes)) return kNoSingleLine;
     return {};
 }
 
@@ -132,6 +145,8 @@ std::string_view SelectionRefusal(Editing& editing, General& general, acad::Acad
 // the one before. The start pipe is the later end pipe in set order unless the earlier one
 // has the higher start invert.
 std::vector<std::size_t> ChainOrder(const std::vector<MergePipe>& pipes) {
+    if (ClosesRing(pipes))
+        Raise(ErrorCode::InvalidProcedureCall, "the pipes to merge are no open line: two of them share both nodes");
     const std::vector<int16_t> counts = NeighbourCounts(pipes);
     std::optional<std::size_t> e1, e2;
     for (std::size_t i = 0; i < pipes.size(); ++i)

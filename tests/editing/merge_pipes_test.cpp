@@ -60,6 +60,29 @@ TEST_F(MergePick, OnlyOneOpenLineWithoutBranchesIsTaken) {
     EXPECT_EQ(Pick({p[11], p[12]})->Count(), 2);
 }
 
+TEST_F(MergePick, TwoPipesBetweenTheSameTwoNodesAreARingAndChangeNothing) {
+    // Two pipes drawn the same way: the inner-node check reads only their shared start node, so
+    // the third pipe at the far node went unseen, and the merged line closed on that node,
+    // deleted it, and left the third pipe naming it.
+    Pipes p = Convert({{0, 0, 10, 0}, {0, 0, 5, 5, 10, 0}, {10, 0, 20, 0},
+                       {0, 20, 10, 20}, {10, 20, 5, 25, 0, 20}});  // drawn against each other
+    Sound();
+    const std::size_t before = EntityCount();
+    const std::string line = "The selected pipes don't represent a single continuous line!";
+    EXPECT_EQ(Refusal({p[0], p[1]}), line);
+    EXPECT_EQ(Refusal({p[4], p[3]}), line);
+    // Handed over without the pick, nothing is drawn.
+    auto doubled = general.InitializeSelectionSet(*doc, "Doubled");
+    doubled->AddItems({p[0], p[1]});
+    std::vector<std::shared_ptr<acad::AcadEntity>> chain;
+    std::string labels, ids;
+    EXPECT_EQ(ErrorOf([&] { editing->CreateMergedPipe(*doc, *doubled, chain, labels, ids); }),
+              ErrorCode::InvalidProcedureCall);
+    EXPECT_EQ(EntityCount(), before);
+    EXPECT_THAT(chain, IsEmpty());
+    Sound();
+}
+
 TEST_F(MergePick, MoreSharedPairsThanInnerNodesAreRefusedSilently) {
     Pipes p = Convert({{0, 0, 10, 0}, {10, 0, 20, 0}, {20, 0, 30, 0}, {20, 0, 25, 5, 30, 0}, {30, 0, 40, 0},
                        {40, 0, 50, 0},                                       // a doubled middle pipe
