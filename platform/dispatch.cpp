@@ -40,7 +40,11 @@ Variant DispatchTable::Invoke(Dispatch& self, std::string_view name, CallType ty
         case CallType::Let:
         case CallType::Set: thunk = e->put ? &e->put : nullptr; break;
         }
-        if (thunk != nullptr) return (*thunk)(self, args);
+        if (thunk != nullptr) {
+            for (Variant* arg : args)
+                if (arg != nullptr) RequireLongSubscripts(*arg);
+            return (*thunk)(self, args);
+        }
     }
     Raise(ErrorCode::NotApplicable, std::string(self.TypeName()) + "." + std::string(name));
 }

@@ -139,6 +139,14 @@ struct Convert<std::vector<Variant>> {
     static std::vector<Variant> From(const Variant& v) { return v.Array().ToVariants(); }
     static Variant To(const std::vector<Variant>& v) { return Variant(SafeArray::FromVariants(v)); }
 };
+// The lower bound of an array that was never sized is 0, as for the vector it gives.
+template <class T>
+struct Convert<BoundedArray<T>> {
+    static BoundedArray<T> From(const Variant& v) {
+        const int32_t lower = v.IsArray() && v.Array().Dims() == 1 ? v.Array().LBound() : 0;
+        return BoundedArray<T>(Convert<std::vector<T>>::From(v), lower);
+    }
+};
 // Points: an array of exactly N numbers (3 for AutoCAD points); anything else is invalid input.
 template <std::size_t N>
 struct Convert<std::array<double, N>> {

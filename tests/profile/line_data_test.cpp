@@ -110,6 +110,18 @@ TEST_F(LineData, NeighbourPartsGiveTheirBoundaryPipes) {
     EXPECT_EQ(profile.GetConnectedOtherPartsPipes(2, parts), ";5");
     EXPECT_EQ(profile.GetConnectedOtherPartsPipes(0, {";1;2"}), "");
     EXPECT_EQ(ErrorOf([&] { profile.GetConnectedOtherPartsPipes(3, parts); }), ErrorCode::SubscriptOutOfRange);
+
+    // The part index is a subscript of the host's array, whatever its lower bound.
+    auto late = std::make_shared<fluvanet::Profile>();
+    com::SafeArray oneToThree(com::VarType::String, {com::ArrayBound{1, 3}});
+    for (int32_t i = 1; i <= 3; ++i) oneToThree.Put(i, Variant(parts[static_cast<std::size_t>(i - 1)]));
+    auto neighbours = [&](int16_t part) {
+        return vb::CallByName(late, "GetConnectedOtherPartsPipes", com::CallType::Method, part, Variant(oneToThree));
+    };
+    EXPECT_EQ(neighbours(1), Variant(";3"));
+    EXPECT_EQ(neighbours(2), Variant(";6;2"));
+    EXPECT_EQ(neighbours(3), Variant(";5"));
+    EXPECT_EQ(ErrorOf([&] { neighbours(0); }), ErrorCode::SubscriptOutOfRange);
 }
 
 TEST_F(LineData, CrossingsComeFromTheAnnotationsSortedByStation) {
