@@ -269,7 +269,8 @@ std::string Profile::GetCoordinatesStringForProfile(acad::AcadLWPolyline& MyPipe
 
     std::string text;
     if (ShowCoordAtStations == 1) {
-        for (double s = FirstRegularStation(StartProfileDistance, StationInterval); s <= length; s += StationInterval)
+        for (double s : RegularStations(FirstRegularStation(StartProfileDistance, StationInterval), StationInterval,
+                                        length))
             append(text, s + StartPartDistance, PointOf(general_->GetCoordinatesAtPipeStation(coordinates, s)));
         if (StartProfileDistance == 0) {
             std::string start;
@@ -304,7 +305,7 @@ std::vector<std::string> Profile::GetPipeDataAtStationsArray(
         AppendItem(data[list], station);
         AppendItem(data[list], value);
     };
-    for (double s = firstStation; s <= length; s += StationInterval) {
+    for (double s : RegularStations(firstStation, StationInterval, length)) {
         const double station = s + StartPartDistance;
         const double ratio = vb::Divide(s, length);
         const double invert = vb::Round(InvertAt(FirstInvert, SecondInvert, ratio), kLevelDigits);

@@ -168,6 +168,13 @@ TEST_F(LineData, CoordinatesAtStationsNodesAndVertices) {
 
     for (double interval : {0.0, -20.0, std::nan(""), HUGE_VAL})
         EXPECT_EQ(ErrorOf([&] { Coordinates(p, 0, 0, 1, 0, 1, 0, 0, interval); }), ErrorCode::InvalidProcedureCall);
+    // More stations than a 16-bit count, or an interval too small to move on, never ended.
+    for (double interval : {45.0 / 32768.5, 1e-9, 4.9e-324})
+        EXPECT_EQ(ErrorOf([&] { Coordinates(p, 0, 0, 1, 0, 1, 0, 0, interval); }), ErrorCode::Overflow) << interval;
+    EXPECT_EQ(ErrorOf([&] {
+                  profile.GetPipeDataAtStationsArray(aecc, *p.polyline, 0, 0, 0, 4.9e-324, 0, 0, 0, 0, false, "", 0);
+              }),
+              ErrorCode::Overflow);
     EXPECT_EQ(Coordinates(p, 0, 0, 1, 0, 0, 0, 0, 0), "");
 }
 
