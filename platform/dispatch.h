@@ -47,14 +47,23 @@ public:
     bool Supports(std::string_view name) const;
 };
 
+// What a type library tells of a method: its parameters, the first `required` of which a
+// caller must give, and for each whether a value converts to the parameter's type.
+struct MethodSignature {
+    int required = 0;
+    std::vector<std::function<bool(const Variant&)>> converts;
+};
+
 class DispatchTable {
 public:
     using Thunk = std::function<Variant(Dispatch&, ArgRefs)>;
+    using Signature = MethodSignature;
     struct Entry {
         std::string name;
         Thunk method;
         Thunk get;
         Thunk put;
+        Signature methodSignature;
     };
 
     const Entry* Find(std::string_view name) const;
@@ -62,7 +71,7 @@ public:
     Variant Invoke(Dispatch& self, std::string_view name, CallType type, ArgRefs args) const;
     // A later registration of the same name and kind replaces the earlier one, so a
     // derived class can override what it inherits.
-    void Add(std::string_view name, CallType type, Thunk thunk);
+    void Add(std::string_view name, CallType type, Thunk thunk, Signature signature = {});
     void Inherit(const DispatchTable& base);
 
 private:
@@ -255,6 +264,23 @@ private:
     std::shared_ptr<D> object_;
 };
 
+// Whether a value converts to a parameter of type P, as ArgHolder would take it.
+template <class P>
+bool Converts(const Variant& v) {
+    using D = std::remove_cvref_t<P>;
+    try {
+        if constexpr (kIsDispatchClass<D>) {
+            return Convert<std::shared_ptr<D>>::From(v) != nullptr;
+        } else {
+            constexpr bool kOutput = std::is_lvalue_reference_v<P> && !std::is_const_v<std::remove_reference_t<P>>;
+            if (!(kOutput && v.IsEmpty())) Convert<D>::From(v);
+            return true;
+        }
+    } catch (const Error&) {
+        return false;
+    }
+}
+
 template <class F>
 struct MemberTraits;
 template <class T, class R, class... P>
@@ -302,7 +328,7 @@ public:
     }
     template <class F>
     TableBuilder& Method(std::string_view name, F fn, int required = -1) {
-        table_.Add(name, CallType::Method, MakeThunk(fn, required));
+        table_.Add(name, CallType::Method, MakeThunk(fn, required), MakeSignature(fn, required));
         return *this;
     }
     template <class F>
@@ -338,6 +364,16 @@ private:
                 *owner, fn, args, static_cast<typename Traits::Params*>(nullptr),
                 std::make_index_sequence<Traits::kArity>{});
         };
+    }
+
+    template <class F>
+    static DispatchTable::Signature MakeSignature(F, int required) {
+        using Traits = detail::MemberTraits<F>;
+        return MakeSignature(required, static_cast<typename Traits::Params*>(nullptr));
+    }
+    template <class... P>
+    static DispatchTable::Signature MakeSignature(int required, std::tuple<P...>*) {
+        return {required < 0 ? static_cast<int>(sizeof...(P)) : required, {&detail::Converts<P>...}};
     }
 
     DispatchTable& table_;
