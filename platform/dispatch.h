@@ -47,10 +47,9 @@ public:
     bool Supports(std::string_view name) const;
 };
 
-// What a type library tells of a method: its parameters, the first `required` of which a
-// caller must give, and for each whether a value converts to the parameter's type.
+// What a type library tells of a method: its parameters, each as whether a value converts
+// to the parameter's type.
 struct MethodSignature {
-    int required = 0;
     std::vector<std::function<bool(const Variant&)>> converts;
 };
 
@@ -328,7 +327,7 @@ public:
     }
     template <class F>
     TableBuilder& Method(std::string_view name, F fn, int required = -1) {
-        table_.Add(name, CallType::Method, MakeThunk(fn, required), MakeSignature(fn, required));
+        table_.Add(name, CallType::Method, MakeThunk(fn, required), MakeSignature(fn));
         return *this;
     }
     template <class F>
@@ -367,13 +366,12 @@ private:
     }
 
     template <class F>
-    static DispatchTable::Signature MakeSignature(F, int required) {
-        using Traits = detail::MemberTraits<F>;
-        return MakeSignature(required, static_cast<typename Traits::Params*>(nullptr));
+    static DispatchTable::Signature MakeSignature(F) {
+        return MakeSignature(static_cast<typename detail::MemberTraits<F>::Params*>(nullptr));
     }
     template <class... P>
-    static DispatchTable::Signature MakeSignature(int required, std::tuple<P...>*) {
-        return {required < 0 ? static_cast<int>(sizeof...(P)) : required, {&detail::Converts<P>...}};
+    static DispatchTable::Signature MakeSignature(std::tuple<P...>*) {
+        return {{&detail::Converts<P>...}};
     }
 
     DispatchTable& table_;
