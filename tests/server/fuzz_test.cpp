@@ -29,6 +29,7 @@
 #include "core/element_records.h"
 #include "core/general.h"
 #include "core/types.h"
+#include "editing/pipe_node_records.h"
 #include "platform/civil.h"
 #include "platform/host_grid.h"
 #include "platform/ui_log.h"
@@ -109,7 +110,10 @@ public:
             const fluvanet::ElementRecord source = fluvanet::ElementRecord::Read(sewer[2].polyline);
             fluvanet::ElementRecord r = fluvanet::ElementRecord::Create(selfish, source.Codes(), source.Values());
             const std::string self = ";RelatedTo" + fluvanet::IdText(*selfish);
-            for (int32_t entry : {14, 15, 18, 19, 21, 23}) r.Set(entry, Variant(self));
+            namespace pe = fluvanet::pipe_entry;
+            for (int32_t entry : {pe::kStartNodeId, pe::kEndNodeId, pe::kLabelBlockId, pe::kArrowId, pe::kCrossingIds,
+                                  pe::kProfileIds})
+                r.Set(entry, Variant(self));
             r.Write();
         }
         auto copiedNode = doc->ModelSpace()->InsertBlock({80, 80, 0}, "Fluvamap_Node", 1, 1, 1, 0);
