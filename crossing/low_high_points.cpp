@@ -6,6 +6,7 @@
 
 #include "core/element_records.h"
 #include "core/general.h"
+#include "core/layer_state.h"
 #include "core/reference_lists.h"
 #include "core/types.h"
 #include "crossing/low_high.h"
@@ -212,8 +213,12 @@ std::string LowHigh::DrawLowHighPoint(acad::AcadDocument& AcadActiveDocument, ac
         if (!general_->CheckBlockExists(AcadActiveDocument, blockName))
             Raise(ErrorCode::UndefinedBlock, "the marker block " + blockName + " is not defined");
         layerName = LowHighLayerName(NetworkName);
-        AcadActiveDocument.Layers()->Item(Variant(layerName));
+        // Made on the active layer and moved to its own: a marker stopped on either could
+        // not be taken out again.
+        RequireUnlockedActiveLayer(AcadActiveDocument);
+        RequireUnlockedLayer(AcadActiveDocument, layerName);
     }
+    RequireUnlockedLayer(AcadActiveDocument, node->Layer());
 
     // A reference whose object is gone counts as a marker already deleted; one that names
     // anything but a marker is never deleted.
@@ -222,6 +227,7 @@ std::string LowHigh::DrawLowHighPoint(acad::AcadDocument& AcadActiveDocument, ac
         if (auto object = ObjectFromIdIfAlive(AcadActiveDocument, refs::ReferenceKey(reference))) {
             RequireElementType(ElementRecord::Read(object), {element_type::kLowHighPoint}, "a low/high marker");
             old = acad::Cast<acad::AcadEntity>(object);
+            RequireUnlockedLayer(AcadActiveDocument, old->Layer());
         }
     }
     if (old) old->Delete();
@@ -243,13 +249,9 @@ std::string LowHigh::DrawLowHighPoint(acad::AcadDocument& AcadActiveDocument, ac
         record.Write();
     } catch (const com::Error&) {
         // The node never names a marker that is not there, nor leaves one behind unnamed.
-        if (marker) {
-            try {
-                marker->Delete();
-            } catch (const com::Error&) {
-            }
-        }
-        throw;
+        UndoAndRethrow({[&] {
+            if (marker) marker->Delete();
+        }});
     }
     return markerId;
 }

@@ -96,10 +96,17 @@ TEST_F(LowHighPoints, OldMarkersGoOnlyWhenTheNewOneCanBeMade) {
     EXPECT_EQ(draw(*c.nodes[0].block, 0, "Net"), ErrorCode::TypeMismatch);  // what is not a marker stays
     EXPECT_FALSE(old->Erased() || c.pipes[0].polyline->Erased());
 
-    // A node that cannot be written keeps no new marker either.
-    doc->Layers()->Item(Variant("Net - Network"))->SetLock(true);
-    EXPECT_EQ(draw(*c.nodes[1].block, 2, "Net"), ErrorCode::OnLockedLayer);
-    for (const auto& entity : doc->Database()->SpaceEntities()) EXPECT_NE(entity->BlockName(), kHigh);
+    // A node that cannot be written, or a marker that could not be taken off the layer it
+    // is made on or goes to: nothing changes, with or without an old marker.
+    for (const char* layer : {"Net - Network", "Net - Low&High Points", "0"}) {
+        doc->Layers()->Item(Variant(layer))->SetLock(true);
+        EXPECT_EQ(draw(*c.nodes[1].block, 2, "Net"), ErrorCode::OnLockedLayer) << layer;
+        EXPECT_EQ(draw(*c.nodes[2].block, 2, "Net"), ErrorCode::OnLockedLayer) << layer;
+        doc->Layers()->Item(Variant(layer))->SetLock(false);
+        ASSERT_FALSE(old->Erased()) << layer;
+        EXPECT_EQ(Marker(c.nodes[1]), old) << layer;
+        for (const auto& entity : doc->Database()->SpaceEntities()) EXPECT_NE(entity->BlockName(), kHigh) << layer;
+    }
 }
 
 TEST_F(LowHighPoints, BrokenNetworksEndTheRun) {
