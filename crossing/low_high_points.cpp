@@ -154,12 +154,14 @@ void LowHigh::ClassifyLowHighNode(acad::AcadDocument& AcadActiveDocument, std::v
 
     double lowest = kNoLowest, highest = kNoHighest;
     std::vector<std::pair<std::string, std::shared_ptr<acad::AcadEntity>>> neighbours;
-    for (std::string& id : FarNodeIds(AcadActiveDocument, record)) {
+    for (const std::string& id : FarNodeIds(AcadActiveDocument, record)) {
         Node far = RequiredNode(AcadActiveDocument, id);
         const double l = Level(far.record);
         lowest = std::min(lowest, l);
         highest = std::max(highest, l);
-        neighbours.emplace_back(std::move(id), std::move(far.entity));
+        // Listed as the drawing writes it, as the start nodes are: a pipe may name its node
+        // in another spelling of the same number ("042", "+42").
+        neighbours.emplace_back(IdText(*far.entity), far.entity);
     }
 
     const int16_t code = LowHighCode(level, lowest, highest);

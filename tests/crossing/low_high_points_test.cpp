@@ -65,6 +65,20 @@ TEST_F(LowHighPoints, ARunAgainRenewsTheMarkersAndRepeatsCountOnce) {
     EXPECT_EQ(set->Members(), (std::vector<std::shared_ptr<acad::AcadEntity>>{second}));
 }
 
+TEST_F(LowHighPoints, ANodeAPipeNamesInAnotherSpellingIsClassifiedOnce) {
+    TestChain c = Chain(net, {10, 10.5, 11});
+    // P-1 names its start node by the same number in another text, as a record written
+    // elsewhere may: " +042" for 42.
+    const std::string a = c.nodes[0].Id();
+    const std::string spelled = a[0] == '-' ? " -0" + a.substr(1) : " +0" + a;
+    SetRecordEntry(c.pipes[0].polyline, fluvanet::pipe_entry::kStartNodeId, Variant(";RelatedTo" + spelled));
+    // A is low in the first pass; B, neither, queues its neighbours, A among them.
+    lowHigh.BuildLowHighPointsAfterImporting(*doc, {a, c.nodes[1].Id()}, "Net");
+    EXPECT_THAT(Markers(c.nodes), ElementsAre(kLow, "", kHigh));
+    auto set = doc->SelectionSets()->Item(Variant("SetLowHighPoints"));
+    EXPECT_EQ(set->Members(), (std::vector<std::shared_ptr<acad::AcadEntity>>{Marker(c.nodes[0]), Marker(c.nodes[2])}));
+}
+
 TEST_F(LowHighPoints, RunsThatDoNothing) {
     TestChain c = Chain(net, {10, 9, 11});
     NetworkBuilder sewer(*doc, "Sewer", "Gravity");
