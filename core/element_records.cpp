@@ -112,8 +112,8 @@ std::shared_ptr<acad::AcadObject> ObjectFromIdIfAlive(acad::AcadDocument& doc, s
 }
 
 // ---- General: record fields, reference strings, identifier lists ----------------------
-// The reference strings and identifier lists these methods are handed are the host's: they
-// keep its 16-bit indices. Sets are walked at any size.
+// The reference strings and identifier lists these methods edit are the host's: they keep
+// its 16-bit indices. Sets, and identifier lists made into sets, are walked at any size.
 
 namespace {
 
@@ -214,7 +214,6 @@ std::shared_ptr<acad::AcadSelectionSet> General::ConvertOIDStringToSelectionSet(
     // Every piece, the one after the last ";" too: a list without its final ";" keeps its
     // last identifier, and the empty piece is passed over as a bad item.
     std::vector<std::string> pieces = vb::Split(OIDString, ";");
-    vb::Count16(pieces.size());
     for (const std::string& piece : pieces) {
         try {
             auto entity = std::dynamic_pointer_cast<acad::AcadEntity>(ObjectFromId(AcadActiveDocument, piece));

@@ -63,6 +63,7 @@ void Events::AnalyzeLowHighAfterDeleting(acad::AcadDocument& AcadActiveDocument,
     }
 
     std::string list;
+    vb::Count16(ArNodesForLowHighOID.size());  // the host's list
     for (const std::string& id : ArNodesForLowHighOID) list = refs::TrailingAppend(list, id);
     // Nodes erased meanwhile open nothing and are not in it.
     auto nodes = general_->ConvertOIDStringToSelectionSet(AcadActiveDocument, list);

@@ -55,14 +55,14 @@ public:
     explicit PlanLine(const std::vector<double>& coordinates) : c_(coordinates) {
         if (c_.size() % 2 != 0 || c_.size() < 4)
             Raise(ErrorCode::InvalidProcedureCall, "a plan line needs x and y of at least two vertices");
-        segments_ = static_cast<int16_t>(vb::Count16(c_.size() / 2) - 1);
+        segments_ = static_cast<int32_t>(c_.size() / 2) - 1;
     }
 
     // The first segment whose rounded length reaches the rounded remainder holds the
     // station, so a shared vertex ends the earlier segment.
     PlanSpot Find(double station) const {
         double run = 0;
-        for (int16_t k = 0; k < segments_; ++k) {
+        for (int32_t k = 0; k < segments_; ++k) {
             const Segment s = At(k);
             double length = s.Length();
             if (length == 0) length = kZeroSegment;
@@ -72,27 +72,27 @@ public:
             run += length;
         }
         // Past the end: the last vertex, turned as the last segment.
-        const Segment last = At(static_cast<int16_t>(segments_ - 1));
-        return {last.x2, last.y2, Direction(static_cast<int16_t>(segments_ - 1))};
+        const Segment last = At(static_cast<int32_t>(segments_ - 1));
+        return {last.x2, last.y2, Direction(static_cast<int32_t>(segments_ - 1))};
     }
 
 private:
-    Segment At(int16_t k) const {
+    Segment At(int32_t k) const {
         const std::size_t i = 2 * static_cast<std::size_t>(k);
         return {c_[i], c_[i + 1], c_[i + 2], c_[i + 3]};
     }
     // A segment without length has no direction of its own: the next one with a length
     // lends it, else the previous one; a line without any length keeps its own.
-    Segment Direction(int16_t k) const {
-        for (int16_t j = k; j < segments_; ++j)
+    Segment Direction(int32_t k) const {
+        for (int32_t j = k; j < segments_; ++j)
             if (At(j).Length() != 0) return At(j);
-        for (int16_t j = k; j >= 0; --j)
+        for (int32_t j = k; j >= 0; --j)
             if (At(j).Length() != 0) return At(j);
         return At(k);
     }
 
     const std::vector<double>& c_;
-    int16_t segments_ = 0;
+    int32_t segments_ = 0;
 };
 
 // One part's plan line and lists, read and checked before the block is touched.

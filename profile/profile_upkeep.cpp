@@ -30,10 +30,10 @@ std::shared_ptr<acad::AcadSelectionSet> Profile::GetExistingProfileSet(acad::Aca
                                                                        const std::string& NetName) {
     auto set = general_->InitializeSelectionSet(AcadActiveDocument, std::string(kProfilesSet));
     SelectAll(*set, {1001, 0, 2}, {Variant(kAppName), Variant("INSERT"), Variant(kProfileBlocks)});
-    const int16_t count = vb::Count16(static_cast<std::size_t>(set->Count()));
+    const int32_t count = set->Count();
 
     std::vector<std::shared_ptr<acad::AcadEntity>> others;
-    for (int16_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         auto member = set->Item(i);
         ElementRecord record = ElementRecord::Read(member);
         // A block of a profile's name that carries another record is no profile.
