@@ -6,6 +6,7 @@
 
 #include "core/element_records.h"
 #include "core/general.h"
+#include "core/layer_state.h"
 #include "core/reference_lists.h"
 #include "core/types.h"
 #include "crossing/low_high.h"
@@ -151,12 +152,14 @@ void LowHigh::ClassifyLowHighNode(acad::AcadDocument& AcadActiveDocument, std::v
 
     double lowest = kNoLowest, highest = kNoHighest;
     std::vector<std::pair<std::string, std::shared_ptr<acad::AcadEntity>>> neighbours;
-    for (std::string& id : FarNodeIds(AcadActiveDocument, record)) {
+    for (const std::string& id : FarNodeIds(AcadActiveDocument, record)) {
         Node far = RequiredNode(AcadActiveDocument, id);
         const double l = Level(far.record);
         lowest = std::min(lowest, l);
         highest = std::max(highest, l);
-        neighbours.emplace_back(std::move(id), std::move(far.entity));
+        // Listed as the drawing writes it, as the start nodes are: a pipe may name its node
+        // in another spelling of the same number ("042", "+42").
+        neighbours.emplace_back(IdText(*far.entity), far.entity);
     }
 
     const int16_t code = LowHighCode(level, lowest, highest);
@@ -209,8 +212,12 @@ std::string LowHigh::DrawLowHighPoint(acad::AcadDocument& AcadActiveDocument, ac
         if (!general_->CheckBlockExists(AcadActiveDocument, blockName))
             Raise(ErrorCode::UndefinedBlock, "the marker block " + blockName + " is not defined");
         layerName = LowHighLayerName(NetworkName);
-        AcadActiveDocument.Layers()->Item(Variant(layerName));
+        // Made on the active layer and moved to its own: a marker stopped on either could
+        // not be taken out again.
+        RequireUnlockedActiveLayer(AcadActiveDocument);
+        RequireUnlockedLayer(AcadActiveDocument, layerName);
     }
+    RequireUnlockedLayer(AcadActiveDocument, node->Layer());
 
     // A reference whose object is gone counts as a marker already deleted; one that names
     // anything but a marker is never deleted.
@@ -219,6 +226,7 @@ std::string LowHigh::DrawLowHighPoint(acad::AcadDocument& AcadActiveDocument, ac
         if (auto object = ObjectFromIdIfAlive(AcadActiveDocument, refs::ReferenceKey(reference))) {
             RequireElementType(ElementRecord::Read(object), {element_type::kLowHighPoint}, "a low/high marker");
             old = acad::Cast<acad::AcadEntity>(object);
+            RequireUnlockedLayer(AcadActiveDocument, old->Layer());
         }
     }
     if (old) old->Delete();
@@ -240,13 +248,9 @@ std::string LowHigh::DrawLowHighPoint(acad::AcadDocument& AcadActiveDocument, ac
         record.Write();
     } catch (const com::Error&) {
         // The node never names a marker that is not there, nor leaves one behind unnamed.
-        if (marker) {
-            try {
-                marker->Delete();
-            } catch (const com::Error&) {
-            }
-        }
-        throw;
+        UndoAndRethrow({[&] {
+            if (marker) marker->Delete();
+        }});
     }
     return markerId;
 }

@@ -7,6 +7,7 @@
 #include "annotation/view_style.h"
 #include "core/element_records.h"
 #include "core/general.h"
+#include "core/plan_arcs.h"
 #include "core/reference_lists.h"
 #include "editing/editing.h"
 #include "editing/pipe_node_records.h"
@@ -85,9 +86,7 @@ PipeToReverse ReadPipeToReverse(acad::AcadDocument& doc, const std::shared_ptr<a
     return {std::move(polyline), std::move(record), std::move(startNode), std::move(endNode)};
 }
 
-// Arcs follow their segments: segment i of the reversed pipe is old segment n-2-i run
-// backwards, so its bulge is that one's negated. The last vertex's bulge (the closing
-// segment of a closed polyline) stays at the last vertex, negated.
+// Arcs follow their segments, run backwards.
 void ReverseBulges(acad::AcadLWPolyline& polyline, std::size_t vertexCount) {
     const auto vertices = static_cast<int32_t>(vertexCount);
     std::vector<double> bulges;
@@ -97,10 +96,7 @@ void ReverseBulges(acad::AcadLWPolyline& polyline, std::size_t vertexCount) {
         arcs = arcs || bulges.back() != 0;
     }
     if (!arcs) return;
-    for (int32_t i = 0; i < vertices; ++i) {
-        std::size_t from = static_cast<std::size_t>(i + 1 < vertices ? vertices - 2 - i : i);
-        polyline.SetBulge(i, -bulges[from]);
-    }
+    plan::SetPolylineBulges(polyline, plan::ReversedBulges(bulges));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "annotation/label_blocks.h"
 #include "annotation/view_style.h"
 #include "core/element_records.h"
 #include "core/general.h"
@@ -172,6 +173,19 @@ void Events::VerifyCopiedElements(acad::AcadDocument& AcadActiveDocument, std::s
         };
         allocate(network.pipes, "Pipe");
         allocate(network.nodes, "Node");
+    }
+
+    // What the labels need is there before the first change as well: the active style's
+    // table, and label blocks that can show its lines.
+    std::set<std::string> types;
+    for (const CopiedNetwork& network : networks) {
+        for (const CopiedPipe& pipe : network.pipes) types.insert(pipe.record.ElementType());
+        for (const CopiedNode& node : network.nodes) types.insert(node.record.ElementType());
+    }
+    if (!types.empty()) {
+        const Variant table =
+            viewStyle_->GetAnnotationFormatArray(viewStyle_->GetActiveViewStyleSettingsArray(AcadActiveDocument));
+        labels::DefineBlocksUnlessReady(*viewStyle_, AcadActiveDocument, table, types);
     }
 
     for (const std::string& id : copyIds) ChangedPipeObjectID = general_->ExcludeID(Variant(id), ChangedPipeObjectID);

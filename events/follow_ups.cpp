@@ -27,7 +27,6 @@ using com::Variant;
 
 namespace {
 
-constexpr std::string_view kLowHighSetSuffix = "NodesForLowHigh";
 constexpr std::string_view kPipesForCrossingSet = "SetPipesForCrossing";
 
 bool Listed(General& general, const std::string& id, const std::string& list) {
@@ -53,30 +52,37 @@ void Events::AnalyzeLowHighAfterDeleting(acad::AcadDocument& AcadActiveDocument,
     auto name = [&](int32_t i) { return vb::CStr(definitions.Get(i, 0)); };
     if (name(0).empty()) return;
 
-    // A name stored twice is one network: the first of its rows.
-    std::map<std::string, std::shared_ptr<acad::AcadSelectionSet>> sets;
-    std::vector<int32_t> pressure;
+    // Grouped in memory: selection sets named after the networks would clash for "Water"
+    // and "water", whose names the platform takes for one. A name stored twice is one
+    // network: the first of its rows.
+    struct Group {
+        std::string name;
+        bool pressure;
+        std::vector<std::string> nodes;
+    };
+    std::vector<Group> groups;
+    std::map<std::string, std::size_t> byName;
     for (int32_t i = 0; i < count; ++i) {
-        if (name(i).empty() || sets.contains(name(i))) continue;
-        sets[name(i)] = general_->InitializeSelectionSet(AcadActiveDocument, name(i) + std::string(kLowHighSetSuffix));
-        if (vb::CStr(definitions.Get(i, 1)) == "Pressure") pressure.push_back(i);
+        if (name(i).empty() || byName.contains(name(i))) continue;
+        byName[name(i)] = groups.size();
+        groups.push_back({name(i), vb::CStr(definitions.Get(i, 1)) == "Pressure", {}});
     }
 
     std::string list;
     vb::Count16(ArNodesForLowHighOID.size());  // the host's list
     for (const std::string& id : ArNodesForLowHighOID) list = refs::TrailingAppend(list, id);
-    // Nodes erased meanwhile open nothing and are not in it.
+    // Nodes erased meanwhile open nothing and are not in it; each node is in it once.
     auto nodes = general_->ConvertOIDStringToSelectionSet(AcadActiveDocument, list);
     const int32_t members = nodes->Count();
     for (int32_t i = 0; i < members; ++i) {
         auto node = nodes->Item(i);
         RequireNodeRecord(ElementRecord::Read(node));
-        auto set = sets.find(general_->GetElementNetwork(*node));
-        if (set != sets.end()) set->second->AddItems({node});
+        auto group = byName.find(general_->GetElementNetwork(*node));
+        if (group != byName.end()) groups[group->second].nodes.push_back(IdText(*node));
     }
-    for (int32_t i : pressure)
-        lowHigh_->BuildLowHighPointsAfterImporting(
-            AcadActiveDocument, general_->ConvertSelectionSetToOIDArray(*sets[name(i)]), name(i));
+    for (const Group& group : groups)
+        if (group.pressure && !group.nodes.empty())
+            lowHigh_->BuildLowHighPointsAfterImporting(AcadActiveDocument, group.nodes, group.name);
 }
 
 void Events::RebuildPipeCrossingPoints(acad::AcadDocument& AcadActiveDocument, const std::string& ChangedPipeObjectID,
