@@ -109,7 +109,7 @@ void Events::VerifyCopiedElements(acad::AcadDocument& AcadActiveDocument, std::s
     std::vector<std::shared_ptr<acad::AcadEntity>> others;
     std::vector<std::string> copyIds;
     std::set<std::string> seen;
-    // The host's list of copies keeps its 16-bit indices; the drawing copied into does not.
+    // The host's list of copies keeps its 16-bit indices.
     const std::vector<std::string> copied = refs::TrailingItems(CopiedElementsOID);
     vb::Count16(copied.size());
     for (const std::string& id : copied) {
