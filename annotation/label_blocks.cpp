@@ -129,9 +129,9 @@ void ViewStyle::InitializeAttributeBlocks(acad::AcadDocument& AcadActiveDocument
     // block is one of ours, emptied and reused like the others.
     std::shared_ptr<acad::AcadBlock> blocks[kArrowIndex + 1];
     auto table = AcadActiveDocument.Blocks();
-    int16_t blockCount = vb::Count16(static_cast<std::size_t>(table->Count()));
-    for (int16_t i = 0; i < blockCount; ++i) {
-        auto block = table->Item(Variant(int32_t{i}));
+    const int32_t blockCount = table->Count();
+    for (int32_t i = 0; i < blockCount; ++i) {
+        auto block = table->Item(Variant(i));
         for (int32_t b = 0; b <= kArrowIndex; ++b)
             if (!blocks[b] && acad::SameSymbolName(block->Name(), BlockName(b))) blocks[b] = block;
     }
@@ -139,8 +139,8 @@ void ViewStyle::InitializeAttributeBlocks(acad::AcadDocument& AcadActiveDocument
     RequireUnlocked(AcadActiveDocument, AcadActiveDocument.ActiveLayer()->Name());
     for (const auto& block : blocks) {
         if (!block) continue;
-        int16_t entities = vb::Count16(static_cast<std::size_t>(block->Count()));
-        for (int16_t i = 0; i < entities; ++i) RequireUnlocked(AcadActiveDocument, block->Item(i)->Layer());
+        const int32_t entities = block->Count();
+        for (int32_t i = 0; i < entities; ++i) RequireUnlocked(AcadActiveDocument, block->Item(i)->Layer());
     }
 
     // Emptied, not replaced: the ids stay, and existing references keep their attributes.

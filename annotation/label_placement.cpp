@@ -43,9 +43,8 @@ Variant ViewStyle::GetAnnoXYTheta(acad::AcadEntity& ElementEntity, const std::st
     double half = vb::CDbl(Property(ElementEntity, "Length")) / 2;
     const SafeArray c = Property(ElementEntity, "Coordinates").Array();
     const Variant pipe(ElementEntity.shared_from_this());
-    // The walk's 16-bit limit is the last segment's first item: 16 386 vertices overflow
-    // it, while 16 385 still walk to their end.
-    int16_t lastSegmentItem = vb::CInt(static_cast<double>(c.UBound(1)) - 3);
+    // The walk ends at the last segment's first item, however many vertices the pipe has.
+    const int32_t lastSegmentItem = c.UBound(1) - 3;
     double run = 0;
     for (int32_t k = 0; k <= lastSegmentItem; k += 2) {
         double x1 = vb::CDbl(c.Get(k)), y1 = vb::CDbl(c.Get(k + 1));

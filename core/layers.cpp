@@ -55,9 +55,9 @@ std::shared_ptr<acad::AcadLayer> General::CreateStandardLayer(acad::AcadDocument
         }
     }
     auto layers = AcadActiveDocument.Layers();
-    int16_t count = vb::Count16(static_cast<std::size_t>(layers->Count()));
-    for (int16_t i = 0; i < count; ++i) {
-        auto layer = layers->Item(Variant(int32_t{i}));
+    const int32_t count = layers->Count();
+    for (int32_t i = 0; i < count; ++i) {
+        auto layer = layers->Item(Variant(i));
         if (layer->Name() == name) return layer;
     }
     // The platform's names ignore case: networks "Main" and "main" are distinct networks
@@ -132,9 +132,9 @@ Variant General::UnlockAllLayers(acad::AcadDocument& AcadActiveDocument) {
     auto layers = AcadActiveDocument.Layers();
     std::vector<std::string> unlocked;
     try {
-        int16_t count = vb::Count16(static_cast<std::size_t>(layers->Count()));
-        for (int16_t i = 0; i < count; ++i) {
-            auto layer = layers->Item(Variant(int32_t{i}));
+        const int32_t count = layers->Count();
+        for (int32_t i = 0; i < count; ++i) {
+            auto layer = layers->Item(Variant(i));
             if (layer->Lock()) {
                 layer->SetLock(false);
                 unlocked.push_back(layer->Name());

@@ -56,13 +56,12 @@ Variant PropertyOf(const Variant& entity, std::string_view name) {
     return vb::CallByName(entity.Object(), name, CallType::Get);
 }
 
-// A flat x0, y0, x1, y1, ... list. Its items are walked by a 16-bit index.
+// A flat x0, y0, x1, y1, ... list, a pipe's vertices: any number of them.
 class VertexList {
 public:
     explicit VertexList(const Variant& list) {
         const SafeArray& items = list.Array();
         int32_t upper = items.UBound(1);
-        vb::Count16(upper >= 0 ? static_cast<std::size_t>(upper) + 1 : 0);
         for (int32_t i = 0; i <= upper; ++i) items_.push_back(vb::CDbl(items.Get(i)));
     }
     VertexList(const Variant& list, std::vector<double> bulges) : VertexList(list) { bulges_ = std::move(bulges); }
@@ -191,7 +190,8 @@ int16_t General::PointIsOnPolyline(const Variant& mypoint, acad::AcadEntity& MyP
 
 int16_t General::GetNodeIndexOnPolyline(const Variant& Pipe, const Variant& mypoint) {
     std::size_t i = VertexList::Of(Pipe).HoldingSegment(PointOf(mypoint), kNearDigits);
-    return static_cast<int16_t>(i / 2 + 1);
+    // The index is handed back as a 16-bit integer.
+    return vb::Count16(i / 2 + 1);
 }
 
 double General::GetAngleFromDelta(const double& DeltaX, const double& DeltaY) {

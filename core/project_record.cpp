@@ -111,7 +111,6 @@ Variant General::GetSurfaceNames(acad::AcadDocument& AcadActiveDocument, const i
         if (ErrMsgIndex == 1) Critical("No surfaces are defined!");
         return Variant();
     }
-    vb::Count16(static_cast<std::size_t>(count));
     com::SafeArray names = com::SafeArray::Vector(com::VarType::String, count);
     for (int32_t i = 0; i < count; ++i) {
         Variant item = vb::CallByName(collection, "Item", CallType::Get, Variant(i));

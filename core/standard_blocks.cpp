@@ -152,18 +152,18 @@ void General::CreateStandardBlock(acad::AcadDocument& AcadActiveDocument, const 
 
 bool General::CheckBlockExists(acad::AcadDocument& AcadActiveDocument, const std::string& BlockName) {
     auto blocks = AcadActiveDocument.Blocks();
-    int16_t count = vb::Count16(static_cast<std::size_t>(blocks->Count()));
-    for (int16_t i = 0; i < count; ++i)
-        if (blocks->Item(Variant(int32_t{i}))->Name() == BlockName) return true;
+    const int32_t count = blocks->Count();
+    for (int32_t i = 0; i < count; ++i)
+        if (blocks->Item(Variant(i))->Name() == BlockName) return true;
     return false;
 }
 
 std::shared_ptr<acad::AcadBlock> FindBlockDefinition(acad::AcadDocument& doc, const std::string& name) {
     auto blocks = doc.Blocks();
-    int16_t count = vb::Count16(static_cast<std::size_t>(blocks->Count()));
+    const int32_t count = blocks->Count();
     std::string wanted = vb::UCase(name);
-    for (int16_t i = 0; i < count; ++i) {
-        auto block = blocks->Item(Variant(int32_t{i}));
+    for (int32_t i = 0; i < count; ++i) {
+        auto block = blocks->Item(Variant(i));
         if (vb::UCase(block->Name()) != wanted) continue;
         if (block->IsLayout()) com::Raise(com::ErrorCode::InvalidProcedureCall, block->Name() + " is a layout");
         if (block->Name() != name)

@@ -149,11 +149,11 @@ std::shared_ptr<acad::AcadSelectionSet> Crossing::GetExistingCrossingPointsSet(a
     SelectAll(*set, {1001, 0, -4, 2, 2, 2, -4},
               {Variant(kAppName), Variant("INSERT"), Variant("<OR"), Variant(kCrossingBlocks[0]),
                Variant(kCrossingBlocks[1]), Variant(kCrossingBlocks[2]), Variant("OR>")});
-    const int16_t count = vb::Count16(static_cast<std::size_t>(set->Count()));
+    const int32_t count = set->Count();
     if (NetName.empty() || count == 0) return set;
 
     std::vector<std::shared_ptr<acad::AcadEntity>> others;
-    for (int16_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         auto annotation = set->Item(i);
         ElementRecord record = ElementRecord::Read(annotation);
         if (record.Text(crossing_entry::kPipe1Net) != NetName && record.Text(crossing_entry::kPipe2Net) != NetName)
@@ -179,7 +179,6 @@ std::shared_ptr<acad::AcadSelectionSet> Crossing::DrawCrossingPoints(acad::AcadD
             RequireUnlockedEntity(AcadActiveDocument, OpenCrossingPipe(AcadActiveDocument, *pipeId).Object());
     const double angle = general_->GetCorrectionAngleForCS(AcadActiveDocument);
     auto drawn = general_->InitializeSelectionSet(AcadActiveDocument, std::string(kDrawnAnnotationsSet));
-    vb::Count16(ArCrossPoints.size());
     for (const CrossPoint& c : ArCrossPoints) {
         auto texts = CrossingTexts({c.Pipe1Net, c.Pipe1SizeString, c.Pipe1Invert},
                                    {c.Pipe2Net, c.Pipe2SizeString, c.Pipe2Invert}, c.Clearance);
@@ -310,7 +309,7 @@ void Crossing::SetCrossingSettings(acad::AcadDocument& AcadActiveDocument, const
 
 void Crossing::ApplyCrossingSettings(acad::AcadDocument& AcadActiveDocument, acad::AcadSelectionSet& SetCrossingAnno,
                                      const bool& ResetLocations) {
-    const int16_t count = vb::Count16(static_cast<std::size_t>(SetCrossingAnno.Count()));
+    const int32_t count = SetCrossingAnno.Count();
     if (count == 0) return;
 
     // Every annotation and leader is known to be one before anything moves or hides.
@@ -322,7 +321,7 @@ void Crossing::ApplyCrossingSettings(acad::AcadDocument& AcadActiveDocument, aca
         CrossingPlace point;
     };
     std::vector<Member> members;
-    for (int16_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         auto entity = SetCrossingAnno.Item(i);
         ElementRecord record = ReadCrossingAnnotation(entity);
         members.push_back({acad::Cast<acad::AcadBlockReference>(entity), LiveLeaderLine(AcadActiveDocument, record),

@@ -52,7 +52,7 @@ void Crossing::DeleteNetworkCrossings(acad::AcadDocument& AcadActiveDocument, co
     // both sides would keep their references to them.
     if (NetName.empty()) return;
     auto annotations = GetExistingCrossingPointsSet(AcadActiveDocument, NetName);
-    const int16_t count = vb::Count16(static_cast<std::size_t>(annotations->Count()));
+    const int32_t count = annotations->Count();
 
     // Every member, its leader and the pipes are checked before the first deletion.
     struct Doomed {
@@ -62,7 +62,7 @@ void Crossing::DeleteNetworkCrossings(acad::AcadDocument& AcadActiveDocument, co
         CrossPoint flag;
     };
     std::vector<Doomed> doomed;
-    for (int16_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         auto annotation = annotations->Item(i);
         ElementRecord record = ReadCrossingAnnotation(annotation);
         const bool firstIsDeleted = record.Text(crossing_entry::kPipe1Net) == NetName;

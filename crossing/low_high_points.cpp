@@ -81,7 +81,6 @@ bool Listed(const std::vector<ShpNode>& nodes, const std::string& id) {
 }
 
 void Append(std::vector<ShpNode>& nodes, std::string id, std::shared_ptr<acad::AcadEntity> entity) {
-    vb::Count16(nodes.size() + 1);
     ShpNode node;
     node.OID = std::move(id);
     node.Entity = std::move(entity);
@@ -92,7 +91,6 @@ void Append(std::vector<ShpNode>& nodes, std::string id, std::shared_ptr<acad::A
 // A node is listed by its identifier as the drawing writes it, so that the caller's
 // spelling of a number cannot make one node two entries.
 std::vector<ShpNode> StartNodes(acad::AcadDocument& doc, const std::vector<std::string>& ids) {
-    vb::Count16(ids.size());
     std::vector<ShpNode> nodes;
     for (const std::string& id : ids) {
         Node node = RequiredNode(doc, id);
@@ -126,8 +124,8 @@ void LowHigh::BuildLowHighPointsAfterImporting(acad::AcadDocument& AcadActiveDoc
         // A pass visits the entries it finds at its start; those it appends wait for the next.
         for (bool unclassified = true; unclassified;) {
             unclassified = false;
-            const int16_t count = vb::Count16(nodes.size());
-            for (int16_t i = 0; i < count; ++i) {
+            const std::size_t count = nodes.size();
+            for (std::size_t i = 0; i < count; ++i) {
                 if (nodes[static_cast<std::size_t>(i)].LowHighChecked) continue;
                 unclassified = true;
                 ClassifyLowHighNode(AcadActiveDocument, nodes, i, NetworkName, *markers);
@@ -145,8 +143,8 @@ void LowHigh::BuildLowHighPointsAfterImporting(acad::AcadDocument& AcadActiveDoc
     ApplyLowHighSettings(AcadActiveDocument, *markers);
 }
 
-void LowHigh::ClassifyLowHighNode(acad::AcadDocument& AcadActiveDocument, std::vector<ShpNode>& nodes, int16_t index,
-                                  const std::string& NetworkName, acad::AcadSelectionSet& markers) {
+void LowHigh::ClassifyLowHighNode(acad::AcadDocument& AcadActiveDocument, std::vector<ShpNode>& nodes,
+                                  std::size_t index, const std::string& NetworkName, acad::AcadSelectionSet& markers) {
     std::shared_ptr<acad::AcadEntity> entity = nodes[static_cast<std::size_t>(index)].Entity;
     ElementRecord record = ElementRecord::Read(entity);
     RequireNode(record);
@@ -180,11 +178,10 @@ std::vector<std::string> LowHigh::GetInitialNodesOIDArrayForLowHigh(acad::AcadDo
     std::vector<std::string> ids;
     auto add = [&ids](std::string id) {
         if (std::find(ids.begin(), ids.end(), id) != ids.end()) return;
-        vb::Count16(ids.size() + 1);
         ids.push_back(std::move(id));
     };
-    const int16_t count = vb::Count16(static_cast<std::size_t>(SetNodes.Count()));
-    for (int16_t i = 0; i < count; ++i) {
+    const int32_t count = SetNodes.Count();
+    for (int32_t i = 0; i < count; ++i) {
         auto node = SetNodes.Item(i);
         ElementRecord record = ElementRecord::Read(node);
         RequireNode(record);

@@ -19,7 +19,7 @@ namespace {
 // be reversed or joined: its partner would lie outside the array.
 std::vector<double> CoordinateValues(const Variant& coordinates) {
     std::vector<double> values = coordinates.Array().ToDoubles();
-    int16_t count = vb::Count16(values.size());
+    const std::size_t count = values.size();
     if (count % 2 != 0)
         Raise(ErrorCode::SubscriptOutOfRange,
               "a coordinate array holds x and y of each vertex; " + std::to_string(count) + " values do not pair up");

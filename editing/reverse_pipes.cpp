@@ -88,10 +88,10 @@ PipeToReverse ReadPipeToReverse(acad::AcadDocument& doc, const std::shared_ptr<a
 
 // Arcs follow their segments, run backwards.
 void ReverseBulges(acad::AcadLWPolyline& polyline, std::size_t vertexCount) {
-    const int16_t vertices = vb::Count16(vertexCount);
+    const auto vertices = static_cast<int32_t>(vertexCount);
     std::vector<double> bulges;
     bool arcs = false;
-    for (int16_t i = 0; i < vertices; ++i) {
+    for (int32_t i = 0; i < vertices; ++i) {
         bulges.push_back(polyline.GetBulge(i));
         arcs = arcs || bulges.back() != 0;
     }
@@ -115,11 +115,11 @@ std::shared_ptr<acad::AcadSelectionSet> Editing::GetPipesToReverse(acad::AcadDoc
 
 void Editing::ReverseSelectedPipes(acad::AcadDocument& AcadActiveDocument,
                                    const acad::AcadSelectionSet& SetPipesToReverse) {
-    const int16_t count = vb::Count16(static_cast<std::size_t>(SetPipesToReverse.Count()));
+    const int32_t count = SetPipesToReverse.Count();
     // A bad pipe anywhere in the set stops the reversal before any pipe is turned.
-    for (int16_t i = 0; i < count; ++i) ReadPipeToReverse(AcadActiveDocument, SetPipesToReverse.Item(i));
+    for (int32_t i = 0; i < count; ++i) ReadPipeToReverse(AcadActiveDocument, SetPipesToReverse.Item(i));
 
-    for (int16_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         PipeToReverse pipe = ReadPipeToReverse(AcadActiveDocument, SetPipesToReverse.Item(i));
         ElementRecord& record = pipe.record;
         const std::string label = general_->EntityLabelFromCombined(record.Get(pipe_entry::kCombinedLabel));

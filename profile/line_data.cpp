@@ -69,7 +69,6 @@ Variant PointVariant(PlanXY p) { return Variant(SafeArray::FromDoubles({p.x, p.y
 // The vertices as flat x, y values; a list with half a vertex is refused.
 std::vector<double> VertexValues(const Variant& coordinates) {
     std::vector<double> xy = coordinates.Array().ToDoubles();
-    vb::Count16(xy.size());
     if (xy.size() < 4 || xy.size() % 2 != 0)
         Raise(ErrorCode::SubscriptOutOfRange, "a pipe's coordinates hold x and y of at least two vertices");
     return xy;

@@ -58,7 +58,7 @@ public:
     explicit PlanLine(const plan::Path& path) : c_(path.coordinates), bulges_(path.bulges) {
         if (c_.size() % 2 != 0 || c_.size() < 4)
             Raise(ErrorCode::InvalidProcedureCall, "a plan line needs x and y of at least two vertices");
-        segments_ = static_cast<int16_t>(vb::Count16(c_.size() / 2) - 1);
+        segments_ = static_cast<int32_t>(c_.size() / 2) - 1;
     }
 
     // The first segment whose rounded length reaches the rounded remainder holds the
@@ -66,7 +66,7 @@ public:
     // and its point lies on it, turned as its chord.
     PlanSpot Find(double station) const {
         double run = 0;
-        for (int16_t k = 0; k < segments_; ++k) {
+        for (int32_t k = 0; k < segments_; ++k) {
             const Segment s = At(k);
             const std::optional<plan::Arc> arc = ArcAt(k);
             double length = arc ? arc->Length() : s.Length();
@@ -82,16 +82,16 @@ public:
             run += length;
         }
         // Past the end: the last vertex, turned as the last segment.
-        const Segment last = At(static_cast<int16_t>(segments_ - 1));
-        return {last.x2, last.y2, Direction(static_cast<int16_t>(segments_ - 1))};
+        const Segment last = At(static_cast<int32_t>(segments_ - 1));
+        return {last.x2, last.y2, Direction(static_cast<int32_t>(segments_ - 1))};
     }
 
 private:
-    Segment At(int16_t k) const {
+    Segment At(int32_t k) const {
         const std::size_t i = 2 * static_cast<std::size_t>(k);
         return {c_[i], c_[i + 1], c_[i + 2], c_[i + 3]};
     }
-    std::optional<plan::Arc> ArcAt(int16_t k) const {
+    std::optional<plan::Arc> ArcAt(int32_t k) const {
         const auto i = static_cast<std::size_t>(k);
         const double bulge = i < bulges_.size() ? bulges_[i] : 0;
         const Segment s = At(k);
@@ -100,17 +100,17 @@ private:
     }
     // A segment without length has no direction of its own: the next one with a length
     // lends it, else the previous one; a line without any length keeps its own.
-    Segment Direction(int16_t k) const {
-        for (int16_t j = k; j < segments_; ++j)
+    Segment Direction(int32_t k) const {
+        for (int32_t j = k; j < segments_; ++j)
             if (At(j).Length() != 0) return At(j);
-        for (int16_t j = k; j >= 0; --j)
+        for (int32_t j = k; j >= 0; --j)
             if (At(j).Length() != 0) return At(j);
         return At(k);
     }
 
     const std::vector<double>& c_;
     const std::vector<double>& bulges_;
-    int16_t segments_ = 0;
+    int32_t segments_ = 0;
 };
 
 // The part's pipes in profile order, each reversed with its bulges where it runs against

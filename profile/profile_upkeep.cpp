@@ -32,10 +32,10 @@ std::shared_ptr<acad::AcadSelectionSet> Profile::GetExistingProfileSet(acad::Aca
     SelectAll(*set, {1001, 0, 2}, {Variant(kAppName), Variant("INSERT"), Variant(kProfileBlocks)});
     // Block name and network only: telling profiles from other records is the deleting's.
     if (NetName.empty()) return set;
-    const int16_t count = vb::Count16(static_cast<std::size_t>(set->Count()));
+    const int32_t count = set->Count();
 
     std::vector<std::shared_ptr<acad::AcadEntity>> others;
-    for (int16_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         auto member = set->Item(i);
         ElementRecord record = ElementRecord::Read(member);
         if (general_->EntityNetworkFromCombined(record.Get(profile_entry::kCombinedLabel)) != NetName)

@@ -89,18 +89,15 @@ TEST_F(LabelPlacement, HalfTheLengthWalkedAlongThePipe) {
     EXPECT_EQ(ErrorOf([&] { Anchor(*line); }), ErrorCode::NotApplicable);
 }
 
-TEST_F(LabelPlacement, TheWalkOverflowsFrom16386Vertices) {
+TEST_F(LabelPlacement, TheWalkReachesTheLastSegmentOfAPipeOfAnyLength) {
     // Tiny steps, then one long segment, so that the walk reaches the very last segment.
     std::vector<double> vertices;
-    for (int i = 0; i < 16384; ++i) vertices.insert(vertices.end(), {i * 0.001, 0});
+    for (int i = 0; i < 20000; ++i) vertices.insert(vertices.end(), {i * 0.001, 0});
     vertices.insert(vertices.end(), {1000000, 0});
     auto longest = Pipe(vertices);
     std::vector<double> anchor = Anchor(*longest);
     EXPECT_NEAR(anchor[0], longest->Length() / 2, 1e-6);
     EXPECT_EQ(anchor[1], 0);
-
-    vertices.insert(vertices.end(), {1000001, 0});
-    EXPECT_EQ(ErrorOf([&] { Anchor(*Pipe(vertices)); }), ErrorCode::Overflow);
 }
 
 TEST_F(LabelPlacement, NodesStandAtTheirInsertionPointAlongTheCorrection) {

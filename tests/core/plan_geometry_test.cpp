@@ -195,22 +195,19 @@ TEST_F(PlanGeometryTest, RoundUpIsTheCeilingWithinThirtyTwoBits) {
     EXPECT_EQ(general->RoundUp(-2147483648.0), -2147483647 - 1);
 }
 
-TEST_F(PlanGeometryTest, VertexListsOverSixteenBitsOverflow) {
+TEST_F(PlanGeometryTest, VertexListsOfAnyLengthOnlyTheIndexHandedBackIsSixteenBit) {
     std::vector<double> items;
-    for (int i = 0; i < 16384; ++i) {
+    for (int i = 0; i < 33000; ++i) {
         items.push_back(i);
         items.push_back(0);
     }
-    ASSERT_EQ(items.size(), 32768u);
-    EXPECT_EQ(ErrorOf([&] { general->GetPointStationOnPolyline(List(items), Pt(1, 0)); }), ErrorCode::Overflow);
-    EXPECT_EQ(ErrorOf([&] { general->GetCoordinatesAtPipeStation(List(items), 1); }), ErrorCode::Overflow);
+    EXPECT_DOUBLE_EQ(general->GetPointStationOnPolyline(List(items), Pt(32990, 0)), 32990);
+    EXPECT_EQ(At(items, 32990.5), (std::vector<double>{32990.5, 0, 0}));
     auto pipe = Pipe(items);
-    EXPECT_EQ(ErrorOf([&] { general->PointIsOnPolyline(Pt(1, 0), *pipe); }), ErrorCode::Overflow);
-    EXPECT_EQ(ErrorOf([&] { general->GetNodeIndexOnPolyline(Variant(pipe), Pt(1, 0)); }), ErrorCode::Overflow);
-    // One vertex fewer is 32,766 items, within bounds; the last vertex is index 16382.
-    items.resize(32766);
-    EXPECT_DOUBLE_EQ(general->GetPointStationOnPolyline(List(items), Pt(16382, 0)), 16382);
-    EXPECT_EQ(general->GetNodeIndexOnPolyline(Variant(Pipe(items)), Pt(16381.5, 0)), 16382);
+    EXPECT_EQ(general->PointIsOnPolyline(Pt(32990.5, 0), *pipe), 2);
+    EXPECT_EQ(general->GetNodeIndexOnPolyline(Variant(pipe), Pt(32766.5, 0)), 32767);
+    // The index goes back as a 16-bit integer.
+    EXPECT_EQ(ErrorOf([&] { general->GetNodeIndexOnPolyline(Variant(pipe), Pt(32767.5, 0)); }), ErrorCode::Overflow);
 }
 
 TEST_F(PlanGeometryTest, LateBoundCallsReadEntitiesByName) {

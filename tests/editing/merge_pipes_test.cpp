@@ -151,6 +151,14 @@ TEST_F(MergePick, JoiningCoordinatesTakesTheFirstSharedEndInCaseOrder) {
     EXPECT_EQ(ErrorOf([&] { merge({0, 0, 10, 0}, {10.000001, 0, 20, 0}); }), ErrorCode::InvalidProcedureCall);
     EXPECT_EQ(ErrorOf([&] { merge({0, 0, 10, 0}, {10, 0, 20}); }), ErrorCode::SubscriptOutOfRange);
     EXPECT_EQ(ErrorOf([&] { merge({}, {10, 0, 20, 0}); }), ErrorCode::SubscriptOutOfRange);
+
+    // Arrays of any length, reversed to be joined.
+    V along;
+    for (int i = 0; i < 20000; ++i) along.insert(along.end(), {static_cast<double>(i), 0});
+    const V joined = merge(along, {0, 0, -5, 0});
+    ASSERT_EQ(joined.size(), 40002u);
+    EXPECT_EQ(V(joined.begin(), joined.begin() + 4), (V{19999, 0, 19998, 0}));
+    EXPECT_EQ(V(joined.end() - 4, joined.end()), (V{0, 0, -5, 0}));
 }
 
 TEST_F(MergePick, ALineThatCannotBeJoinedDrawsNothing) {
