@@ -94,6 +94,16 @@ void RequireElementType(const ElementRecord& record, std::initializer_list<std::
     Raise(ErrorCode::TypeMismatch, "object " + id + " is not " + std::string(expected) + " (element type " + type + ")");
 }
 
+bool NamesBack(const ElementRecord& record, std::initializer_list<int32_t> entries, std::string_view id) {
+    if (id.empty()) return false;
+    for (int32_t entry : entries) {
+        if (entry >= record.Count()) continue;
+        for (const std::string& key : refs::LeadingKeys(record.Text(entry)))
+            if (key == id) return true;
+    }
+    return false;
+}
+
 std::string IdText(const acad::AcadObject& object) { return std::to_string(object.ObjectID()); }
 
 std::shared_ptr<acad::AcadObject> ObjectFromId(acad::AcadDocument& doc, std::string_view idText) {

@@ -88,6 +88,12 @@ private:
 void RequireElementType(const ElementRecord& record, std::initializer_list<std::string_view> types,
                         std::string_view expected);
 
+// Whether one of the record's reference entries (single references and reference lists
+// alike) names the identifier: an erase handler follows a reference only to an object that
+// names the erased element back, since a copy made unseen carries its source's references
+// while nothing names the copy. An entry the record lacks names nothing.
+bool NamesBack(const ElementRecord& record, std::initializer_list<int32_t> entries, std::string_view id);
+
 // Object identifiers as decimal text.
 std::string IdText(const acad::AcadObject& object);
 // The object an identifier text names: converted strictly to 32 bits (Type mismatch for a
