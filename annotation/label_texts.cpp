@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "annotation/format_table.h"
+#include "annotation/label_context.h"
 #include "annotation/view_style.h"
 #include "core/element_records.h"
 #include "core/general.h"
@@ -188,6 +189,13 @@ Variant ViewStyle::GetAnnotationStrings(acad::AcadDocument& AcadActiveDocument, 
     ElementRecord record =
         ElementRecord::Read(std::static_pointer_cast<acad::AcadObject>(Entity.shared_from_this()));
     std::string units = general_->GetModelUnits(AcadActiveDocument);
+    return labels::AnnotationStrings(*general_, AcadActiveDocument, Entity, record, ArAnnoFormat, units);
+}
+
+namespace labels {
+
+Variant AnnotationStrings(General& general, acad::AcadDocument& doc, acad::AcadEntity& entity,
+                          const ElementRecord& record, const Variant& table, const std::string& units) {
     // Without a record there is no element type to test: that fails.
     std::string type = record.Text(pipe_entry::kElementType);
     const LabelKind* kind = nullptr;
@@ -195,12 +203,13 @@ Variant ViewStyle::GetAnnotationStrings(acad::AcadDocument& AcadActiveDocument, 
         if (type == k.elementType) kind = &k;
     if (kind == nullptr) return Variant();
 
-    std::vector<std::string> lines =
-        element_type::IsPipe(type)
-            ? PipeLines(*general_, AcadActiveDocument, Entity, record, units, ArAnnoFormat, kind->labelRow)
-            : NodeLines(*general_, Entity, record, ArAnnoFormat, *kind);
+    std::vector<std::string> lines = element_type::IsPipe(type)
+                                         ? PipeLines(general, doc, entity, record, units, table, kind->labelRow)
+                                         : NodeLines(general, entity, record, table, *kind);
     if (lines.empty()) return Variant();
     return Variant(com::SafeArray::FromStrings(lines));
 }
+
+}  // namespace labels
 
 }  // namespace fluvanet
