@@ -25,12 +25,7 @@ ElementRecord ElementRecord::Read(const std::shared_ptr<acad::AcadObject>& objec
     if (!object) Raise(ErrorCode::ObjectRequired, "no object to read a record from");
     ElementRecord r;
     r.object_ = object;
-    Variant codes, values;
-    object->GetXData(std::string(kAppName), codes, values);
-    if (codes.IsArray() && values.IsArray()) {
-        r.codes_ = codes.Array().ToInt16s();
-        r.values_ = values.Array().ToVariants();
-    }
+    object->ReadXData(kAppName, r.codes_, r.values_);
     return r;
 }
 
@@ -75,7 +70,7 @@ void ElementRecord::Set(int32_t entry, Variant value) {
 
 void ElementRecord::Write() {
     if (!object_) Raise(ErrorCode::ObjectRequired, "no object to write a record to");
-    object_->SetXData(CodesVariant(), ValuesVariant());
+    object_->WriteXData(codes_, values_);
 }
 
 Variant ElementRecord::CodesVariant() const {

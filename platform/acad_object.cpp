@@ -58,12 +58,32 @@ void AcadObject::GetXData(const std::string& appName, Variant& xdataType, Varian
     xdataValue = Variant(SafeArray::FromVariants(r->values));
 }
 
+void AcadObject::ReadXData(std::string_view appName, std::vector<int16_t>& codes, std::vector<Variant>& values) const {
+    CheckAlive();
+    const XDataRecord* r = FindXData(appName);
+    if (r == nullptr) {
+        codes.clear();
+        values.clear();
+        return;
+    }
+    codes = r->codes;
+    values = r->values;
+}
+
 void AcadObject::SetXData(const Variant& xdataType, const Variant& xdataValue) {
     CheckAlive();
     CheckWritable();
     if (!xdataType.IsArray() || !xdataValue.IsArray()) Raise(ErrorCode::InvalidInput, "extended data must be two arrays");
-    std::vector<int16_t> codes = xdataType.Array().ToInt16s();
-    std::vector<Variant> values = xdataValue.Array().ToVariants();
+    StoreXData(xdataType.Array().ToInt16s(), xdataValue.Array().ToVariants());
+}
+
+void AcadObject::WriteXData(const std::vector<int16_t>& codes, const std::vector<Variant>& values) {
+    CheckAlive();
+    CheckWritable();
+    StoreXData(codes, values);
+}
+
+void AcadObject::StoreXData(const std::vector<int16_t>& codes, const std::vector<Variant>& values) {
     if (codes.empty() || codes.size() != values.size())
         Raise(ErrorCode::InvalidInput, "extended data arrays must be non-empty and of equal length");
     if (codes[0] != 1001) Raise(ErrorCode::InvalidInput, "extended data must start with the application (1001)");
@@ -71,6 +91,7 @@ void AcadObject::SetXData(const Variant& xdataType, const Variant& xdataValue) {
     record.app = vb::CStr(values[0]);
     if (record.app.empty()) Raise(ErrorCode::InvalidInput, "empty application name");
     record.codes = codes;
+    record.values.reserve(values.size());
     record.values.push_back(Variant(record.app));
     bool strict = Database()->StrictXDataLimits();
     std::size_t bytes = record.app.size() + 1;

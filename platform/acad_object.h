@@ -47,6 +47,11 @@ public:
     std::vector<std::string> XDataTexts(std::string_view appName) const;
 
     // Stand-in plumbing (not automation members).
+    // GetXData and SetXData without the automation arrays in between, with the same checks:
+    // the codes and values copied straight into the caller's vectors (both emptied without
+    // a record), and stored straight from them, each value as its code's type.
+    void ReadXData(std::string_view appName, std::vector<int16_t>& codes, std::vector<com::Variant>& values) const;
+    void WriteXData(const std::vector<int16_t>& codes, const std::vector<com::Variant>& values);
     std::shared_ptr<AcadDatabase> Database() const;  // raises when the drawing is gone
     uint64_t CreationOrder() const noexcept { return order_; }
     void CheckAlive() const;  // raises ObjectErased for an erased object
@@ -69,6 +74,8 @@ private:
         std::vector<com::Variant> values;
     };
     const XDataRecord* FindXData(std::string_view app) const;
+    // SetXData's checks and storing, on the arrays as vectors.
+    void StoreXData(const std::vector<int16_t>& codes, const std::vector<com::Variant>& values);
 
     std::weak_ptr<AcadDatabase> db_;
     int32_t id_ = 0;
