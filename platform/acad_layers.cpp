@@ -19,6 +19,7 @@ void CheckSymbolName(const std::string& name) {
 bool SameSymbolName(std::string_view a, std::string_view b) {
     // Plain ASCII compares by capitals, character by character; from the first other
     // character on the rest goes through the full case mapping.
+    if (a == b) return true;
     auto capital = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
     for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
         auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
