@@ -12,6 +12,7 @@
 #include "core/general.h"
 #include "core/reference_lists.h"
 #include "editing/pipe_node_records.h"
+#include "platform/acad_entities.h"
 #include "platform/vb_convert.h"
 
 namespace fluvanet {
@@ -103,7 +104,11 @@ std::vector<std::string> PipeLines(General& general, acad::AcadDocument& doc, ac
     double invertEnd = r.Number(pipe_entry::kEndInvert);
 
     AnnoFormatTable t(arAnnoFormat);
-    auto length = [&] { return vb::CDbl(Property(entity, "Length")); };
+    auto length = [&] {
+        // A polyline's own member; any other entity late-bound, as whatever answers to it.
+        if (auto* polyline = dynamic_cast<acad::AcadLWPolyline*>(&entity)) return polyline->Length();
+        return vb::CDbl(Property(entity, "Length"));
+    };
     std::vector<std::string> lines;
     for (int32_t item = 0; item < pipe_item::kCount; ++item) {
         int32_t row = b + item;
@@ -114,7 +119,7 @@ std::vector<std::string> PipeLines(General& general, acad::AcadDocument& doc, ac
             break;
         case pipe_item::kLength: lines.push_back(ValueLine(t, row, length())); break;
         case pipe_item::kSize:
-            lines.push_back(TextLine(t, row, general.BuildSectionSizeString(r.ValuesVariant())));
+            lines.push_back(TextLine(t, row, SectionSizeString(r)));
             break;
         case pipe_item::kSlope: {
             // Whichever end is lower, the slope is positive.

@@ -157,15 +157,29 @@ double General::GetGroundLevelAtNode(acad::AcadDocument& AcadActiveDocument, con
     return ElementRecord::Read(ObjectFromId(AcadActiveDocument, NodeOID)).Number(node_entry::kGroundLevel);
 }
 
-std::string General::BuildSectionSizeString(const Variant& xData) {
-    const com::SafeArray& values = xData.Array();
-    bool circular = vb::CStr(values.Get(pipe_entry::kSectionShape)) == kCircularShape;
-    std::string span = vb::CStr(RecordNumber(values.Get(pipe_entry::kSpan)));
-    std::string rise = vb::CStr(RecordNumber(values.Get(pipe_entry::kRise)));
-    int32_t cells = vb::CLng(RecordNumber(values.Get(pipe_entry::kCells)));
+namespace {
+
+// The size text of a pipe whose entry k is entry(k).
+template <class Entry>
+std::string SectionSizeText(const Entry& entry) {
+    bool circular = vb::CStr(entry(pipe_entry::kSectionShape)) == kCircularShape;
+    std::string span = vb::CStr(RecordNumber(entry(pipe_entry::kSpan)));
+    std::string rise = vb::CStr(RecordNumber(entry(pipe_entry::kRise)));
+    int32_t cells = vb::CLng(RecordNumber(entry(pipe_entry::kCells)));
     if (cells == 1) return circular ? "%%c" + span : span + "X" + rise;
     std::string count = vb::CStr(cells);
     return circular ? count + " %%c" + span : count + " (" + span + "X" + rise + ")";
+}
+
+}  // namespace
+
+std::string General::BuildSectionSizeString(const Variant& xData) {
+    const com::SafeArray& values = xData.Array();
+    return SectionSizeText([&](int32_t k) -> const Variant& { return values.Get(k); });
+}
+
+std::string SectionSizeString(const ElementRecord& pipe) {
+    return SectionSizeText([&](int32_t k) -> const Variant& { return pipe.Get(k); });
 }
 
 std::string General::GetNodeTypeFromPipeType(const std::string& PipeType) {

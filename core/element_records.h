@@ -84,6 +84,9 @@ private:
     std::shared_ptr<const acad::XDataEntries> entries_;
 };
 
+// BuildSectionSizeString of the record's values.
+std::string SectionSizeString(const ElementRecord& pipe);
+
 // Raises Type mismatch, naming what was expected, unless the record exists and its
 // element type is one of `types`. The check every write or delete of a referenced object
 // makes first.
