@@ -33,6 +33,9 @@ std::shared_ptr<acad::AcadBlockReference> Referenced(acad::AcadDocument& doc, co
     return acad::Cast<acad::AcadBlockReference>(object);
 }
 
+// Whether the record names an element type at all: without one, an object is no element.
+bool HasElementType(const ElementRecord& record) { return record.Count() > pipe_entry::kElementType; }
+
 }  // namespace
 
 void ViewStyle::ApplyAnnotationsToNetwork(acad::AcadDocument& AcadActiveDocument, const std::string& NetName,
@@ -76,7 +79,7 @@ void RefreshLabels(ViewStyle& viewStyle, General& general, acad::AcadDocument& d
     for (const std::string& id : refs::TrailingItems(ids)) {
         auto object = ObjectFromId(doc, id);
         ElementRecord record = ElementRecord::Read(object);
-        if (!record.Exists()) continue;
+        if (!HasElementType(record)) continue;
         auto entity = acad::Cast<acad::AcadEntity>(object);
         Variant lines = labels::AnnotationStrings(general, doc, *entity, record, table, units());
         viewStyle.UpdateAnnotationsAttributeBlock(doc, *entity, lines, table, updateLocation, correction);
@@ -104,6 +107,10 @@ void ViewStyle::UpdateAnnotationsAttributeBlock(acad::AcadDocument& AcadActiveDo
                                                 const bool& UpdateBlockLocation, const double& CorrectionAngleForCS) {
     ElementRecord record =
         ElementRecord::Read(std::static_pointer_cast<acad::AcadObject>(Entity.shared_from_this()));
+    // Called for one element, an object without an element type is the caller's fault;
+    // only the list of edited elements passes such objects over.
+    if (!HasElementType(record))
+        com::Raise(com::ErrorCode::TypeMismatch, "object " + IdText(Entity) + " has no element type");
     const std::string type = record.ElementType();
     const bool pipe = element_type::IsPipe(type);
     if (!pipe && !element_type::IsNode(type)) return;

@@ -22,6 +22,9 @@ class Profile;
 class ViewStyle;
 struct ConversionIndex;
 struct LabelContext;
+namespace plan {
+struct Path;
+}
 
 class Editing : public com::Dispatch {
 public:
@@ -258,6 +261,12 @@ private:
                           const std::string& NodeLabel, const std::string& PipesAtStartOID,
                           const std::string& PipesAtEndOID, double SumpLevel, int16_t Matching,
                           const LabelContext* labels);
+
+    // ---- Polyline coordinates (editing/polyline_coordinates.cpp) ----
+    // MergeTwoCoordinatesArrays with each array's bulges, one per vertex (none: straight),
+    // which follow their segments into the joined path.
+    plan::Path MergeTwoPaths(const com::Variant& FirstArray, const std::vector<double>& FirstBulges,
+                             const com::Variant& SecondArray, const std::vector<double>& SecondBulges);
 
     server::LiveInstance live_;
 };
