@@ -23,8 +23,8 @@ void PassOnPipeChange(ViewStyle& viewStyle, Crossing& crossing, Profile& profile
 }
 
 void PassOnPipeChange(ViewStyle& viewStyle, General& general, Crossing& crossing, Profile& profile,
-                      acad::AcadDocument& doc, const std::string& pipeId, const LabelContext& labels) {
-    labels::UpdateAfterEditing(viewStyle, general, doc, refs::TrailingAppend("", pipeId), false, labels);
+                      acad::AcadDocument& doc, const std::string& pipeId, const LabelContext& context) {
+    labels::UpdateAfterEditing(viewStyle, general, doc, refs::TrailingAppend("", pipeId), false, context);
     crossing.UpdateCrossingsAfterEditing(doc, pipeId);
     FlagPipeProfiles(profile, doc, OpenPipeRecord(doc, pipeId));
 }

@@ -24,6 +24,6 @@ void PassOnPipeChange(ViewStyle& viewStyle, Crossing& crossing, Profile& profile
                       const std::string& pipeId);
 // The same with the label settings read once by the caller.
 void PassOnPipeChange(ViewStyle& viewStyle, General& general, Crossing& crossing, Profile& profile,
-                      acad::AcadDocument& doc, const std::string& pipeId, const LabelContext& labels);
+                      acad::AcadDocument& doc, const std::string& pipeId, const LabelContext& context);
 
 }  // namespace fluvanet
