@@ -54,8 +54,8 @@ public:
     static ElementRecord Create(std::shared_ptr<acad::AcadObject> object, std::vector<int16_t> codes,
                                 std::vector<com::Variant> values);
 
-    bool Exists() const noexcept { return !values_.empty(); }
-    int32_t Count() const noexcept { return static_cast<int32_t>(values_.size()); }
+    bool Exists() const noexcept { return entries_ != nullptr && !entries_->values.empty(); }
+    int32_t Count() const noexcept { return entries_ ? static_cast<int32_t>(entries_->values.size()) : 0; }
     // Entry k. Without a record Type mismatch (as indexing the empty result is), a missing
     // entry Subscript out of range.
     const com::Variant& Get(int32_t entry) const;
@@ -69,18 +69,23 @@ public:
     void Write();
 
     const std::shared_ptr<acad::AcadObject>& Object() const noexcept { return object_; }
-    const std::vector<int16_t>& Codes() const noexcept { return codes_; }
-    const std::vector<com::Variant>& Values() const noexcept { return values_; }
+    const std::vector<int16_t>& Codes() const noexcept { return Entries().codes; }
+    const std::vector<com::Variant>& Values() const noexcept { return Entries().values; }
     // The two arrays as GetXData gives them (Empty and Empty without a record).
     com::Variant CodesVariant() const;
     com::Variant ValuesVariant() const;
 
 private:
     void CheckEntry(int32_t entry) const;
+    const acad::XDataEntries& Entries() const noexcept;
     std::shared_ptr<acad::AcadObject> object_;
-    std::vector<int16_t> codes_;
-    std::vector<com::Variant> values_;
+    // As read or written: shared with the drawing, or with a copy of this record, until the
+    // first change, which takes a copy of its own.
+    std::shared_ptr<const acad::XDataEntries> entries_;
 };
+
+// BuildSectionSizeString of the record's values.
+std::string SectionSizeString(const ElementRecord& pipe);
 
 // Raises Type mismatch, naming what was expected, unless the record exists and its
 // element type is one of `types`. The check every write or delete of a referenced object
