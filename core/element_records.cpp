@@ -25,12 +25,7 @@ ElementRecord ElementRecord::Read(const std::shared_ptr<acad::AcadObject>& objec
     if (!object) Raise(ErrorCode::ObjectRequired, "no object to read a record from");
     ElementRecord r;
     r.object_ = object;
-    Variant codes, values;
-    object->GetXData(std::string(kAppName), codes, values);
-    if (codes.IsArray() && values.IsArray()) {
-        r.codes_ = codes.Array().ToInt16s();
-        r.values_ = values.Array().ToVariants();
-    }
+    r.entries_ = object->ReadXData(kAppName);
     return r;
 }
 
@@ -39,8 +34,7 @@ ElementRecord ElementRecord::Create(std::shared_ptr<acad::AcadObject> object, st
     if (codes.size() != values.size()) Raise(ErrorCode::InvalidProcedureCall, "codes and values differ in count");
     ElementRecord r;
     r.object_ = std::move(object);
-    r.codes_ = std::move(codes);
-    r.values_ = std::move(values);
+    r.entries_ = std::make_shared<acad::XDataEntries>(acad::XDataEntries{std::move(codes), std::move(values)});
     return r;
 }
 
@@ -50,9 +44,14 @@ void ElementRecord::CheckEntry(int32_t entry) const {
         Raise(ErrorCode::SubscriptOutOfRange, "record entry " + std::to_string(entry) + " of " + std::to_string(Count()));
 }
 
+const acad::XDataEntries& ElementRecord::Entries() const noexcept {
+    static const acad::XDataEntries none;
+    return entries_ ? *entries_ : none;
+}
+
 const Variant& ElementRecord::Get(int32_t entry) const {
     CheckEntry(entry);
-    return values_[static_cast<std::size_t>(entry)];
+    return entries_->values[static_cast<std::size_t>(entry)];
 }
 
 std::string ElementRecord::Text(int32_t entry) const { return vb::CStr(Get(entry)); }
@@ -60,29 +59,31 @@ double ElementRecord::Number(int32_t entry) const { return RecordNumber(Get(entr
 
 int16_t ElementRecord::Code(int32_t entry) const {
     CheckEntry(entry);
-    return codes_[static_cast<std::size_t>(entry)];
+    return entries_->codes[static_cast<std::size_t>(entry)];
 }
 
 std::string ElementRecord::ElementType() const {
     if (Count() <= 2) return std::string(kNothing);
-    return vb::CStr(values_[2]);
+    return vb::CStr(entries_->values[2]);
 }
 
 void ElementRecord::Set(int32_t entry, Variant value) {
     CheckEntry(entry);
-    values_[static_cast<std::size_t>(entry)] = std::move(value);
+    if (entries_.use_count() > 1) entries_ = std::make_shared<acad::XDataEntries>(*entries_);
+    // Entries are never made const: the only owner may change them.
+    const_cast<acad::XDataEntries&>(*entries_).values[static_cast<std::size_t>(entry)] = std::move(value);
 }
 
 void ElementRecord::Write() {
     if (!object_) Raise(ErrorCode::ObjectRequired, "no object to write a record to");
-    object_->SetXData(CodesVariant(), ValuesVariant());
+    object_->WriteXData(entries_);
 }
 
 Variant ElementRecord::CodesVariant() const {
-    return Exists() ? Variant(com::SafeArray::FromInt16s(codes_)) : Variant();
+    return Exists() ? Variant(com::SafeArray::FromInt16s(entries_->codes)) : Variant();
 }
 Variant ElementRecord::ValuesVariant() const {
-    return Exists() ? Variant(com::SafeArray::FromVariants(values_)) : Variant();
+    return Exists() ? Variant(com::SafeArray::FromVariants(entries_->values)) : Variant();
 }
 
 void RequireElementType(const ElementRecord& record, std::initializer_list<std::string_view> types,
@@ -92,6 +93,16 @@ void RequireElementType(const ElementRecord& record, std::initializer_list<std::
         if (type == t) return;
     std::string id = record.Object() ? IdText(*record.Object()) : "?";
     Raise(ErrorCode::TypeMismatch, "object " + id + " is not " + std::string(expected) + " (element type " + type + ")");
+}
+
+bool NamesBack(const ElementRecord& record, std::initializer_list<int32_t> entries, std::string_view id) {
+    if (id.empty()) return false;
+    for (int32_t entry : entries) {
+        if (entry >= record.Count()) continue;
+        for (const std::string& key : refs::LeadingKeys(record.Text(entry)))
+            if (key == id) return true;
+    }
+    return false;
 }
 
 std::string IdText(const acad::AcadObject& object) { return std::to_string(object.ObjectID()); }
@@ -112,6 +123,8 @@ std::shared_ptr<acad::AcadObject> ObjectFromIdIfAlive(acad::AcadDocument& doc, s
 }
 
 // ---- General: record fields, reference strings, identifier lists ----------------------
+// The reference strings and identifier lists these methods edit are the host's: they keep
+// its 16-bit indices. Sets, and identifier lists made into sets, are walked at any size.
 
 namespace {
 
@@ -123,10 +136,10 @@ std::shared_ptr<acad::AcadObject> Shared(acad::AcadObject& object) {
 }  // namespace
 
 std::vector<std::shared_ptr<acad::AcadEntity>> General::SelectionSetToArray(acad::AcadSelectionSet& MySelSet) {
-    int16_t count = vb::Count16(static_cast<std::size_t>(MySelSet.Count()));
+    const int32_t count = MySelSet.Count();
     std::vector<std::shared_ptr<acad::AcadEntity>> items;
     items.reserve(static_cast<std::size_t>(count));
-    for (int16_t i = 0; i < count; ++i) items.push_back(MySelSet.Item(i));
+    for (int32_t i = 0; i < count; ++i) items.push_back(MySelSet.Item(i));
     return items;
 }
 
@@ -156,15 +169,29 @@ double General::GetGroundLevelAtNode(acad::AcadDocument& AcadActiveDocument, con
     return ElementRecord::Read(ObjectFromId(AcadActiveDocument, NodeOID)).Number(node_entry::kGroundLevel);
 }
 
-std::string General::BuildSectionSizeString(const Variant& xData) {
-    const com::SafeArray& values = xData.Array();
-    bool circular = vb::CStr(values.Get(pipe_entry::kSectionShape)) == kCircularShape;
-    std::string span = vb::CStr(RecordNumber(values.Get(pipe_entry::kSpan)));
-    std::string rise = vb::CStr(RecordNumber(values.Get(pipe_entry::kRise)));
-    int32_t cells = vb::CLng(RecordNumber(values.Get(pipe_entry::kCells)));
+namespace {
+
+// The size text of a pipe whose entry k is entry(k).
+template <class Entry>
+std::string SectionSizeText(const Entry& entry) {
+    bool circular = vb::CStr(entry(pipe_entry::kSectionShape)) == kCircularShape;
+    std::string span = vb::CStr(RecordNumber(entry(pipe_entry::kSpan)));
+    std::string rise = vb::CStr(RecordNumber(entry(pipe_entry::kRise)));
+    int32_t cells = vb::CLng(RecordNumber(entry(pipe_entry::kCells)));
     if (cells == 1) return circular ? "%%c" + span : span + "X" + rise;
     std::string count = vb::CStr(cells);
     return circular ? count + " %%c" + span : count + " (" + span + "X" + rise + ")";
+}
+
+}  // namespace
+
+std::string General::BuildSectionSizeString(const Variant& xData) {
+    const com::SafeArray& values = xData.Array();
+    return SectionSizeText([&](int32_t k) -> const Variant& { return values.Get(k); });
+}
+
+std::string SectionSizeString(const ElementRecord& pipe) {
+    return SectionSizeText([&](int32_t k) -> const Variant& { return pipe.Get(k); });
 }
 
 std::string General::GetNodeTypeFromPipeType(const std::string& PipeType) {
@@ -179,14 +206,16 @@ std::string General::DeleteReferenceInReferenceString(const Variant& ReferenceSt
     // Whole items only: deleting P-1 must leave P-11 alone.
     if (FormatIndex == 0) {
         std::string whole = refs::ReferenceItem(ReferenceToBeDeleted);
-        std::vector<std::string> kept;
-        for (std::string& item : refs::LeadingItems(list))
+        std::vector<std::string> items = refs::LeadingItems(list), kept;
+        vb::Count16(items.size());
+        for (std::string& item : items)
             if (item != ReferenceToBeDeleted && item != whole) kept.push_back(std::move(item));
         return refs::LeadingList(kept);
     }
     if (FormatIndex == 1) {
-        std::vector<std::string> kept;
-        for (std::string& item : refs::TrailingItems(list))
+        std::vector<std::string> items = refs::TrailingItems(list), kept;
+        vb::Count16(items.size());
+        for (std::string& item : items)
             if (item != ReferenceToBeDeleted) kept.push_back(std::move(item));
         return refs::TrailingList(kept);
     }
@@ -197,6 +226,7 @@ std::string General::ReplaceReferenceInReferenceString(const Variant& ReferenceS
                                                        const std::string& OldReference,
                                                        const std::string& NewReference) {
     std::vector<std::string> items = refs::LeadingItems(vb::CStr(ReferenceString));
+    vb::Count16(items.size());
     for (std::string& item : items)
         if (item == OldReference) item = NewReference;
     return refs::LeadingList(items);
@@ -209,7 +239,6 @@ std::shared_ptr<acad::AcadSelectionSet> General::ConvertOIDStringToSelectionSet(
     // Every piece, the one after the last ";" too: a list without its final ";" keeps its
     // last identifier, and the empty piece is passed over as a bad item.
     std::vector<std::string> pieces = vb::Split(OIDString, ";");
-    vb::Count16(pieces.size());
     for (const std::string& piece : pieces) {
         try {
             auto entity = std::dynamic_pointer_cast<acad::AcadEntity>(ObjectFromId(AcadActiveDocument, piece));
@@ -222,11 +251,11 @@ std::shared_ptr<acad::AcadSelectionSet> General::ConvertOIDStringToSelectionSet(
 }
 
 std::vector<std::string> General::ConvertSelectionSetToOIDArray(acad::AcadSelectionSet& MySet) {
-    int16_t count = vb::Count16(static_cast<std::size_t>(MySet.Count()));
+    const int32_t count = MySet.Count();
     if (count == 0) return {std::string()};
     std::vector<std::string> ids;
     ids.reserve(static_cast<std::size_t>(count));
-    for (int16_t i = 0; i < count; ++i) ids.push_back(IdText(*MySet.Item(i)));
+    for (int32_t i = 0; i < count; ++i) ids.push_back(IdText(*MySet.Item(i)));
     return ids;
 }
 
@@ -234,8 +263,9 @@ std::string General::ExcludeID(const Variant& ObjectID, const std::string& Text)
     if (Text.empty()) return std::string();
     // By number, so "007" and "7" are one identifier.
     double excluded = vb::Val(vb::CStr(ObjectID));
-    std::vector<std::string> kept;
-    for (std::string& item : refs::TrailingItems(Text))
+    std::vector<std::string> items = refs::TrailingItems(Text), kept;
+    vb::Count16(items.size());
+    for (std::string& item : items)
         if (vb::Val(item) != excluded) kept.push_back(std::move(item));
     return refs::TrailingList(kept);
 }

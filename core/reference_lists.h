@@ -8,8 +8,9 @@
 //   pair list  joined by ";"        piece 0, then pairs         project entry 8
 //
 // A trailing list whose last item lacks its ";" loses that item for every reader. An item
-// of a reference list is "RelatedTo" & key; its key is the item after 9 characters. Every
-// reader passes its item count through vb::Count16: lists are walked by 16-bit indices.
+// of a reference list is "RelatedTo" & key; its key is the item after 9 characters. The
+// readers take any number of items: records and lists built from the drawing grow with it.
+// A method reading a list the host hands in passes its count through vb::Count16 itself.
 
 #include <string>
 #include <string_view>
@@ -66,8 +67,9 @@ struct ParallelLists {
 };
 // Both lists without the places whose identifier is one of `idKeys`.
 ParallelLists WithoutIds(std::string_view labels, std::string_view ids, const std::vector<std::string>& idKeys);
-// Both lists without the element `labelKey`/`idKey`, at its own place. Lists out of step
-// there (the label is not where the identifier is) lose every item of either key instead.
+// Both lists without the element `labelKey`/`idKey`, at its own place. Lists of one length
+// without the identifier stay as they are. Lists out of step there (the label is not where
+// the identifier is), and lists of different lengths, lose every item of either key instead.
 ParallelLists WithoutElement(std::string_view labels, std::string_view ids, std::string_view labelKey,
                              std::string_view idKey);
 // The label list with the element `idKey` relabelled from `oldKey` to `newKey`, at its own

@@ -14,6 +14,7 @@
 #include "core/reference_lists.h"
 #include "crossing/crossing.h"
 #include "crossing/low_high.h"
+#include "annotation/label_context.h"
 #include "annotation/view_style.h"
 #include "editing/editing.h"
 #include "editing/label_numbers.h"
@@ -74,8 +75,8 @@ struct EndNodes {
 // and the scan stops once both are found.
 EndNodes ScanEndNodes(acad::AcadSelectionSet& nodes, const PointKey& start, const PointKey& end) {
     EndNodes found;
-    const int16_t count = vb::Count16(static_cast<std::size_t>(nodes.Count()));
-    for (int16_t i = 0; i < count && !(found.start && found.end); ++i) {
+    const int32_t count = nodes.Count();
+    for (int32_t i = 0; i < count && !(found.start && found.end); ++i) {
         auto node = nodes.Item(i);
         PointKey at = InsertionKey(node);
         if (at == start)
@@ -243,11 +244,12 @@ private:
 }  // namespace
 
 // One conversion's view of the existing nodes and the label numbers taken, built once and
-// kept up to date as nodes and pipes are made.
+// kept up to date as nodes and pipes are made, and the label settings, which it cannot change.
 struct ConversionIndex {
     NodePositions nodes;
     LabelNumbers nodeLabels;
     LabelNumbers pipeLabels;
+    LabelContext labels;
 };
 
 // ---- Picking the entities -------------------------------------------------------------
@@ -263,8 +265,8 @@ std::shared_ptr<acad::AcadSelectionSet> Editing::GetEntitiesToConvert(acad::Acad
                                 {Variant("<or"), Variant("LWPOLYLINE"), Variant("LINE"), Variant("or>")})));
 
         // Entities that already carry a record belong to the library, whatever they are.
-        int16_t count = vb::Count16(static_cast<std::size_t>(set->Count()));
-        for (int16_t i = 0; i < count;) {
+        int32_t count = set->Count();
+        for (int32_t i = 0; i < count;) {
             auto entity = set->Item(i);
             if (!ElementRecord::Read(entity).Exists()) {
                 ++i;
@@ -275,7 +277,7 @@ std::shared_ptr<acad::AcadSelectionSet> Editing::GetEntitiesToConvert(acad::Acad
         }
 
         // Each line becomes a polyline between its ends, in plan, at the end of the set.
-        for (int16_t i = 0; i < count;) {
+        for (int32_t i = 0; i < count;) {
             auto line = std::dynamic_pointer_cast<acad::AcadLine>(set->Item(i));
             if (!line) {
                 ++i;
@@ -307,14 +309,14 @@ std::shared_ptr<acad::AcadSelectionSet> Editing::GetEntitiesToConvert(acad::Acad
 void Editing::CreateElementsInNetwork(acad::AcadDocument& AcadActiveDocument,
                                       acad::AcadSelectionSet& SetEntitiesToConvert, const bool& IsExistingNetwork,
                                       const std::string& NetworkName, const std::string& NetworkType) {
-    const int16_t count = vb::Count16(static_cast<std::size_t>(SetEntitiesToConvert.Count()));
+    const int32_t count = SetEntitiesToConvert.Count();
     if (count == 0) Raise(ErrorCode::InvalidProcedureCall, "the set holds no entity to convert");
     {
         SafeArray definitions = general_->GetNetworkDefinitions(AcadActiveDocument).Array();
         bool defined = false;
         std::string storedType;
-        const int16_t rows = vb::Count16(static_cast<std::size_t>(definitions.UBound(1) + 1));
-        for (int16_t i = 0; i < rows && !defined; ++i) {
+        const int32_t rows = definitions.UBound(1) + 1;
+        for (int32_t i = 0; i < rows && !defined; ++i) {
             if (NetworkName.empty() || vb::CStr(definitions.Get(i, 0)) != NetworkName) continue;
             defined = true;
             storedType = vb::CStr(definitions.Get(i, 1));
@@ -341,13 +343,14 @@ void Editing::CreateElementsInNetwork(acad::AcadDocument& AcadActiveDocument,
         {},
         NumbersInDrawing(*this, AcadActiveDocument, NetworkName, NetworkType + "Node"),
         NumbersInDrawing(*this, AcadActiveDocument, NetworkName, NetworkType + "Pipe"),
+        {format, general_->GetModelUnits(AcadActiveDocument), general_->GetCorrectionAngleForCS(AcadActiveDocument)},
     };
-    const int16_t nodeCount = vb::Count16(static_cast<std::size_t>(existingNodes->Count()));
-    for (int16_t i = 0; i < nodeCount; ++i) index.nodes.Add(existingNodes->Item(i));
+    const int32_t nodeCount = existingNodes->Count();
+    for (int32_t i = 0; i < nodeCount; ++i) index.nodes.Add(existingNodes->Item(i));
 
     UsageBatch usage;
     try {
-        for (int16_t i = 0; i < count; ++i) {
+        for (int32_t i = 0; i < count; ++i) {
             auto entity = SetEntitiesToConvert.Item(i);
             ConvertPolyline(AcadActiveDocument, *entity, *existingNodes, NetworkName, NetworkType, *lowHigh, &index);
             usage.Add(ElementRecord::Read(entity));
@@ -362,8 +365,7 @@ void Editing::CreateElementsInNetwork(acad::AcadDocument& AcadActiveDocument,
     }
     usage.Apply(*library_, AcadActiveDocument);
 
-    crossing_->BuildCrossingPointsAfterImporting(AcadActiveDocument, SetEntitiesToConvert,
-                                                 general_->GetModelUnits(AcadActiveDocument));
+    crossing_->BuildCrossingPointsAfterImporting(AcadActiveDocument, SetEntitiesToConvert, index.labels.units);
     std::vector<std::string> lowHighNodes = lowHigh_->GetInitialNodesOIDArrayForLowHigh(AcadActiveDocument, *lowHigh);
     lowHigh_->BuildLowHighPointsAfterImporting(AcadActiveDocument, lowHighNodes, NetworkName);
     unlocked.Restore();
@@ -421,8 +423,7 @@ void Editing::ConvertPolyline(acad::AcadDocument& AcadActiveDocument, acad::Acad
         pipeNumbers.emplace(NumbersInDrawing(*this, AcadActiveDocument, NetworkName, pipeType));
         pipeNumbers->RequireFree(1);
     }
-    const std::string units = general_->GetModelUnits(AcadActiveDocument);
-    const double correction = general_->GetCorrectionAngleForCS(AcadActiveDocument);
+    const std::string units = index ? index->labels.units : general_->GetModelUnits(AcadActiveDocument);
     const std::string layer = pipe->Layer();
     const std::string pipeId = IdText(*pipe);
 
@@ -456,12 +457,12 @@ void Editing::ConvertPolyline(acad::AcadDocument& AcadActiveDocument, acad::Acad
 
         for (const auto& node : {ends.start, ends.end}) {
             ElementRecord record = ElementRecord::Read(node);
-            UpdateConnectedPipesAtNode(AcadActiveDocument, *node, NodeLabelOf(*general_, record),
-                                       record.Text(node_entry::kStartPipeIds), record.Text(node_entry::kEndPipeIds),
-                                       record.Number(node_entry::kSumpLevel),
-                                       vb::CInt(record.Get(node_entry::kMatchingCode)));
+            MatchPipesAtNode(AcadActiveDocument, *node, NodeLabelOf(*general_, record),
+                             record.Text(node_entry::kStartPipeIds), record.Text(node_entry::kEndPipeIds),
+                             record.Number(node_entry::kSumpLevel), vb::CInt(record.Get(node_entry::kMatchingCode)),
+                             index ? &index->labels : nullptr);
         }
-        viewStyle_->InsertAnnotationsForNewEntity(AcadActiveDocument, *pipe, correction);
+        InsertLabels(AcadActiveDocument, *pipe, index);
     } catch (...) {
         // What this call made goes again; nodes found in the set keep everything but this pipe.
         std::optional<EventsOffGuard> eventsOff;
@@ -512,12 +513,11 @@ std::shared_ptr<acad::AcadBlockReference> Editing::InsertNode(acad::AcadDocument
     const std::string label = index ? index->nodeLabels.Allocate()
                                     : GetNextLabel(AcadActiveDocument, NetworkName, NetworkType + "Node");
     general_->CreateStandardBlock(AcadActiveDocument, "Node");
-    const double correction = general_->GetCorrectionAngleForCS(AcadActiveDocument);
     auto node = AcadActiveDocument.ModelSpace()->InsertBlock({x, y, 0}, std::string(kNodeBlockName), 1, 1, 1, 0);
     try {
         NewNodeRecord(node, NetworkName, NetworkType, label).Write();
         node->SetLayer(NetworkLayer(NetworkName));
-        viewStyle_->InsertAnnotationsForNewEntity(AcadActiveDocument, *node, correction);
+        InsertLabels(AcadActiveDocument, *node, index);
         SetExistingNodes.AddItems({node});
     } catch (...) {
         std::optional<EventsOffGuard> eventsOff;
@@ -527,6 +527,15 @@ std::shared_ptr<acad::AcadBlockReference> Editing::InsertNode(acad::AcadDocument
     }
     if (index) index->nodes.Add(node);
     return node;
+}
+
+void Editing::InsertLabels(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& Entity,
+                           const ConversionIndex* index) {
+    if (index)
+        labels::InsertForNewEntity(*viewStyle_, *general_, AcadActiveDocument, Entity, index->labels);
+    else
+        viewStyle_->InsertAnnotationsForNewEntity(AcadActiveDocument, Entity,
+                                                  general_->GetCorrectionAngleForCS(AcadActiveDocument));
 }
 
 }  // namespace fluvanet

@@ -53,7 +53,7 @@ TEST_F(FollowUps, AMoveThroughTheHostLeavesASoundDrawing) {
     Sound();
 }
 
-TEST_F(FollowUps, ARebuildLeavesQueuedAnnotationsAndDropsGoneOnesWithTheEventsOff) {
+TEST_F(FollowUps, ARebuildLeavesQueuedAnnotationsAndThoseOfOtherPipesAndDropsGoneOnesWithTheEventsOff) {
     const std::vector<std::string> old = Crossings(sewer[0]);
     // The second annotation is gone with its leader; both pipes still list it.
     LeaderOf(old[1])->Delete();
@@ -78,6 +78,22 @@ TEST_F(FollowUps, ARebuildLeavesQueuedAnnotationsAndDropsGoneOnesWithTheEventsOf
     EXPECT_THAT(Crossings(main[2]), ElementsAre(testing::Ne(now[1])));
     leader->Delete();
     Sound();
+
+    // A copy made with the events off lists its source's annotation, which names the source:
+    // moved, the copy only forgets it.
+    const std::string source = Crossings(main[3]).at(0);
+    general->TurnEventsOff(*doc);
+    auto copy = host.Copy({main[3].polyline}, {0, 0, 0}, {5, 0, 0}).copies.at(0);
+    general->TurnEventsOn(*doc);
+    host.Move({copy}, {0, 0, 0}, {1, 0, 0});
+    ASSERT_NE(Annotation(source), nullptr);
+    EXPECT_THAT(Crossings(main[3]), ElementsAre(source));
+    EXPECT_THAT(Crossings(sewer[2]), testing::Contains(source));
+    EXPECT_THAT(fluvanet::refs::LeadingKeys(RecordText(copy, pe::kCrossingIds)),
+                testing::Not(testing::Contains(source)));
+    host.Erase({copy});
+    EXPECT_THAT(Crossings(sewer[2]), ElementsAre(source));
+    Sound();
 }
 
 TEST_F(FollowUps, ProfilesOfChangedPipesAreFlaggedButForThoseErasedOrQueued) {
@@ -96,6 +112,23 @@ TEST_F(FollowUps, LowAndHighPointsAgainForEachPressureNetworkOnItsOwn) {
     events->AnalyzeLowHighAfterDeleting(*doc, {Id(NodeOf(sewer[0], pe::kStartNodeId)), GoneId(), Id(raised)});
     EXPECT_EQ(acad::Cast<acad::AcadBlockReference>(Linked(raised, ne::kLowHighId))->Name(), "Fluvamap_HighPoint");
     EXPECT_EQ(RecordText(NodeOf(sewer[0], pe::kStartNodeId), ne::kLowHighId), "");
+    Sound();
+
+    // Names that differ only in case are two networks, each classified again on its own: its
+    // start lowered unseen, each middle node, marked low, turns high once the erasure of its
+    // other pipe has it classified again.
+    Entities doomed;
+    std::vector<std::shared_ptr<acad::AcadBlockReference>> middles;
+    for (const double y : {300.0, 350.0}) {
+        std::vector<TestPipe> line =
+            ConvertPolylines(*doc, y < 320 ? "Water" : "water", "Pressure", {{0, y, 20, y}, {20, y, 40, y}});
+        SetRecordEntry(NodeOf(line[0], pe::kStartNodeId), ne::kSumpLevel, Variant(-5.0));
+        middles.push_back(NodeOf(line[0], pe::kEndNodeId));
+        doomed.push_back(line[1].polyline);
+    }
+    host.Erase(doomed);
+    for (const auto& middle : middles)
+        EXPECT_EQ(acad::Cast<acad::AcadBlockReference>(Linked(middle, ne::kLowHighId))->Name(), "Fluvamap_HighPoint");
     Sound();
 }
 
