@@ -124,9 +124,10 @@ public:
     std::string CleanCote(std::string& MyString);
     bool CheckTextForBannedCharacters(const std::string& MyString, const int16_t& CharIndex);
     std::vector<std::string> BubbleSort(const std::vector<std::string>& Strings);
+    // The indices are subscripts within the bounds of the host's array.
     double GetLeastInvert(const std::string& PipesAtStartIndeces, const std::string& PipesAtEndIndeces,
-                          const std::vector<ShpPipe>& ArPipes);
-    double GetMaxRise(const std::string& PipesIndeces, const std::vector<ShpPipe>& ArPipes);
+                          const com::BoundedArray<ShpPipe>& ArPipes);
+    double GetMaxRise(const std::string& PipesIndeces, const com::BoundedArray<ShpPipe>& ArPipes);
     double CleanNumericString(std::string& MyString);
     // The host's grid, read by name through its data set: (records, fields) of texts.
     com::Variant GetDataFromGrid(const com::Variant& MyGrid);

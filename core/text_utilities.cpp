@@ -61,11 +61,8 @@ private:
 };
 
 // An index list item as a subscript of the pipes; one outside them is out of range.
-const ShpPipe& PipeAt(const std::vector<ShpPipe>& pipes, const std::string& item) {
-    int32_t index = vb::CLng(vb::Val(item));
-    if (index < 0 || static_cast<std::size_t>(index) >= pipes.size())
-        Raise(ErrorCode::SubscriptOutOfRange, "pipe index " + item + " of " + std::to_string(pipes.size()));
-    return pipes[static_cast<std::size_t>(index)];
+const ShpPipe& PipeAt(const com::BoundedArray<ShpPipe>& pipes, const std::string& item) {
+    return pipes.At(vb::CLng(vb::Val(item)));
 }
 
 // Ten digits, so that numbers up to 9,999,999,999 order by value (MH-9999 before MH-10000).
@@ -180,7 +177,7 @@ std::vector<std::string> General::BubbleSort(const std::vector<std::string>& Str
 }
 
 double General::GetLeastInvert(const std::string& PipesAtStartIndeces, const std::string& PipesAtEndIndeces,
-                               const std::vector<ShpPipe>& ArPipes) {
+                               const com::BoundedArray<ShpPipe>& ArPipes) {
     if (PipesAtStartIndeces.empty() && PipesAtEndIndeces.empty()) return 0;
     double least = 1000000;
     const std::vector<std::string> atStart = refs::TrailingItems(PipesAtStartIndeces);
@@ -193,7 +190,7 @@ double General::GetLeastInvert(const std::string& PipesAtStartIndeces, const std
     return least;
 }
 
-double General::GetMaxRise(const std::string& PipesIndeces, const std::vector<ShpPipe>& ArPipes) {
+double General::GetMaxRise(const std::string& PipesIndeces, const com::BoundedArray<ShpPipe>& ArPipes) {
     double largest = 0;
     const std::vector<std::string> items = refs::TrailingItems(PipesIndeces);
     vb::Count16(items.size());

@@ -172,6 +172,13 @@ ProfilePipes WithHalves(const ProfilePipes& old, const std::string& splitItem, c
     return pipes;
 }
 
+// The halves are two entities other than the split pipe: one of them in its place would
+// list the split pipe's crossings and profiles again on every call.
+void RequireHalves(const acad::AcadEntity& split, const acad::AcadEntity& half1, const acad::AcadEntity& half2) {
+    if (&half1 == &split || &half2 == &split || &half1 == &half2)
+        Raise(ErrorCode::InvalidProcedureCall, "the halves of pipe " + IdText(split) + " must be two other entities");
+}
+
 // ---- deleting -------------------------------------------------------------------------
 
 // Erasing on a locked layer fails: checked for everything first, so that nothing goes
@@ -264,6 +271,7 @@ void Editing::CreateSplitEntities(acad::AcadDocument& AcadActiveDocument, acad::
 void Editing::AssignSplitXdata(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& SplitPipeEntity,
                                const acad::Point3& SplitPoint, acad::AcadLWPolyline& NewPipeEntity1,
                                acad::AcadLWPolyline& NewPipeEntity2, acad::AcadBlockReference& NewNodeEntity) {
+    RequireHalves(SplitPipeEntity, NewPipeEntity1, NewPipeEntity2);
     const ElementRecord split = SplitPipeRecord(AcadActiveDocument, SplitPipeEntity);
     const std::string splitId = IdText(SplitPipeEntity);
     // Called twice, the step would take two more labels and list the halves again.
@@ -353,6 +361,7 @@ void Editing::UpdateCrossingsAfterSplitting(acad::AcadDocument& AcadActiveDocume
                                             acad::AcadLWPolyline& SplitPipeEntity,
                                             acad::AcadLWPolyline& NewPipeEntity1,
                                             acad::AcadLWPolyline& NewPipeEntity2) {
+    RequireHalves(SplitPipeEntity, NewPipeEntity1, NewPipeEntity2);
     const ElementRecord split = SplitPipeRecord(AcadActiveDocument, SplitPipeEntity);
     const std::vector<std::string> annotationIds = refs::LeadingKeys(split.Text(pipe_entry::kCrossingIds));
     if (annotationIds.empty()) return;
@@ -396,6 +405,7 @@ void Editing::UpdateProfilesAfterSplitting(acad::AcadDocument& AcadActiveDocumen
                                            acad::AcadLWPolyline& SplitPipeEntity,
                                            acad::AcadLWPolyline& NewPipeEntity1,
                                            acad::AcadLWPolyline& NewPipeEntity2) {
+    RequireHalves(SplitPipeEntity, NewPipeEntity1, NewPipeEntity2);
     const ElementRecord split = SplitPipeRecord(AcadActiveDocument, SplitPipeEntity);
     const std::vector<std::string> profileIds = refs::LeadingKeys(split.Text(pipe_entry::kProfileIds));
     if (profileIds.empty()) return;

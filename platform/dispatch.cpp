@@ -40,19 +40,26 @@ Variant DispatchTable::Invoke(Dispatch& self, std::string_view name, CallType ty
         case CallType::Let:
         case CallType::Set: thunk = e->put ? &e->put : nullptr; break;
         }
-        if (thunk != nullptr) return (*thunk)(self, args);
+        if (thunk != nullptr) {
+            for (Variant* arg : args)
+                if (arg != nullptr) RequireLongSubscripts(*arg);
+            return (*thunk)(self, args);
+        }
     }
     Raise(ErrorCode::NotApplicable, std::string(self.TypeName()) + "." + std::string(name));
 }
 
-void DispatchTable::Add(std::string_view name, CallType type, Thunk thunk) {
+void DispatchTable::Add(std::string_view name, CallType type, Thunk thunk, Signature signature) {
     Entry* e = const_cast<Entry*>(Find(name));
     if (e == nullptr) {
         entries_.push_back(Entry{std::string(name), {}, {}, {}});
         e = &entries_.back();
     }
     switch (type) {
-    case CallType::Method: e->method = std::move(thunk); break;
+    case CallType::Method:
+        e->method = std::move(thunk);
+        e->methodSignature = std::move(signature);
+        break;
     case CallType::Get: e->get = std::move(thunk); break;
     case CallType::Let:
     case CallType::Set: e->put = std::move(thunk); break;
@@ -61,7 +68,7 @@ void DispatchTable::Add(std::string_view name, CallType type, Thunk thunk) {
 
 void DispatchTable::Inherit(const DispatchTable& base) {
     for (const Entry& e : base.entries_) {
-        if (e.method) Add(e.name, CallType::Method, e.method);
+        if (e.method) Add(e.name, CallType::Method, e.method, e.methodSignature);
         if (e.get) Add(e.name, CallType::Get, e.get);
         if (e.put) Add(e.name, CallType::Let, e.put);
     }

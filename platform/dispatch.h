@@ -47,14 +47,22 @@ public:
     bool Supports(std::string_view name) const;
 };
 
+// What a type library tells of a method: its parameters, each as whether a value converts
+// to the parameter's type.
+struct MethodSignature {
+    std::vector<std::function<bool(const Variant&)>> converts;
+};
+
 class DispatchTable {
 public:
     using Thunk = std::function<Variant(Dispatch&, ArgRefs)>;
+    using Signature = MethodSignature;
     struct Entry {
         std::string name;
         Thunk method;
         Thunk get;
         Thunk put;
+        Signature methodSignature;
     };
 
     const Entry* Find(std::string_view name) const;
@@ -62,7 +70,7 @@ public:
     Variant Invoke(Dispatch& self, std::string_view name, CallType type, ArgRefs args) const;
     // A later registration of the same name and kind replaces the earlier one, so a
     // derived class can override what it inherits.
-    void Add(std::string_view name, CallType type, Thunk thunk);
+    void Add(std::string_view name, CallType type, Thunk thunk, Signature signature = {});
     void Inherit(const DispatchTable& base);
 
 private:
@@ -138,6 +146,14 @@ template <>
 struct Convert<std::vector<Variant>> {
     static std::vector<Variant> From(const Variant& v) { return v.Array().ToVariants(); }
     static Variant To(const std::vector<Variant>& v) { return Variant(SafeArray::FromVariants(v)); }
+};
+// The lower bound of an array that was never sized is 0, as for the vector it gives.
+template <class T>
+struct Convert<BoundedArray<T>> {
+    static BoundedArray<T> From(const Variant& v) {
+        const int32_t lower = v.IsArray() && v.Array().Dims() == 1 ? v.Array().LBound() : 0;
+        return BoundedArray<T>(Convert<std::vector<T>>::From(v), lower);
+    }
 };
 // Points: an array of exactly N numbers (3 for AutoCAD points); anything else is invalid input.
 template <std::size_t N>
@@ -247,6 +263,23 @@ private:
     std::shared_ptr<D> object_;
 };
 
+// Whether a value converts to a parameter of type P, as ArgHolder would take it.
+template <class P>
+bool Converts(const Variant& v) {
+    using D = std::remove_cvref_t<P>;
+    try {
+        if constexpr (kIsDispatchClass<D>) {
+            return Convert<std::shared_ptr<D>>::From(v) != nullptr;
+        } else {
+            constexpr bool kOutput = std::is_lvalue_reference_v<P> && !std::is_const_v<std::remove_reference_t<P>>;
+            if (!(kOutput && v.IsEmpty())) Convert<D>::From(v);
+            return true;
+        }
+    } catch (const Error&) {
+        return false;
+    }
+}
+
 template <class F>
 struct MemberTraits;
 template <class T, class R, class... P>
@@ -294,7 +327,7 @@ public:
     }
     template <class F>
     TableBuilder& Method(std::string_view name, F fn, int required = -1) {
-        table_.Add(name, CallType::Method, MakeThunk(fn, required));
+        table_.Add(name, CallType::Method, MakeThunk(fn, required), MakeSignature(fn));
         return *this;
     }
     template <class F>
@@ -330,6 +363,15 @@ private:
                 *owner, fn, args, static_cast<typename Traits::Params*>(nullptr),
                 std::make_index_sequence<Traits::kArity>{});
         };
+    }
+
+    template <class F>
+    static DispatchTable::Signature MakeSignature(F) {
+        return MakeSignature(static_cast<typename detail::MemberTraits<F>::Params*>(nullptr));
+    }
+    template <class... P>
+    static DispatchTable::Signature MakeSignature(std::tuple<P...>*) {
+        return {{&detail::Converts<P>...}};
     }
 
     DispatchTable& table_;

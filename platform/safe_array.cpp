@@ -2,6 +2,8 @@
 
 #include "platform/vb_convert.h"
 
+#include <limits>
+
 namespace com {
 
 namespace {
@@ -103,7 +105,9 @@ int32_t SafeArray::LBound(int dim) const {
 int32_t SafeArray::UBound(int dim) const {
     if (dim < 1 || dim > Dims()) Raise(ErrorCode::SubscriptOutOfRange);
     const ArrayBound& b = bounds_[dim - 1];
-    return b.lower + b.count - 1;
+    const int64_t upper = int64_t{b.lower} + b.count - 1;
+    if (upper > std::numeric_limits<int32_t>::max()) Raise(ErrorCode::Overflow, "upper bound " + std::to_string(upper));
+    return static_cast<int32_t>(upper);
 }
 
 std::size_t SafeArray::Offset(int32_t i) const {
@@ -168,7 +172,9 @@ void SafeArray::ReDimPreserve(int32_t newUpperBound) {
         return;
     }
     ArrayBound last = bounds_.back();
-    ArrayBound grown{last.lower, newUpperBound - last.lower + 1};
+    const int64_t count = int64_t{newUpperBound} - last.lower + 1;
+    if (count > std::numeric_limits<int32_t>::max()) Raise(ErrorCode::Overflow, "too many elements");
+    ArrayBound grown{last.lower, static_cast<int32_t>(count)};
     CheckBound(grown);
     if (Dims() == 1) {
         data_.resize(static_cast<std::size_t>(grown.count), defaultElement_);
@@ -180,6 +186,25 @@ void SafeArray::ReDimPreserve(int32_t newUpperBound) {
         data_ = std::move(data);
     }
     bounds_.back() = grown;
+}
+
+void RequireLongSubscripts(const Variant& value) {
+    // A stack rather than recursion: arrays may nest as deep as a caller likes.
+    std::vector<const Variant*> pending{&value};
+    while (!pending.empty()) {
+        const Variant* v = pending.back();
+        pending.pop_back();
+        if (!v->IsArray()) continue;
+        const SafeArray& a = v->Array();
+        for (const ArrayBound& b : a.Bounds()) {
+            const int64_t upper = int64_t{b.lower} + b.count - 1;
+            if (b.lower == std::numeric_limits<int32_t>::min() || upper >= std::numeric_limits<int32_t>::max())
+                Raise(ErrorCode::InvalidInput, "array bounds (" + std::to_string(b.lower) + " To " +
+                                                   std::to_string(upper) + ") run past the 32-bit range");
+        }
+        if (a.ElementType() != VarType::Empty && a.ElementType() != VarType::Array) continue;
+        for (std::size_t i = 0; i < a.Size(); ++i) pending.push_back(&a.data_[i]);
+    }
 }
 
 bool SafeArray::operator==(const SafeArray& other) const {

@@ -4,7 +4,9 @@
 // empty one: its bounds cannot be read (Subscript out of range), as in VB.
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/variant.h"
@@ -59,6 +61,8 @@ public:
     bool IsSized() const noexcept { return !bounds_.empty(); }
     const std::vector<ArrayBound>& Bounds() const noexcept { return bounds_; }
     // dim counts from 1; an unsized array or a dimension it lacks raises Subscript out of range.
+    // An upper bound past the 32-bit range (an array from outside, see RequireLongSubscripts)
+    // raises Overflow.
     int32_t LBound(int dim = 1) const;
     int32_t UBound(int dim = 1) const;
     // Number of elements in all dimensions together (0 when never sized).
@@ -86,6 +90,8 @@ public:
     bool operator==(const SafeArray& other) const;
 
 private:
+    friend void RequireLongSubscripts(const Variant& value);
+
     std::size_t Offset(int32_t i) const;
     std::size_t Offset(int32_t i, int32_t j) const;
     Variant Coerce(Variant value) const;
@@ -95,5 +101,38 @@ private:
     std::vector<Variant> data_;  // row-major: (i, j) at (i - l1) * n2 + (j - l2)
     Variant defaultElement_;
 };
+
+// A one-dimensional host array handed to a member as a vector, with its lower bound kept, for
+// members that index it by subscripts given in another argument. A vector from C++ converts
+// with lower bound 0.
+template <class T>
+class BoundedArray {
+public:
+    BoundedArray() = default;
+    BoundedArray(std::vector<T> items, int32_t lower = 0) : items_(std::move(items)), lower_(lower) {}
+    BoundedArray(std::initializer_list<T> items) : items_(items) {}
+
+    int32_t LBound() const noexcept { return lower_; }
+    // Below LBound for an array without elements.
+    int64_t UBound() const noexcept { return int64_t{lower_} + static_cast<int64_t>(items_.size()) - 1; }
+    const std::vector<T>& Items() const noexcept { return items_; }
+    bool Holds(int64_t subscript) const noexcept { return subscript >= lower_ && subscript <= UBound(); }
+    // A subscript outside the bounds raises Subscript out of range.
+    const T& At(int64_t subscript) const {
+        if (!Holds(subscript))
+            Raise(ErrorCode::SubscriptOutOfRange, "subscript " + std::to_string(subscript) + " outside (" +
+                                                      std::to_string(lower_) + " To " + std::to_string(UBound()) + ")");
+        return items_[static_cast<std::size_t>(subscript - lower_)];
+    }
+
+private:
+    std::vector<T> items_;
+    int32_t lower_ = 0;
+};
+
+// An array a caller hands in, and every array inside its Variant elements, must have its
+// subscripts, one before the first and one past the last included, within the 32-bit range,
+// so that no walk over it overflows; other arrays raise Invalid input. Other values pass.
+void RequireLongSubscripts(const Variant& value);
 
 }  // namespace com

@@ -25,16 +25,17 @@ struct SelectionFilter::Node {
     enum class Kind { And, Or, Pair };
     Kind kind = Kind::And;
     int16_t code = 0;
-    std::string pattern;
+    // Parsed once for the selection: a filter tests every entity of the drawing.
+    std::optional<WildcardPattern> pattern;
     // Code 1000 only: the application pattern of the nearest earlier 1001 pair.
-    std::optional<std::string> application;
+    std::optional<WildcardPattern> application;
     std::vector<Node> children;
 
     struct Reader {
         const std::vector<int16_t>& codes;
         const std::vector<Variant>& values;
         std::size_t next = 0;
-        std::optional<std::string> application;  // carried across groups, in textual order
+        std::optional<WildcardPattern> application;  // carried across groups, in textual order
     };
 
     // Fills this group up to its closing operator (to the end for the top level).
@@ -63,8 +64,9 @@ struct SelectionFilter::Node {
             Node pair;
             pair.kind = Kind::Pair;
             pair.code = c;
-            pair.pattern = text;
-            if (c == 1001) r.application = text;
+            // Extended-data texts alone are compared in their case.
+            pair.pattern.emplace(text, c != 1000);
+            if (c == 1001) r.application = pair.pattern;
             if (c == 1000) pair.application = r.application;
             children.push_back(std::move(pair));
         }
@@ -79,23 +81,22 @@ struct SelectionFilter::Node {
         case Kind::Pair: break;
         }
         switch (code) {
-        case 0: return WildcardMatch(s.DxfName(), pattern, true);
+        case 0: return pattern->Matches(s.DxfName());
         case 2: {
             std::string block = s.BlockName();
-            return !block.empty() && WildcardMatch(block, pattern, true);
+            return !block.empty() && pattern->Matches(block);
         }
-        case 8: return WildcardMatch(s.LayerName(), pattern, true);
+        case 8: return pattern->Matches(s.LayerName());
         case 1001: {
             auto apps = s.XDataApplications();
-            return std::any_of(apps.begin(), apps.end(),
-                               [&](const std::string& app) { return WildcardMatch(app, pattern, true); });
+            return std::any_of(apps.begin(), apps.end(), [&](const std::string& app) { return pattern->Matches(app); });
         }
         default: break;
         }
         for (const std::string& app : s.XDataApplications()) {
-            if (application && !WildcardMatch(app, *application, true)) continue;
+            if (application && !application->Matches(app)) continue;
             for (const std::string& text : s.XDataTexts(app))
-                if (WildcardMatch(text, pattern, false)) return true;
+                if (pattern->Matches(text)) return true;
         }
         return false;
     }

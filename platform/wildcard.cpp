@@ -2,9 +2,15 @@
 
 #include "platform/vb_text.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <string>
+#include <type_traits>
+#include <unordered_map>
 #include <utility>
+#include <variant>
 #include <vector>
 
 // Choices the platform leaves open, made here:
@@ -68,10 +74,43 @@ struct Token {
     std::size_t count = 0;
 };
 
+// Tokens between two stars, or between an end of the pattern and a star.
+struct Run {
+    std::size_t first = 0, count = 0;  // in Alternative::tokens
+};
+
+// An inner run of literals alone: Knuth-Morris-Pratt over the folded characters.
+struct LiteralSearch {
+    std::vector<char32_t> chars;
+    std::vector<std::size_t> border;  // border[j]: the longest proper border of chars[0..j]
+};
+
+// An inner run with character kinds or classes: Shift-And, bit j of the state telling that
+// the run's first j + 1 tokens match the text ending at the current character. Tokens that
+// test alike share one group; a group of many positions keeps them as a mask, the others as
+// a list, so that the masks take no more words than the run has tokens.
+struct BitSearch {
+    struct Group {
+        Token token;  // the test; a literal holds its folded character
+        std::vector<uint64_t> dense;
+        std::vector<std::size_t> sparse;
+    };
+    std::size_t words = 0;
+    std::unordered_map<char32_t, std::size_t> literals;  // folded character -> group
+    std::vector<Group> groups;
+    std::vector<std::size_t> tests;  // the groups other than literals
+};
+
 struct Alternative {
     bool negated = false;
     std::vector<Token> tokens;
     std::vector<Range> ranges;
+
+    bool starred = false;
+    std::size_t width = 0;  // characters the tokens other than stars take
+    Run head, tail;         // without stars, head is every token
+    std::vector<Run> inner;
+    std::vector<std::variant<LiteralSearch, BitSearch>> searches;  // one per inner run
 };
 
 // Reads one class member (an escape included) at p[j]; kNone when the pattern ends first.
@@ -180,36 +219,181 @@ bool TokenMatches(const Alternative& alt, const Token& t, char32_t c, bool ignor
     return false;
 }
 
-// Every token but "*" takes exactly one character, so on a mismatch only the latest star
-// needs to take one more character: earlier stars could not do better. O(text * pattern).
-bool Matches(const Alternative& alt, const std::vector<char32_t>& text, bool ignoreCase) {
-    const std::vector<Token>& tokens = alt.tokens;
-    std::size_t t = 0, p = 0, star = kNone, starText = 0;
-    while (t < text.size()) {
-        if (p < tokens.size() && tokens[p].kind == Token::Kind::Star) {
-            star = p++;
-            starText = t;
-        } else if (p < tokens.size() && TokenMatches(alt, tokens[p], text[t], ignoreCase)) {
-            ++p;
-            ++t;
-        } else if (star != kNone) {
-            p = star + 1;
-            t = ++starText;
+// ---- compiled alternatives --------------------------------------------------------------
+// Every token but "*" takes exactly one character, so an alternative with stars matches when
+// its run before the first star matches at the start, its run after the last star at the
+// end, and each run between stars somewhere in between, in order. Taking the leftmost place
+// for each inner run leaves the most room to the runs after it, so no choice is undone.
+
+char32_t Fold(char32_t c, bool ignoreCase) { return ignoreCase ? Lower(c) : c; }
+
+LiteralSearch MakeLiteralSearch(const Alternative& alt, const Run& run, bool ignoreCase) {
+    LiteralSearch s;
+    for (std::size_t j = 0; j < run.count; ++j) s.chars.push_back(Fold(alt.tokens[run.first + j].ch, ignoreCase));
+    s.border.assign(s.chars.size(), 0);
+    for (std::size_t j = 1, b = 0; j < s.chars.size(); ++j) {
+        while (b > 0 && s.chars[j] != s.chars[b]) b = s.border[b - 1];
+        if (s.chars[j] == s.chars[b]) ++b;
+        s.border[j] = b;
+    }
+    return s;
+}
+
+BitSearch MakeBitSearch(const Alternative& alt, const Run& run, bool ignoreCase) {
+    BitSearch s;
+    s.words = (run.count + 63) / 64;
+    std::map<std::u32string, std::size_t> tests;  // a test's kind, negation and ranges -> group
+    for (std::size_t j = 0; j < run.count; ++j) {
+        Token token = alt.tokens[run.first + j];
+        std::size_t group = s.groups.size();
+        if (token.kind == Token::Kind::Literal) {
+            token.ch = Fold(token.ch, ignoreCase);
+            group = s.literals.try_emplace(token.ch, group).first->second;
         } else {
-            return false;
+            std::u32string key{static_cast<char32_t>(token.kind), token.negated ? U'1' : U'0'};
+            for (std::size_t k = token.first; k < token.first + token.count; ++k) {
+                key += alt.ranges[k].lo;
+                key += alt.ranges[k].hi;
+            }
+            group = tests.try_emplace(std::move(key), group).first->second;
+            if (group == s.groups.size()) s.tests.push_back(group);
+        }
+        if (group == s.groups.size()) s.groups.push_back({token, {}, {}});
+        s.groups[group].sparse.push_back(j);
+    }
+    for (BitSearch::Group& g : s.groups) {
+        if (g.sparse.size() <= s.words) continue;
+        g.dense.assign(s.words, 0);
+        for (std::size_t j : g.sparse) g.dense[j / 64] |= uint64_t{1} << (j % 64);
+        g.sparse.clear();
+    }
+    return s;
+}
+
+void Compile(Alternative& alt, bool ignoreCase) {
+    std::vector<Run> runs(1);
+    for (std::size_t i = 0; i < alt.tokens.size(); ++i) {
+        if (alt.tokens[i].kind == Token::Kind::Star) {
+            alt.starred = true;
+            runs.push_back({i + 1, 0});
+        } else {
+            ++runs.back().count;
+            ++alt.width;
         }
     }
-    while (p < tokens.size() && tokens[p].kind == Token::Kind::Star) ++p;
-    return p == tokens.size();
+    alt.head = runs.front();
+    if (!alt.starred) return;
+    alt.tail = runs.back();
+    alt.inner.assign(runs.begin() + 1, runs.end() - 1);
+    for (const Run& run : alt.inner) {
+        bool literal = true;
+        for (std::size_t j = 0; j < run.count; ++j) literal = literal && alt.tokens[run.first + j].kind == Token::Kind::Literal;
+        if (literal)
+            alt.searches.emplace_back(MakeLiteralSearch(alt, run, ignoreCase));
+        else
+            alt.searches.emplace_back(MakeBitSearch(alt, run, ignoreCase));
+    }
+}
+
+bool MatchesAt(const Alternative& alt, const Run& run, const std::vector<char32_t>& text, std::size_t at,
+               bool ignoreCase) {
+    for (std::size_t j = 0; j < run.count; ++j)
+        if (!TokenMatches(alt, alt.tokens[run.first + j], text[at + j], ignoreCase)) return false;
+    return true;
+}
+
+// The leftmost place in text[from, to) where the run matches; kNone when there is none.
+std::size_t Find(const LiteralSearch& s, const std::vector<char32_t>& text, std::size_t from, std::size_t to,
+                 bool ignoreCase) {
+    const std::size_t k = s.chars.size();
+    if (k == 0) return from;
+    for (std::size_t i = from, j = 0; i < to; ++i) {
+        const char32_t c = Fold(text[i], ignoreCase);
+        while (j > 0 && s.chars[j] != c) j = s.border[j - 1];
+        if (s.chars[j] == c) ++j;
+        if (j == k) return i + 1 - k;
+    }
+    return kNone;
+}
+
+std::size_t Find(const BitSearch& s, const Alternative& alt, std::size_t k, const std::vector<char32_t>& text,
+                 std::size_t from, std::size_t to, bool ignoreCase) {
+    if (k == 0) return from;
+    std::vector<uint64_t> state(s.words, 0), mask(s.words);
+    auto add = [&](const BitSearch::Group& g) {
+        if (!g.dense.empty()) {
+            for (std::size_t w = 0; w < s.words; ++w) mask[w] |= g.dense[w];
+        } else {
+            for (std::size_t j : g.sparse) mask[j / 64] |= uint64_t{1} << (j % 64);
+        }
+    };
+    const std::size_t lastWord = (k - 1) / 64;
+    const uint64_t lastBit = uint64_t{1} << ((k - 1) % 64);
+    for (std::size_t i = from; i < to; ++i) {
+        std::fill(mask.begin(), mask.end(), 0);
+        if (auto it = s.literals.find(Fold(text[i], ignoreCase)); it != s.literals.end()) add(s.groups[it->second]);
+        for (std::size_t g : s.tests)
+            if (TokenMatches(alt, s.groups[g].token, text[i], ignoreCase)) add(s.groups[g]);
+        uint64_t carry = 1;  // the run may start at every character
+        for (std::size_t w = 0; w < s.words; ++w) {
+            const uint64_t out = state[w] >> 63;
+            state[w] = ((state[w] << 1) | carry) & mask[w];
+            carry = out;
+        }
+        if (state[lastWord] & lastBit) return i + 1 - k;
+    }
+    return kNone;
+}
+
+bool Matches(const Alternative& alt, const std::vector<char32_t>& text, bool ignoreCase) {
+    const std::size_t n = text.size();
+    if (!alt.starred) return n == alt.width && MatchesAt(alt, alt.head, text, 0, ignoreCase);
+    if (alt.width > n) return false;
+    if (!MatchesAt(alt, alt.head, text, 0, ignoreCase) ||
+        !MatchesAt(alt, alt.tail, text, n - alt.tail.count, ignoreCase))
+        return false;
+    std::size_t from = alt.head.count;
+    const std::size_t to = n - alt.tail.count;
+    for (std::size_t r = 0; r < alt.inner.size(); ++r) {
+        const std::size_t k = alt.inner[r].count;
+        const std::size_t at = std::visit(
+            [&](const auto& s) {
+                if constexpr (std::is_same_v<std::decay_t<decltype(s)>, LiteralSearch>)
+                    return Find(s, text, from, to, ignoreCase);
+                else
+                    return Find(s, alt, k, text, from, to, ignoreCase);
+            },
+            alt.searches[r]);
+        if (at == kNone) return false;
+        from = at + k;
+    }
+    return true;
 }
 
 }  // namespace
 
-bool WildcardMatch(std::string_view text, std::string_view pattern, bool ignoreCase) {
-    std::vector<char32_t> chars = Decode(text);
-    for (const Alternative& alt : Parse(Decode(pattern)))
-        if (Matches(alt, chars, ignoreCase) != alt.negated) return true;
+struct WildcardPattern::Compiled {
+    std::vector<Alternative> alternatives;
+    bool ignoreCase = false;
+};
+
+WildcardPattern::WildcardPattern(std::string_view pattern, bool ignoreCase) {
+    auto compiled = std::make_shared<Compiled>();
+    compiled->alternatives = Parse(Decode(pattern));
+    compiled->ignoreCase = ignoreCase;
+    for (Alternative& alt : compiled->alternatives) Compile(alt, ignoreCase);
+    compiled_ = std::move(compiled);
+}
+
+bool WildcardPattern::Matches(std::string_view text) const {
+    const std::vector<char32_t> chars = Decode(text);
+    for (const Alternative& alt : compiled_->alternatives)
+        if (acad::Matches(alt, chars, compiled_->ignoreCase) != alt.negated) return true;
     return false;
+}
+
+bool WildcardMatch(std::string_view text, std::string_view pattern, bool ignoreCase) {
+    return WildcardPattern(pattern, ignoreCase).Matches(text);
 }
 
 std::string WildcardEscape(std::string_view text) {

@@ -13,11 +13,27 @@
 //   ,  separates alternative patterns; the text matches when any alternative matches
 //
 // Characters are code points of UTF-8 texts. Without ignoreCase the comparison is exact.
+//
+// Matching takes time linear in the text and the pattern where the runs between stars are
+// plain characters; a run holding ?, #, @, . or a class costs a word operation per 64 of
+// its characters for each character of the text.
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace acad {
+
+// A pattern parsed once, for matching many texts (a selection filter tests every entity).
+class WildcardPattern {
+public:
+    WildcardPattern(std::string_view pattern, bool ignoreCase);
+    bool Matches(std::string_view text) const;
+
+private:
+    struct Compiled;
+    std::shared_ptr<const Compiled> compiled_;
+};
 
 bool WildcardMatch(std::string_view text, std::string_view pattern, bool ignoreCase);
 

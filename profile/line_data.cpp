@@ -147,18 +147,18 @@ std::string Profile::IncludedDistanceInConnectedPipesString(const std::string& O
 }
 
 std::string Profile::GetConnectedOtherPartsPipes(const int16_t& PartIndex,
-                                                 const std::vector<std::string>& ArAllPartsPipesOID) {
-    int16_t parts = vb::Count16(ArAllPartsPipesOID.size());
-    if (PartIndex < 0 || PartIndex >= parts)
+                                                 const com::BoundedArray<std::string>& ArAllPartsPipesOID) {
+    vb::Count16(ArAllPartsPipesOID.Items().size());
+    if (!ArAllPartsPipesOID.Holds(PartIndex))
         Raise(ErrorCode::SubscriptOutOfRange, "there is no profile part " + std::to_string(PartIndex));
-    auto pipes = [&](int32_t part) {
-        std::vector<std::string> ids = refs::LeadingItems(ArAllPartsPipesOID[static_cast<std::size_t>(part)]);
+    auto pipes = [&](int64_t part) {
+        std::vector<std::string> ids = refs::LeadingItems(ArAllPartsPipesOID.At(part));
         if (ids.empty()) Raise(ErrorCode::SubscriptOutOfRange, "profile part " + std::to_string(part) + " has no pipes");
         return ids;
     };
     std::string neighbours;
-    if (PartIndex + 1 < parts) AppendItem(neighbours, pipes(PartIndex + 1).front());
-    if (PartIndex > 0) AppendItem(neighbours, pipes(PartIndex - 1).back());
+    if (PartIndex < ArAllPartsPipesOID.UBound()) AppendItem(neighbours, pipes(PartIndex + 1).front());
+    if (PartIndex > ArAllPartsPipesOID.LBound()) AppendItem(neighbours, pipes(PartIndex - 1).back());
     return neighbours;
 }
 
@@ -283,7 +283,8 @@ std::string Profile::GetCoordinatesStringForProfile(acad::AcadLWPolyline& MyPipe
 
     std::string text;
     if (ShowCoordAtStations == 1) {
-        for (double s = FirstRegularStation(StartProfileDistance, StationInterval); s <= length; s += StationInterval)
+        for (double s : RegularStations(FirstRegularStation(StartProfileDistance, StationInterval), StationInterval,
+                                        length))
             append(text, s + StartPartDistance, PointAt(path, s));
         if (StartProfileDistance == 0) {
             std::string start;
@@ -317,7 +318,7 @@ std::vector<std::string> Profile::GetPipeDataAtStationsArray(
         AppendItem(data[list], station);
         AppendItem(data[list], value);
     };
-    for (double s = firstStation; s <= length; s += StationInterval) {
+    for (double s : RegularStations(firstStation, StationInterval, length)) {
         const double station = s + StartPartDistance;
         const double ratio = vb::Divide(s, length);
         const double invert = vb::Round(InvertAt(FirstInvert, SecondInvert, ratio), kLevelDigits);

@@ -71,4 +71,15 @@ void RequireStationInterval(double interval) {
         Raise(ErrorCode::InvalidProcedureCall, "the station interval must be a finite number above 0");
 }
 
+std::vector<double> RegularStations(double first, double interval, double length) {
+    constexpr std::size_t kMostStations = 32767;
+    std::vector<double> stations;
+    for (double s = first; s <= length; s += interval) {
+        if (stations.size() == kMostStations || (!stations.empty() && s == stations.back()))
+            Raise(ErrorCode::Overflow, "a station interval of " + vb::CStr(interval) + " gives too many stations");
+        stations.push_back(s);
+    }
+    return stations;
+}
+
 }  // namespace fluvanet

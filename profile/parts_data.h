@@ -85,5 +85,9 @@ double DistanceToNextMultiple(double start, double step);
 // Raises Invalid procedure call unless the interval is a finite number above 0: a station
 // loop with any other would never end or never start.
 void RequireStationInterval(double interval);
+// The stations from `first` on, each the one before plus the interval, up to `length`. More
+// than 32,767 of them, or an interval too small to move on, raise Overflow before the first
+// is used.
+std::vector<double> RegularStations(double first, double interval, double length);
 
 }  // namespace fluvanet

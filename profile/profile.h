@@ -122,9 +122,10 @@ public:
                                                const std::string& NodeLabel);
     // A list whose item count is not a multiple of five raises Subscript out of range.
     std::string IncludedDistanceInConnectedPipesString(const std::string& OriginalString, const double& Distance);
-    // The boundary pipes of the neighbouring parts, each as ";" & identifier.
+    // The boundary pipes of the neighbouring parts, each as ";" & identifier. PartIndex is a
+    // subscript within the bounds of the host's array.
     std::string GetConnectedOtherPartsPipes(const int16_t& PartIndex,
-                                            const std::vector<std::string>& ArAllPartsPipesOID);
+                                            const com::BoundedArray<std::string>& ArAllPartsPipesOID);
     // Samples along the pipe and its end, or the two node levels when any sample fails.
     std::string GetGroundLineStringForProfile(const com::ObjectPtr& AeccDoc, acad::AcadLWPolyline& MyPipe,
                                               const bool& DrawGroundFromSurface, const std::string& GroundSurfaceName,

@@ -225,7 +225,7 @@ Variant Profile::GetProfilePartsDataArrays(acad::AcadDocument& AcadActiveDocumen
 
         // Regular stations follow the node pairs, unsorted.
         if (settings.stationData)
-            for (double x = DistanceToNextMultiple(s0, settings.interval); x <= e; x += settings.interval) {
+            for (double x : RegularStations(DistanceToNextMultiple(s0, settings.interval), settings.interval, e)) {
                 AppendItem(r[pe::kStations], x);
                 AppendItem(r[pe::kStations], s0 + x);
             }

@@ -79,6 +79,13 @@ TEST_F(NetworkSets, NamesAreMatchedExactlyNeverAsPatterns) {
     auto node = Node("Other", "N-1");
     SetEntry(node, 11, "Pipe;Net;P-2");
     EXPECT_EQ(Set("Net", 0).size(), 1u);
+
+    // A name of 100,000 characters is one more pattern, parsed once for the drawing.
+    for (int i = 0; i < 300; ++i) Pipe("Other", "P-" + std::to_string(i));
+    const std::string longName = std::string(99999, 'L') + "*";
+    auto longPipe = Pipe(longName, "P-1");
+    EXPECT_EQ(Set(longName, 1), (Entities{longPipe}));
+    EXPECT_EQ(Set(longName.substr(1), 1), (Entities{}));
 }
 
 TEST_F(NetworkSets, AFaultyReferenceOrRecordSkipsOnlyWhatItConcerns) {

@@ -131,6 +131,22 @@ TEST(TextUtilities, LeastInvertLargestRiseAndTheGrid) {
     EXPECT_EQ(g.GetMaxRise("3;", pipes), 0);
     EXPECT_EQ(g.GetMaxRise("0;2;3;", pipes), 0.6);
 
+    // The indices are the subscripts of the host's array, whatever its lower bound.
+    auto late = std::make_shared<fluvanet::General>();
+    com::SafeArray oneToThree = com::SafeArray::Records<ShpPipe>(0);
+    oneToThree.ReDim({com::ArrayBound{1, 3}});
+    for (int32_t i = 1; i <= 3; ++i) oneToThree.RecordAt<ShpPipe>(i) = pipes[static_cast<std::size_t>(i - 1)];
+    auto call = [&](const char* name, auto... lists) {
+        return vb::CallByName(late, name, com::CallType::Method, Variant(lists)..., Variant(oneToThree));
+    };
+    EXPECT_EQ(call("GetLeastInvert", "1;", ""), Variant(101.0));
+    EXPECT_EQ(call("GetLeastInvert", "", "2;"), Variant(99.5));
+    EXPECT_EQ(call("GetMaxRise", "3;"), Variant(0.6));
+    for (const char* outside : {"0;", "4;"}) {
+        EXPECT_EQ(ErrorOf([&] { call("GetLeastInvert", outside, ""); }), ErrorCode::SubscriptOutOfRange) << outside;
+        EXPECT_EQ(ErrorOf([&] { call("GetMaxRise", outside); }), ErrorCode::SubscriptOutOfRange) << outside;
+    }
+
     auto grid = std::make_shared<host::Grid>(Texts{"Name", "Span"},
                                              Rows{{Variant("PVC"), Variant(200.5)}, {Variant("PE"), Variant(110)}});
     grid->DataSet()->Next();  // reading starts at the first record wherever the grid stands

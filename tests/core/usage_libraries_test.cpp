@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "core/library.h"
 #include "core/project_record.h"
 #include "tests/support/error_code.h"
@@ -117,6 +119,10 @@ TEST(SizeLibrary, TablesAreOrderedByAreaAndShowBoxesWithSpaces) {
     EXPECT_EQ(RowsOf(p.library->SortSizesArray(table)),
               (Rows{{"B", "2", "4"}, {"C", "3", "4"}, {"A", "1", "9"}, {"D", "4", "10.50"}}));
     EXPECT_EQ(table, before);
+    // Bounds past the 32-bit range are no table.
+    SafeArray past(com::VarType::String, {com::ArrayBound{std::numeric_limits<int32_t>::max(), 2}, com::ArrayBound{0, 3}});
+    EXPECT_EQ(ErrorOf([&] { vb::CallByName(p.library, "SortSizesArray", com::CallType::Method, Variant(past)); }),
+              ErrorCode::InvalidInput);
 }
 
 TEST(SizeLibrary, UpdatesStoreBoxesWithoutSpacesAndMatchDiametersByNumber) {

@@ -274,6 +274,30 @@ TEST_F(Splitting, AProfileListsBothHalvesInItsDirectionAndIsFlagged) {
     Sound();
 }
 
+TEST_F(Splitting, TheHalvesMustBeTwoEntitiesOtherThanTheSplitPipe) {
+    general.CreateNetworkDefintion(*doc, "Storm", "Gravity");
+    Convert("Storm", {{5, -10, 5, 10}});
+    NetworkBuilder net(*doc, "Sewer");
+    AddProfileStyle(*doc, "Road");
+    TestProfile profile = AddTestProfile(*doc, net, "L-1", "Road", {{pipes[0], "P-1"}});
+    const std::string crossings = RecordText(pipes[0], pe::kCrossingIds), listed = profile.Record().Text(5);
+    // Each call listed the split pipe's crossings and profile places again, doubling them.
+    Halves h;
+    editing.CreateSplitEntities(*doc, *pipes[0], {10, 0, 0}, h.first, h.second, h.node);
+    for (int i = 0; i < 3; ++i) {
+        for (auto [one, two] : {std::pair{pipes[0], h.second}, std::pair{h.first, pipes[0]}, std::pair{h.first, h.first}}) {
+            EXPECT_EQ(ErrorOf([&] { editing.UpdateCrossingsAfterSplitting(*doc, *pipes[0], *one, *two); }),
+                      ErrorCode::InvalidProcedureCall);
+            EXPECT_EQ(ErrorOf([&] { editing.UpdateProfilesAfterSplitting(*doc, *pipes[0], *one, *two); }),
+                      ErrorCode::InvalidProcedureCall);
+            EXPECT_EQ(ErrorOf([&] { editing.AssignSplitXdata(*doc, *pipes[0], {10, 0, 0}, *one, *two, *h.node); }),
+                      ErrorCode::InvalidProcedureCall);
+        }
+    }
+    EXPECT_EQ(RecordText(pipes[0], pe::kCrossingIds), crossings);
+    EXPECT_EQ(profile.Record().Text(5), listed);
+}
+
 TEST_F(Splitting, TheLastStepDeletesWithEventsOffAndPutsTheFlagBack) {
     struct FlagWatch : acad::EraseObserver {
         acad::AcadDocument* doc = nullptr;

@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include "tests/support/error_code.h"
+
 namespace {
 
 using com::CallType;
 using com::ErrorCode;
 using com::Variant;
+using testing_support::ErrorOf;
 
 class Counter : public com::Dispatch {
 public:
@@ -16,7 +21,8 @@ public:
             b.Property("Value", &Counter::Value, &Counter::SetValue)
                 .Method("Add", &Counter::Add, 1)
                 .Method("Twice", &Counter::Twice)
-                .Method("Adopt", &Counter::Adopt);
+                .Method("Adopt", &Counter::Adopt)
+                .Method("Pick", &Counter::Pick);
         });
         return table;
     }
@@ -30,6 +36,11 @@ public:
     }
     double Twice(double x) const { return 2 * x; }
     std::string Adopt(Counter& other) { return std::to_string(other.value_); }
+    double Pick(const com::BoundedArray<double>& items, int32_t subscript) {
+        ++picks;
+        return items.At(subscript);
+    }
+    int picks = 0;
 
 private:
     int32_t value_ = 0;
@@ -64,6 +75,24 @@ TEST(Dispatch, ReportsArgumentAndMemberErrors) {
     EXPECT_EQ(code([&] { vb::CallByName(c, "Adopt", CallType::Method, Variant()); }), ErrorCode::ObjectRequired);
     EXPECT_EQ(code([&] { vb::CallByName(nullptr, "Value", CallType::Get); }), ErrorCode::ObjectVariableNotSet);
     EXPECT_EQ(code([&] { vb::CallByName(c, "Twice", CallType::Let, 1.0); }), ErrorCode::NotApplicable);
+}
+
+TEST(Dispatch, ArraysKeepTheirBoundsAndMustHaveLongSubscripts) {
+    auto c = std::make_shared<Counter>();
+    com::SafeArray oneToThree(com::VarType::Double, {com::ArrayBound{1, 3}});
+    for (int32_t i = 1; i <= 3; ++i) oneToThree.Put(i, Variant(i * 10.0));
+    Variant items(oneToThree);
+    EXPECT_EQ(vb::CallByName(c, "Pick", CallType::Method, items, int32_t{1}), Variant(10.0));
+    EXPECT_EQ(vb::CallByName(c, "Pick", CallType::Method, items, int32_t{3}), Variant(30.0));
+    for (int32_t outside : {0, 4})
+        EXPECT_EQ(ErrorOf([&] { vb::CallByName(c, "Pick", CallType::Method, items, outside); }),
+                  ErrorCode::SubscriptOutOfRange);
+    EXPECT_EQ(c->Pick({5.0, 6.0}, 0), 5.0);  // from C++ a vector counts from 0
+
+    Variant past(com::SafeArray(com::VarType::Double, {com::ArrayBound{std::numeric_limits<int32_t>::max(), 2}}));
+    const int before = c->picks;
+    EXPECT_EQ(ErrorOf([&] { vb::CallByName(c, "Pick", CallType::Method, past, int32_t{1}); }), ErrorCode::InvalidInput);
+    EXPECT_EQ(c->picks, before);
 }
 
 TEST(Dispatch, PassesObjectsByIdentity) {

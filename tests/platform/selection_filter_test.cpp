@@ -8,6 +8,7 @@
 
 #include "platform/safe_array.h"
 #include "platform/selection_filter.h"
+#include "platform/wildcard.h"
 #include "tests/support/error_code.h"
 
 namespace {
@@ -119,6 +120,18 @@ TEST(SelectionFilter, TextsAreScopedToTheNearestEarlierApplication) {
     EXPECT_FALSE(Filter({{-4, "<OR"}, {1001, "Fluvamap"}, {0, "POINT"}, {-4, "OR>"}, {1000, "Tag"}}).Matches(e));
     EXPECT_TRUE(Filter({{-4, "<OR"}, {1001, "Other"}, {0, "POINT"}, {-4, "OR>"}, {1000, "Tag"}}).Matches(e));
     EXPECT_FALSE(Filter({{-4, "<OR"}, {1001, "Missing"}, {1000, "Tag"}, {-4, "OR>"}}).Matches(e));
+}
+
+TEST(SelectionFilter, ALongNameIsParsedOnceForTheWholeSelection) {
+    // Parsed for every text of every entity, as before, this took minutes.
+    const std::string name(100000, 'W');
+    auto filter = Filter({{1001, "Fluvamap"}, {1000, "Pipe;" + acad::WildcardEscape(name + ".") + ";*"}});
+    const std::vector<std::string> texts(12, "Pipe;" + name.substr(0, 20) + ";P-1");
+    std::size_t matched = 0;
+    for (int i = 0; i < 3000; ++i) matched += filter.Matches(FakeEntity("LWPOLYLINE", {{"Fluvamap", texts}}));
+    EXPECT_EQ(matched, 0u);
+    EXPECT_TRUE(filter.Matches(FakeEntity("LWPOLYLINE", {{"Fluvamap", {"Node", "Pipe;" + name + ".;P-1"}}})));
+    EXPECT_FALSE(filter.Matches(FakeEntity("LWPOLYLINE", {{"Fluvamap", {"Pipe;" + name + "x;P-1"}}})));
 }
 
 TEST(SelectionFilter, InvalidFiltersAreRejectedWhenBuilt) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -206,6 +207,26 @@ TEST(SafeArray, TwoDimensionalBounds) {
     EXPECT_EQ(ErrorOf([&] { m.Put(1, Variant(int16_t{1})); }), ErrorCode::SubscriptOutOfRange);
     EXPECT_EQ(ErrorOf([&] { SafeArray::Vector(VarType::Integer, 2).Get(0, 0); }), ErrorCode::SubscriptOutOfRange);
     EXPECT_EQ(ErrorOf([&] { m.ToDoubles(); }), ErrorCode::TypeMismatch);
+}
+
+TEST(SafeArray, BoundsPastTheLongRangeAreRefusedNotWrapped) {
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max(), kMin = std::numeric_limits<int32_t>::min();
+    SafeArray past(VarType::String, {ArrayBound{kMax, 2}, ArrayBound{0, 3}});
+    EXPECT_EQ(past.LBound(1), kMax);
+    EXPECT_EQ(ErrorOf([&] { past.UBound(1); }), ErrorCode::Overflow);
+    EXPECT_EQ(past.UBound(2), 2);
+    SafeArray grown(VarType::Long, {ArrayBound{-2000000000, 1}});
+    EXPECT_EQ(ErrorOf([&] { grown.ReDimPreserve(2000000000); }), ErrorCode::Overflow);
+
+    // What a caller hands in: one before the first and one past the last subscript are Longs.
+    auto check = [](const Variant& v) { return ErrorOf([&] { com::RequireLongSubscripts(v); }); };
+    EXPECT_EQ(check(Variant(past)), ErrorCode::InvalidInput);
+    EXPECT_EQ(check(Variant(SafeArray(VarType::Double, {ArrayBound{kMax, 1}}))), ErrorCode::InvalidInput);
+    EXPECT_EQ(check(Variant(SafeArray(VarType::Double, {ArrayBound{kMin, 1}}))), ErrorCode::InvalidInput);
+    EXPECT_EQ(check(Variant(SafeArray::FromVariants({Variant(1.0), Variant(past)}))), ErrorCode::InvalidInput);
+    EXPECT_EQ(check(Variant(SafeArray(VarType::Double, {ArrayBound{kMax - 1, 1}}))), std::nullopt);
+    EXPECT_EQ(check(Variant(SafeArray(VarType::Double, {ArrayBound{kMin + 1, 0}}))), std::nullopt);
+    EXPECT_EQ(check(Variant("text")), std::nullopt);
 }
 
 TEST(SafeArray, PutCoercesToTheElementType) {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "platform/wildcard.h"
 
@@ -51,6 +53,88 @@ TEST(Wildcard, StarsTakeAnyRunAndBacktrack) {
     std::string text(5000, 'a');
     Check({{text, stars + "*b", false, false}, {text + "b", stars + "*b", false, true},
            {std::string(59, 'a'), stars, false, false}});
+}
+
+TEST(Wildcard, LongRunsBetweenStarsAreFoundWithoutBacktracking) {
+    // Each of these took the product of the two lengths before.
+    const std::string text(100000, 'a');
+    const std::string run(50000, 'a');
+    Check({{text, "*" + run + "b*", false, false}, {text + "b", "*" + run + "b*", false, true},
+           {text, "*" + std::string(50000, '?') + "b*", false, false},
+           {text + "b", "*" + std::string(50000, '?') + "b", false, true},
+           {text, "*" + run + "[b-z]*", false, false}, {text + "B", "*" + run + "[b-z]", true, true},
+           {text + "b" + text, "*" + run + "b" + run + "*", false, true}});
+
+    // A run longer than a machine word, with kinds, classes and literals, found in the middle.
+    std::string mixed;
+    for (int i = 0; i < 70; ++i) mixed += i % 7 == 0 ? "#" : i % 5 == 0 ? "[x-z]" : i % 3 == 0 ? "?" : "a";
+    std::string inside;
+    for (int i = 0; i < 70; ++i) inside += i % 7 == 0 ? '5' : i % 5 == 0 ? 'y' : i % 3 == 0 ? '!' : 'a';
+    Check({{"start" + std::string(200, 'a') + inside + "end", "start*" + mixed + "*end", false, true},
+           {"start" + std::string(200, 'a') + inside.substr(1) + "end", "start*" + mixed + "*end", false, false}});
+}
+
+// A matcher for the plain subset of the rules (literals, ?, #, @, *, one-letter classes),
+// by the textbook table over text and pattern positions.
+bool ReferenceMatch(const std::string& text, const std::string& pattern, bool ignoreCase) {
+    auto fold = [&](char c) { return ignoreCase && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    std::vector<std::string> tokens;
+    for (std::size_t i = 0; i < pattern.size();) {
+        std::size_t size = pattern[i] == '[' ? 3 : 1;
+        tokens.push_back(pattern.substr(i, size));
+        i += size;
+    }
+    auto one = [&](const std::string& t, char c) {
+        if (t == "?") return true;
+        if (t == "#") return c >= '0' && c <= '9';
+        if (t == "@") return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (t[0] == '[') return fold(c) == fold(t[1]);
+        return fold(c) == fold(t[0]);
+    };
+    std::vector<std::vector<bool>> m(tokens.size() + 1, std::vector<bool>(text.size() + 1, false));
+    m[0][0] = true;
+    for (std::size_t p = 1; p <= tokens.size(); ++p)
+        for (std::size_t t = 0; t <= text.size(); ++t)
+            m[p][t] = tokens[p - 1] == "*" ? m[p - 1][t] || (t > 0 && m[p][t - 1])
+                                           : t > 0 && m[p - 1][t - 1] && one(tokens[p - 1], text[t - 1]);
+    return m[tokens.size()][text.size()];
+}
+
+TEST(Wildcard, AgreesWithTheTableMatcherOnRandomPatterns) {
+    std::mt19937 gen(7);
+    auto pick = [&](const std::vector<std::string>& from) { return from[gen() % from.size()]; };
+    const std::vector<std::string> patternPieces{"a", "b", "A", "1", "?", "#", "@", "*", "[a]", "[B]"};
+    const std::vector<std::string> runPieces{"a", "a", "b", "A", "1", "?", "#", "@", "[a]", "[B]"};
+    const std::vector<std::string> textPieces{"a", "b", "A", "B", "1", "-"};
+    for (int round = 0; round < 3000; ++round) {
+        // Some runs longer than a machine word.
+        const bool longRuns = gen() % 4 == 0;
+        const std::size_t patternLength = longRuns ? 60 + gen() % 90 : gen() % 12;
+        std::string pattern, text;
+        for (std::size_t i = 0; i < patternLength; ++i)
+            pattern += longRuns && i % 70 != 35 ? pick(runPieces) : pick(patternPieces);
+        if (gen() % 2 == 0) pattern = "*" + pattern + "*";
+        if (gen() % 2 == 0) {
+            for (std::size_t i = 0, n = gen() % (patternLength * 2 + 4); i < n; ++i) text += pick(textPieces);
+        } else {
+            // A text the pattern matches, then perhaps one character changed.
+            for (std::size_t i = 0; i < pattern.size(); ++i) {
+                const char c = pattern[i];
+                if (c == '*') {
+                    for (std::size_t n = gen() % 4; n > 0; --n) text += pick(textPieces);
+                } else if (c == '[') {
+                    text += pattern[i + 1];
+                    i += 2;
+                } else {
+                    text += c == '?' ? '-' : c == '#' ? '7' : c == '@' ? 'q' : c;
+                }
+            }
+            if (!text.empty() && gen() % 2 == 0) text[gen() % text.size()] = pick(textPieces)[0];
+        }
+        const bool ignoreCase = gen() % 2 == 0;
+        ASSERT_EQ(acad::WildcardPattern(pattern, ignoreCase).Matches(text), ReferenceMatch(text, pattern, ignoreCase))
+            << '"' << text << "\" against \"" << pattern << '"' << (ignoreCase ? " in any case" : "");
+    }
 }
 
 TEST(Wildcard, BackquoteMakesTheNextCharacterLiteral) {

@@ -111,6 +111,18 @@ TEST_F(LineData, NeighbourPartsGiveTheirBoundaryPipes) {
     EXPECT_EQ(profile.GetConnectedOtherPartsPipes(2, parts), ";5");
     EXPECT_EQ(profile.GetConnectedOtherPartsPipes(0, {";1;2"}), "");
     EXPECT_EQ(ErrorOf([&] { profile.GetConnectedOtherPartsPipes(3, parts); }), ErrorCode::SubscriptOutOfRange);
+
+    // The part index is a subscript of the host's array, whatever its lower bound.
+    auto late = std::make_shared<fluvanet::Profile>();
+    com::SafeArray oneToThree(com::VarType::String, {com::ArrayBound{1, 3}});
+    for (int32_t i = 1; i <= 3; ++i) oneToThree.Put(i, Variant(parts[static_cast<std::size_t>(i - 1)]));
+    auto neighbours = [&](int16_t part) {
+        return vb::CallByName(late, "GetConnectedOtherPartsPipes", com::CallType::Method, part, Variant(oneToThree));
+    };
+    EXPECT_EQ(neighbours(1), Variant(";3"));
+    EXPECT_EQ(neighbours(2), Variant(";6;2"));
+    EXPECT_EQ(neighbours(3), Variant(";5"));
+    EXPECT_EQ(ErrorOf([&] { neighbours(0); }), ErrorCode::SubscriptOutOfRange);
 }
 
 TEST_F(LineData, CrossingsComeFromTheAnnotationsSortedByStation) {
@@ -157,6 +169,13 @@ TEST_F(LineData, CoordinatesAtStationsNodesAndVertices) {
 
     for (double interval : {0.0, -20.0, std::nan(""), HUGE_VAL})
         EXPECT_EQ(ErrorOf([&] { Coordinates(p, 0, 0, 1, 0, 1, 0, 0, interval); }), ErrorCode::InvalidProcedureCall);
+    // More stations than a 16-bit count, or an interval too small to move on, never ended.
+    for (double interval : {45.0 / 32768.5, 1e-9, 4.9e-324})
+        EXPECT_EQ(ErrorOf([&] { Coordinates(p, 0, 0, 1, 0, 1, 0, 0, interval); }), ErrorCode::Overflow) << interval;
+    EXPECT_EQ(ErrorOf([&] {
+                  profile.GetPipeDataAtStationsArray(aecc, *p.polyline, 0, 0, 0, 4.9e-324, 0, 0, 0, 0, false, "", 0);
+              }),
+              ErrorCode::Overflow);
     EXPECT_EQ(Coordinates(p, 0, 0, 1, 0, 0, 0, 0, 0), "");
 }
 
