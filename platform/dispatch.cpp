@@ -52,7 +52,7 @@ Variant DispatchTable::Invoke(Dispatch& self, std::string_view name, CallType ty
 void DispatchTable::Add(std::string_view name, CallType type, Thunk thunk, Signature signature) {
     Entry* e = const_cast<Entry*>(Find(name));
     if (e == nullptr) {
-        entries_.push_back(Entry{std::string(name), {}, {}, {}});
+        entries_.push_back(Entry{std::string(name), {}, {}, {}, {}});
         e = &entries_.back();
     }
     switch (type) {
