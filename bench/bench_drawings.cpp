@@ -7,6 +7,7 @@
 
 #include "annotation/view_style.h"
 #include "core/general.h"
+#include "core/library.h"
 #include "editing/editing.h"
 #include "events/events.h"
 #include "platform/vb_text.h"
@@ -95,6 +96,12 @@ Drawing SewerLoop(int64_t n, bool labelled) {
                                       "P-" + std::to_string(i + 1), {}));
         pipes.back().SetInverts(start, start - 0.01);
     }
+    // The libraries count the pipes, as after a conversion.
+    fluvanet::Library library;
+    com::SafeArray materials = library.GetMaterialsArray(*d.doc);
+    library.UpdateMaterialUsage(*d.doc, materials, fluvanet::LibraryChangeTable({{"PVC", std::to_string(n)}}));
+    com::SafeArray circular = library.GetSizesArray(*d.doc, "Circular"), box = library.GetSizesArray(*d.doc, "Box");
+    library.UpdateSizeUsage(*d.doc, circular, box, fluvanet::LibraryChangeTable({{"200", "Circular", std::to_string(n)}}));
     for (int64_t i = 0; i < n; ++i) {
         const double low = i == 0 ? 100 - 0.01 * static_cast<double>(n) : 100 - 0.01 * static_cast<double>(i);
         nodes[static_cast<std::size_t>(i)].SetGround(low + 3).SetSump(low - 0.5);

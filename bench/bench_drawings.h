@@ -35,7 +35,8 @@ Drawing CrossingNetworks(int64_t n);
 // A gravity network "Sewer" of n pipes and n nodes around the same serpentine loop, written
 // straight into a drawing with an active view style: pipe P-k runs from node N-k to node
 // N-(k+1), the last back to N-1, falling 0.01 per pipe from invert 100; every node has a
-// ground 3 above and a sump 0.5 below its lowest invert. `labelled` gives every pipe its
+// ground 3 above and a sump 0.5 below its lowest invert; the libraries count the pipes
+// (all PVC, circular 200). `labelled` gives every pipe its
 // label block and arrow and every node its label block, inserted by the library as a
 // conversion inserts them.
 Drawing SewerLoop(int64_t n, bool labelled = true);
