@@ -90,7 +90,7 @@ const std::vector<std::shared_ptr<AcadEntity>>& AcadSelectionSet::Members() cons
 }
 
 void AcadSelectionSet::AddOne(const std::shared_ptr<AcadEntity>& entity) {
-    if (std::find(members_.begin(), members_.end(), entity) == members_.end()) members_.push_back(entity);
+    if (memberIndex_.insert(entity.get()).second) members_.push_back(entity);
 }
 
 void AcadSelectionSet::Select(int32_t mode, const Variant&, const Variant&, const Variant& filterType,
@@ -123,12 +123,14 @@ void AcadSelectionSet::AddItems(const std::vector<std::shared_ptr<AcadEntity>>& 
 void AcadSelectionSet::RemoveItems(const std::vector<std::shared_ptr<AcadEntity>>& objects) {
     CheckAlive();
     for (const auto& entity : objects)
-        members_.erase(std::remove(members_.begin(), members_.end(), entity), members_.end());
+        if (memberIndex_.erase(entity.get()) > 0)
+            members_.erase(std::remove(members_.begin(), members_.end(), entity), members_.end());
 }
 
 void AcadSelectionSet::Clear() {
     CheckAlive();
     members_.clear();
+    memberIndex_.clear();
 }
 
 void AcadSelectionSet::Erase() {
@@ -136,6 +138,7 @@ void AcadSelectionSet::Erase() {
     for (const auto& entity : std::vector<std::shared_ptr<AcadEntity>>(members_))
         if (!entity->Erased()) entity->Delete();
     members_.clear();
+    memberIndex_.clear();
 }
 
 void AcadSelectionSet::Delete() {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/acad_object.h"
@@ -72,6 +73,8 @@ private:
     std::weak_ptr<AcadDocument> doc_;
     std::string name_;
     std::vector<std::shared_ptr<AcadEntity>> members_;
+    // The members again, so that adding one to a large set need not walk it.
+    std::unordered_set<const AcadEntity*> memberIndex_;
     bool deleted_ = false;
 };
 
