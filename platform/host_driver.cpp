@@ -97,7 +97,13 @@ void EventDriver::EraseOne(const std::shared_ptr<acad::AcadEntity>& entity, bool
         throw;
     }
     erasingItself_ = outer;
-    op.erased = Variant(vb::CStr(op.erased) + std::to_string(entity->ObjectID()) + ";");
+    // One copy of a list that grows with every erasure.
+    const std::string& before = op.erased.Str();
+    const std::string id = std::to_string(entity->ObjectID());
+    std::string erased;
+    erased.reserve(before.size() + id.size() + 1);
+    erased.append(before).append(id).append(";");
+    op.erased = Variant(std::move(erased));
 }
 
 void EventDriver::Finish(Operation& op) {
@@ -105,7 +111,7 @@ void EventDriver::Finish(Operation& op) {
     std::string read;
     std::vector<std::string> ids;
     for (std::size_t next = 0;; ++next) {
-        const std::string list = vb::CStr(op.toBeErased);
+        const std::string& list = op.toBeErased.Str();  // not kept past the erasure below
         if (!list.starts_with(read)) {
             read.clear();
             ids.clear();
