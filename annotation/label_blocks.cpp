@@ -1,9 +1,13 @@
+#include "annotation/label_blocks.h"
+
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "annotation/format_table.h"
+#include "annotation/label_layout.h"
 #include "annotation/label_names.h"
 #include "annotation/view_style.h"
 #include "core/layer_state.h"
@@ -71,6 +75,25 @@ void DrawArrow(acad::AcadBlock& block, double h) {
     fill->SetLayer(kLayerZero);
 }
 
+// The definition of that name as the drawing finds it, without regard to case; nullptr
+// when there is none.
+std::shared_ptr<acad::AcadBlock> BlockIfAny(acad::AcadDocument& doc, std::string_view name) {
+    try {
+        return doc.Blocks()->Item(Variant(name));
+    } catch (const com::Error& e) {
+        if (e.Code() == ErrorCode::KeyNotFound) return nullptr;
+        throw;
+    }
+}
+
+// A reference gets one attribute for each attribute definition of its block.
+bool HoldsLines(const acad::AcadBlock& block, int16_t lines) {
+    int32_t attributes = 0;
+    for (int32_t i = 0; i < block.Count() && attributes < lines; ++i)
+        if (std::dynamic_pointer_cast<acad::AcadAttribute>(block.Item(i))) ++attributes;
+    return attributes >= lines;
+}
+
 // Entities of a locked layer can be neither erased nor moved to "0": checked first, so
 // that a locked layer fails the call before any block is emptied.
 void RequireUnlocked(acad::AcadDocument& doc, const std::string& layerName) {
@@ -106,9 +129,9 @@ void ViewStyle::InitializeAttributeBlocks(acad::AcadDocument& AcadActiveDocument
     // block is one of ours, emptied and reused like the others.
     std::shared_ptr<acad::AcadBlock> blocks[kArrowIndex + 1];
     auto table = AcadActiveDocument.Blocks();
-    int16_t blockCount = vb::Count16(static_cast<std::size_t>(table->Count()));
-    for (int16_t i = 0; i < blockCount; ++i) {
-        auto block = table->Item(Variant(int32_t{i}));
+    const int32_t blockCount = table->Count();
+    for (int32_t i = 0; i < blockCount; ++i) {
+        auto block = table->Item(Variant(i));
         for (int32_t b = 0; b <= kArrowIndex; ++b)
             if (!blocks[b] && acad::SameSymbolName(block->Name(), BlockName(b))) blocks[b] = block;
     }
@@ -116,8 +139,8 @@ void ViewStyle::InitializeAttributeBlocks(acad::AcadDocument& AcadActiveDocument
     RequireUnlocked(AcadActiveDocument, AcadActiveDocument.ActiveLayer()->Name());
     for (const auto& block : blocks) {
         if (!block) continue;
-        int16_t entities = vb::Count16(static_cast<std::size_t>(block->Count()));
-        for (int16_t i = 0; i < entities; ++i) RequireUnlocked(AcadActiveDocument, block->Item(i)->Layer());
+        const int32_t entities = block->Count();
+        for (int32_t i = 0; i < entities; ++i) RequireUnlocked(AcadActiveDocument, block->Item(i)->Layer());
     }
 
     // Emptied, not replaced: the ids stay, and existing references keep their attributes.
@@ -132,5 +155,26 @@ void ViewStyle::InitializeAttributeBlocks(acad::AcadDocument& AcadActiveDocument
     // Whatever the arrow flags say: whether a pipe shows an arrow is decided on insertion.
     DrawArrow(*blocks[kArrowIndex], h);
 }
+
+namespace labels {
+
+void DefineBlocksUnlessReady(ViewStyle& viewStyle, acad::AcadDocument& doc, const Variant& arAnnoFormat,
+                             const std::set<std::string>& elementTypes) {
+    const std::vector<int16_t> counts = viewStyle.GetNumberOfAnnotationStrings(arAnnoFormat);
+    const AnnoFormatTable table(arAnnoFormat);
+    bool ready = true;
+    for (const std::string& type : elementTypes) {
+        for (int32_t b = 0; b < kLabelBlockCount; ++b) {
+            const int16_t lines = counts[static_cast<std::size_t>(b)];
+            if (kLabelBlocks[b].name != LabelBlockOf(type) || lines <= 0) continue;
+            auto block = BlockIfAny(doc, kLabelBlocks[b].name);
+            ready = ready && block && HoldsLines(*block, lines);
+        }
+        if (ArrowShown(table, type)) ready = ready && BlockIfAny(doc, kArrowBlock);
+    }
+    if (!ready) viewStyle.DefineAttributeBlocks(doc, arAnnoFormat);
+}
+
+}  // namespace labels
 
 }  // namespace fluvanet

@@ -1,10 +1,12 @@
 #include <cmath>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "annotation/view_style.h"
 #include "core/angles.h"
 #include "core/general.h"
+#include "core/plan_arcs.h"
 #include "platform/vb_convert.h"
 
 namespace fluvanet {
@@ -40,26 +42,35 @@ Variant ViewStyle::GetAnnoXYTheta(acad::AcadEntity& ElementEntity, const std::st
 
     double half = vb::CDbl(Property(ElementEntity, "Length")) / 2;
     const SafeArray c = Property(ElementEntity, "Coordinates").Array();
-    // The walk's 16-bit limit is the last segment's first item: 16 386 vertices overflow
-    // it, while 16 385 still walk to their end.
-    int16_t lastSegmentItem = vb::CInt(static_cast<double>(c.UBound(1)) - 3);
+    const Variant pipe(ElementEntity.shared_from_this());
+    // The walk ends at the last segment's first item, however many vertices the pipe has.
+    const int32_t lastSegmentItem = c.UBound(1) - 3;
     double run = 0;
     for (int32_t k = 0; k <= lastSegmentItem; k += 2) {
         double x1 = vb::CDbl(c.Get(k)), y1 = vb::CDbl(c.Get(k + 1));
         double x2 = vb::CDbl(c.Get(k + 2)), y2 = vb::CDbl(c.Get(k + 3));
-        double d = std::sqrt((x1 - x2) * (x1 - x2) + (y1 - y2) * (y1 - y2));
+        std::optional<plan::Arc> arc;
+        if (double bulge = plan::BulgeByName(pipe, k / 2); plan::Arc::IsArc({x1, y1}, {x2, y2}, bulge))
+            arc.emplace(plan::Point{x1, y1}, plan::Point{x2, y2}, bulge);
+        double d = arc ? arc->Length() : std::sqrt((x1 - x2) * (x1 - x2) + (y1 - y2) * (y1 - y2));
         // Half the length on an inner vertex belongs to the earlier segment.
         if (d + run >= half) {
-            double share = vb::Divide(half - run, d);
-            anchor[0] = x1 + (x2 - x1) * share;
-            anchor[1] = y1 + (y2 - y1) * share;
+            if (arc) {
+                // On the arc itself, turned as its chord is.
+                plan::Point at = arc->PointAt(half - run);
+                anchor[0] = at.x;
+                anchor[1] = at.y;
+            } else {
+                double share = vb::Divide(half - run, d);
+                anchor[0] = x1 + (x2 - x1) * share;
+                anchor[1] = y1 + (y2 - y1) * share;
+            }
             anchor[2] = GetTextRotation(x1, y1, x2, y2, CorrectionAngleForCS);
             anchor[3] = GetArrowRotation(x1, y1, x2, y2);
             break;
         }
         run += d;
     }
-    // Arcs longer than their chords may leave half never reached: the anchor stays at 0.
     return Variant(SafeArray::FromDoubles(anchor));
 }
 

@@ -32,6 +32,9 @@ std::shared_ptr<acad::AcadBlockReference> Referenced(acad::AcadDocument& doc, co
     return acad::Cast<acad::AcadBlockReference>(object);
 }
 
+// Whether the record names an element type at all: without one, an object is no element.
+bool HasElementType(const ElementRecord& record) { return record.Count() > pipe_entry::kElementType; }
+
 }  // namespace
 
 void ViewStyle::ApplyAnnotationsToNetwork(acad::AcadDocument& AcadActiveDocument, const std::string& NetName,
@@ -73,7 +76,7 @@ void ViewStyle::UpdateAnnotationsAfterEditing(acad::AcadDocument& AcadActiveDocu
     // Every item is required: one that names no object ends the call, the later ones untouched.
     for (const std::string& id : refs::TrailingItems(ChangedOIDsString)) {
         auto object = ObjectFromId(AcadActiveDocument, id);
-        if (!ElementRecord::Read(object).Exists()) continue;
+        if (!HasElementType(ElementRecord::Read(object))) continue;
         auto entity = acad::Cast<acad::AcadEntity>(object);
         Variant lines = GetAnnotationStrings(AcadActiveDocument, *entity, table);
         UpdateAnnotationsAttributeBlock(AcadActiveDocument, *entity, lines, table, UpdateLocation, correction);
@@ -85,6 +88,10 @@ void ViewStyle::UpdateAnnotationsAttributeBlock(acad::AcadDocument& AcadActiveDo
                                                 const bool& UpdateBlockLocation, const double& CorrectionAngleForCS) {
     ElementRecord record =
         ElementRecord::Read(std::static_pointer_cast<acad::AcadObject>(Entity.shared_from_this()));
+    // Called for one element, an object without an element type is the caller's fault;
+    // only the list of edited elements passes such objects over.
+    if (!HasElementType(record))
+        com::Raise(com::ErrorCode::TypeMismatch, "object " + IdText(Entity) + " has no element type");
     const std::string type = record.ElementType();
     const bool pipe = element_type::IsPipe(type);
     if (!pipe && !element_type::IsNode(type)) return;

@@ -201,8 +201,8 @@ void ViewStyle::ChangeNetworkVisibility(acad::AcadDocument& AcadActiveDocument, 
     if (Action != 0 && Action != 1) return;
     // All of the network or none of it: its layers may be locked.
     UnlockedLayersGuard unlocked(*general_, AcadActiveDocument);
-    int16_t count = vb::Count16(static_cast<std::size_t>(set->Count()));
-    for (int16_t i = 0; i < count; ++i) set->Item(i)->SetVisible(Action == 1);
+    const int32_t count = set->Count();
+    for (int32_t i = 0; i < count; ++i) set->Item(i)->SetVisible(Action == 1);
     unlocked.Restore();
 }
 

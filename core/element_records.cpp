@@ -112,6 +112,8 @@ std::shared_ptr<acad::AcadObject> ObjectFromIdIfAlive(acad::AcadDocument& doc, s
 }
 
 // ---- General: record fields, reference strings, identifier lists ----------------------
+// The reference strings and identifier lists these methods edit are the host's: they keep
+// its 16-bit indices. Sets, and identifier lists made into sets, are walked at any size.
 
 namespace {
 
@@ -123,10 +125,10 @@ std::shared_ptr<acad::AcadObject> Shared(acad::AcadObject& object) {
 }  // namespace
 
 std::vector<std::shared_ptr<acad::AcadEntity>> General::SelectionSetToArray(acad::AcadSelectionSet& MySelSet) {
-    int16_t count = vb::Count16(static_cast<std::size_t>(MySelSet.Count()));
+    const int32_t count = MySelSet.Count();
     std::vector<std::shared_ptr<acad::AcadEntity>> items;
     items.reserve(static_cast<std::size_t>(count));
-    for (int16_t i = 0; i < count; ++i) items.push_back(MySelSet.Item(i));
+    for (int32_t i = 0; i < count; ++i) items.push_back(MySelSet.Item(i));
     return items;
 }
 
@@ -179,14 +181,16 @@ std::string General::DeleteReferenceInReferenceString(const Variant& ReferenceSt
     // Whole items only: deleting P-1 must leave P-11 alone.
     if (FormatIndex == 0) {
         std::string whole = refs::ReferenceItem(ReferenceToBeDeleted);
-        std::vector<std::string> kept;
-        for (std::string& item : refs::LeadingItems(list))
+        std::vector<std::string> items = refs::LeadingItems(list), kept;
+        vb::Count16(items.size());
+        for (std::string& item : items)
             if (item != ReferenceToBeDeleted && item != whole) kept.push_back(std::move(item));
         return refs::LeadingList(kept);
     }
     if (FormatIndex == 1) {
-        std::vector<std::string> kept;
-        for (std::string& item : refs::TrailingItems(list))
+        std::vector<std::string> items = refs::TrailingItems(list), kept;
+        vb::Count16(items.size());
+        for (std::string& item : items)
             if (item != ReferenceToBeDeleted) kept.push_back(std::move(item));
         return refs::TrailingList(kept);
     }
@@ -197,6 +201,7 @@ std::string General::ReplaceReferenceInReferenceString(const Variant& ReferenceS
                                                        const std::string& OldReference,
                                                        const std::string& NewReference) {
     std::vector<std::string> items = refs::LeadingItems(vb::CStr(ReferenceString));
+    vb::Count16(items.size());
     for (std::string& item : items)
         if (item == OldReference) item = NewReference;
     return refs::LeadingList(items);
@@ -209,7 +214,6 @@ std::shared_ptr<acad::AcadSelectionSet> General::ConvertOIDStringToSelectionSet(
     // Every piece, the one after the last ";" too: a list without its final ";" keeps its
     // last identifier, and the empty piece is passed over as a bad item.
     std::vector<std::string> pieces = vb::Split(OIDString, ";");
-    vb::Count16(pieces.size());
     for (const std::string& piece : pieces) {
         try {
             auto entity = std::dynamic_pointer_cast<acad::AcadEntity>(ObjectFromId(AcadActiveDocument, piece));
@@ -222,11 +226,11 @@ std::shared_ptr<acad::AcadSelectionSet> General::ConvertOIDStringToSelectionSet(
 }
 
 std::vector<std::string> General::ConvertSelectionSetToOIDArray(acad::AcadSelectionSet& MySet) {
-    int16_t count = vb::Count16(static_cast<std::size_t>(MySet.Count()));
+    const int32_t count = MySet.Count();
     if (count == 0) return {std::string()};
     std::vector<std::string> ids;
     ids.reserve(static_cast<std::size_t>(count));
-    for (int16_t i = 0; i < count; ++i) ids.push_back(IdText(*MySet.Item(i)));
+    for (int32_t i = 0; i < count; ++i) ids.push_back(IdText(*MySet.Item(i)));
     return ids;
 }
 
@@ -234,8 +238,9 @@ std::string General::ExcludeID(const Variant& ObjectID, const std::string& Text)
     if (Text.empty()) return std::string();
     // By number, so "007" and "7" are one identifier.
     double excluded = vb::Val(vb::CStr(ObjectID));
-    std::vector<std::string> kept;
-    for (std::string& item : refs::TrailingItems(Text))
+    std::vector<std::string> items = refs::TrailingItems(Text), kept;
+    vb::Count16(items.size());
+    for (std::string& item : items)
         if (vb::Val(item) != excluded) kept.push_back(std::move(item));
     return refs::TrailingList(kept);
 }

@@ -5,9 +5,12 @@
 // error path the destructor puts it back and swallows its own failure, so the original
 // error propagates. Declare the guards in the order the states must come back in reverse.
 
+#include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/general.h"
 #include "platform/acad_document.h"
@@ -99,5 +102,41 @@ public:
         });
     }
 };
+
+// Refuses with the platform's locked-layer error while nothing has changed yet: a change
+// that a locked layer stops midway could not be undone on that layer either.
+inline void RequireUnlockedLayer(acad::AcadDocument& doc, const std::string& layerName) {
+    if (doc.Layers()->Item(com::Variant(layerName))->Lock()) com::Raise(com::ErrorCode::OnLockedLayer, layerName);
+}
+// A new entity is made on the active layer before it goes to its own.
+inline void RequireUnlockedActiveLayer(acad::AcadDocument& doc) {
+    if (auto active = doc.ActiveLayer(); active && active->Lock())
+        com::Raise(com::ErrorCode::OnLockedLayer, active->Name());
+}
+
+// Inside a catch block: undoes what the failed operation changed, each step tried even
+// when an earlier one fails, then rethrows the original error. A step that fails is never
+// swallowed: its error goes on in place of the original, which its description names, so
+// that a caller cannot take a half-undone change for none.
+[[noreturn]] inline void UndoAndRethrow(const std::vector<std::function<void()>>& steps) {
+    std::optional<com::Error> undoFailure;
+    for (const auto& step : steps) {
+        try {
+            step();
+        } catch (const com::Error& e) {
+            if (!undoFailure) undoFailure = e;
+        }
+    }
+    if (!undoFailure) throw;
+    std::string original = "an unknown error";
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        original = e.what();
+    } catch (...) {
+    }
+    throw com::Error(undoFailure->Number(),
+                     undoFailure->Description() + " (undoing what failed with: " + original + ")");
+}
 
 }  // namespace fluvanet

@@ -1,8 +1,10 @@
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/general.h"
+#include "core/layer_state.h"
 #include "core/reference_lists.h"
 #include "platform/vb_convert.h"
 #include "platform/vb_text.h"
@@ -53,9 +55,9 @@ std::shared_ptr<acad::AcadLayer> General::CreateStandardLayer(acad::AcadDocument
         }
     }
     auto layers = AcadActiveDocument.Layers();
-    int16_t count = vb::Count16(static_cast<std::size_t>(layers->Count()));
-    for (int16_t i = 0; i < count; ++i) {
-        auto layer = layers->Item(Variant(int32_t{i}));
+    const int32_t count = layers->Count();
+    for (int32_t i = 0; i < count; ++i) {
+        auto layer = layers->Item(Variant(i));
         if (layer->Name() == name) return layer;
     }
     // The platform's names ignore case: networks "Main" and "main" are distinct networks
@@ -77,31 +79,31 @@ Variant General::OpenLayerForWrite(acad::AcadDocument& AcadActiveDocument, const
     // Variant elements: a name and two flags per row.
     SafeArray status = SafeArray::Matrix(com::VarType::Empty, n, 3);
     auto layers = AcadActiveDocument.Layers();
-    int16_t done = 0;
+    int16_t recorded = 0;  // rows read, whose layers this call may have changed
     try {
-        for (; done < n; ++done) {
-            const std::string& name = names[static_cast<std::size_t>(done)];
+        for (int16_t k = 0; k < n; ++k) {
+            const std::string& name = names[static_cast<std::size_t>(k)];
             auto layer = layers->Item(Variant(name));
-            status.Put(done, 0, Variant(name));
-            status.Put(done, 1, Variant(layer->Freeze()));
-            status.Put(done, 2, Variant(layer->Lock()));
+            status.Put(k, 0, Variant(name));
+            status.Put(k, 1, Variant(layer->Freeze()));
+            status.Put(k, 2, Variant(layer->Lock()));
+            recorded = static_cast<int16_t>(k + 1);
             layer->SetLock(false);
             // The active layer cannot be frozen, so it is never thawed or frozen here.
             if (name != ActiveLayerName(AcadActiveDocument)) layer->SetFreeze(false);
         }
     } catch (const com::Error&) {
-        // Put back what this call changed, then report the original failure.
-        for (int16_t k = 0; k <= done && k < n; ++k) {
-            if (status.Get(k, 0).IsEmpty()) break;
-            try {
+        // Last row first: a name listed twice (in any case) was read the second time as
+        // the first row had left it, so the first row's state must be the last put back.
+        std::vector<std::function<void()>> undo;
+        for (int16_t k = static_cast<int16_t>(recorded - 1); k >= 0; --k)
+            undo.emplace_back([&, k] {
                 auto layer = layers->Item(status.Get(k, 0));
                 layer->SetLock(status.Get(k, 2).Bool());
                 if (vb::CStr(status.Get(k, 0)) != ActiveLayerName(AcadActiveDocument))
                     layer->SetFreeze(status.Get(k, 1).Bool());
-            } catch (const com::Error&) {
-            }
-        }
-        throw;
+            });
+        UndoAndRethrow(undo);
     }
     return Variant(std::move(status));
 }
@@ -130,9 +132,9 @@ Variant General::UnlockAllLayers(acad::AcadDocument& AcadActiveDocument) {
     auto layers = AcadActiveDocument.Layers();
     std::vector<std::string> unlocked;
     try {
-        int16_t count = vb::Count16(static_cast<std::size_t>(layers->Count()));
-        for (int16_t i = 0; i < count; ++i) {
-            auto layer = layers->Item(Variant(int32_t{i}));
+        const int32_t count = layers->Count();
+        for (int32_t i = 0; i < count; ++i) {
+            auto layer = layers->Item(Variant(i));
             if (layer->Lock()) {
                 layer->SetLock(false);
                 unlocked.push_back(layer->Name());

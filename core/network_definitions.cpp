@@ -47,10 +47,10 @@ void RefuseDefinition(const std::string& detail) {
 
 Variant General::GetNetworkDefinitions(acad::AcadDocument& AcadActiveDocument) {
     Networks n = ReadNetworks(ProjectRecord::Read(AcadActiveDocument));
-    int16_t count = vb::Count16(n.names.size());
+    const auto count = static_cast<int32_t>(n.names.size());
     // Without networks one row of two empty texts.
     SafeArray table = SafeArray::Matrix(com::VarType::String, std::max<int32_t>(count, 1), 2);
-    for (int16_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         table.Put(i, 0, Variant(n.names[static_cast<std::size_t>(i)]));
         table.Put(i, 1, Variant(n.types[static_cast<std::size_t>(i)]));
     }

@@ -67,9 +67,9 @@ void AddReferenced(acad::AcadDocument& doc, acad::AcadSelectionSet& set, const s
 std::shared_ptr<acad::AcadSelectionSet> General::InitializeSelectionSet(acad::AcadDocument& AcadActiveDocument,
                                                                         const std::string& SelectionSetName) {
     auto sets = AcadActiveDocument.SelectionSets();
-    int16_t count = vb::Count16(static_cast<std::size_t>(sets->Count()));
-    for (int16_t i = 0; i < count; ++i) {
-        auto set = sets->Item(Variant(int32_t{i}));
+    const int32_t count = sets->Count();
+    for (int32_t i = 0; i < count; ++i) {
+        auto set = sets->Item(Variant(i));
         if (set->Name() == SelectionSetName) {
             set->Delete();
             break;
@@ -98,8 +98,8 @@ std::shared_ptr<acad::AcadSelectionSet> General::GetNetworkSet(acad::AcadDocumen
         // is confirmed on the combined label.
         SelectAll(*pipes, {1001, 1000},
                   {Variant(kAppName), Variant(PipeCombinedLabel(acad::WildcardEscape(NetName), "*"))});
-        int16_t count = vb::Count16(static_cast<std::size_t>(pipes->Count()));
-        for (int16_t i = 0; i < count; ++i) {
+        const int32_t count = pipes->Count();
+        for (int32_t i = 0; i < count; ++i) {
             // A failure skips the rest of this pipe only.
             try {
                 auto pipe = pipes->Item(i);
@@ -120,8 +120,8 @@ std::shared_ptr<acad::AcadSelectionSet> General::GetNetworkSet(acad::AcadDocumen
     if (ElementsOption == 0 || ElementsOption == 2) {
         WorkingSet nodes(*this, AcadActiveDocument, "NodeSet");
         SelectAll(*nodes, {1001, 0, 2}, {Variant(kAppName), Variant("INSERT"), Variant(kNodeBlockName)});
-        int16_t count = vb::Count16(static_cast<std::size_t>(nodes->Count()));
-        for (int16_t i = 0; i < count; ++i) {
+        const int32_t count = nodes->Count();
+        for (int32_t i = 0; i < count; ++i) {
             try {
                 auto node = nodes->Item(i);
                 ElementRecord record = ElementRecord::Read(node);
@@ -143,8 +143,8 @@ bool General::CheckLabelDuplication(acad::AcadDocument& AcadActiveDocument, cons
         auto set = InitializeSelectionSet(AcadActiveDocument, "CheckLabelDuplicatoinSet");
         std::string combined = PipeCombinedLabel(NetworkName, ElementLabel);
         SelectAll(*set, {1001, 1000}, {Variant(kAppName), Variant(acad::WildcardEscape(combined))});
-        int16_t count = vb::Count16(static_cast<std::size_t>(set->Count()));
-        for (int16_t i = 0; i < count; ++i)
+        const int32_t count = set->Count();
+        for (int32_t i = 0; i < count; ++i)
             if (ElementRecord::Read(set->Item(i)).Text(pipe_entry::kCombinedLabel) == combined) return true;
         return false;
     }
@@ -153,10 +153,9 @@ bool General::CheckLabelDuplication(acad::AcadDocument& AcadActiveDocument, cons
         std::vector<std::string> labels = editing_->GetExistingLabelsArray(
             AcadActiveDocument, NetworkName, ElementType, Variant(com::SafeArray::FromStrings({""})));
         std::string wanted = vb::UCase(ElementLabel);
-        int16_t count = vb::Count16(labels.size());
         // The last element is the trailing empty one.
-        for (int16_t i = 0; i + 1 < count; ++i)
-            if (vb::UCase(labels[static_cast<std::size_t>(i)]) == wanted) return true;
+        for (std::size_t i = 0; i + 1 < labels.size(); ++i)
+            if (vb::UCase(labels[i]) == wanted) return true;
         return false;
     }
     return false;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <optional>
@@ -6,6 +7,7 @@
 
 #include "core/angles.h"
 #include "core/general.h"
+#include "core/plan_arcs.h"
 #include "platform/vb_convert.h"
 
 namespace fluvanet {
@@ -29,10 +31,7 @@ constexpr double kZeroSegmentLength = 0.000001;
 // A station this far past the end is still the end: the rounded lengths may sum short.
 constexpr double kPastEndSlack = 1e-6;
 
-struct PlanPoint {
-    double x;
-    double y;
-};
+using PlanPoint = plan::Point;
 
 // Written out rather than std::hypot: ties at 8 decimals are decided by the last bit.
 double Distance(PlanPoint a, PlanPoint b) {
@@ -57,16 +56,22 @@ Variant PropertyOf(const Variant& entity, std::string_view name) {
     return vb::CallByName(entity.Object(), name, CallType::Get);
 }
 
-// A flat x0, y0, x1, y1, ... list. Its items are walked by a 16-bit index.
+// A flat x0, y0, x1, y1, ... list, a pipe's vertices: any number of them.
 class VertexList {
 public:
     explicit VertexList(const Variant& list) {
         const SafeArray& items = list.Array();
         int32_t upper = items.UBound(1);
-        vb::Count16(upper >= 0 ? static_cast<std::size_t>(upper) + 1 : 0);
         for (int32_t i = 0; i <= upper; ++i) items_.push_back(vb::CDbl(items.Get(i)));
     }
-    static VertexList Of(const Variant& entity) { return VertexList(PropertyOf(entity, "Coordinates")); }
+    VertexList(const Variant& list, std::vector<double> bulges) : VertexList(list) { bulges_ = std::move(bulges); }
+    // The entity's vertices and the bulge of each segment, both read by name.
+    static VertexList Of(const Variant& entity) {
+        VertexList vertices(PropertyOf(entity, "Coordinates"));
+        for (std::size_t i = 0; i < vertices.SegmentItems(); i += 2)
+            vertices.bulges_.push_back(plan::BulgeByName(entity, static_cast<int32_t>(i / 2)));
+        return vertices;
+    }
 
     // Segment k starts at item 2k; the segments are those whose end vertex is complete.
     std::size_t SegmentItems() const { return items_.size() >= 4 ? items_.size() - 3 : 0; }
@@ -78,12 +83,23 @@ public:
     PlanPoint First() const { return At(0); }
     PlanPoint Last() const { return At(items_.size() >= 2 ? items_.size() - 2 : items_.size()); }
 
+    // The segment starting at item `item` as an arc, when it is one.
+    std::optional<plan::Arc> ArcAt(std::size_t item) const {
+        const std::size_t k = item / 2;
+        const double bulge = k < bulges_.size() ? bulges_[k] : 0;
+        PlanPoint a = At(item), b = At(item + 2);
+        if (!plan::Arc::IsArc(a, b, bulge)) return std::nullopt;
+        return plan::Arc(a, b, bulge);
+    }
+
     // Item index of the first vertex of the first segment holding the point, or the index
     // one step past the last segment when none does.
     std::size_t HoldingSegment(PlanPoint p, int32_t digits) const {
         std::size_t i = 0;
-        for (; i < SegmentItems(); i += 2)
-            if (OnSegment(p, At(i), At(i + 2), digits)) break;
+        for (; i < SegmentItems(); i += 2) {
+            std::optional<plan::Arc> arc = ArcAt(i);
+            if (arc ? arc->Holds(p, digits) : OnSegment(p, At(i), At(i + 2), digits)) break;
+        }
         return i;
     }
 
@@ -92,6 +108,11 @@ public:
     double Station(PlanPoint p) const {
         double running = 0;
         for (std::size_t i = 0; i < SegmentItems(); i += 2) {
+            if (std::optional<plan::Arc> arc = ArcAt(i)) {
+                if (arc->Holds(p, kNearDigits)) return running + std::clamp(arc->LengthTo(p), 0.0, arc->Length());
+                running += arc->Length();
+                continue;
+            }
             PlanPoint a = At(i), b = At(i + 2);
             if (OnSegment(p, a, b, kNearDigits)) return running + Distance(p, a);
             running += Distance(a, b);
@@ -99,8 +120,32 @@ public:
         return 0;
     }
 
+    // The point at a station, walking rounded segment lengths; none beyond the end.
+    std::optional<PlanPoint> PointAtStation(double station) const {
+        double running = 0;
+        std::optional<PlanPoint> end;
+        for (std::size_t i = 0; i < SegmentItems(); i += 2) {
+            PlanPoint a = At(i), b = At(i + 2);
+            std::optional<plan::Arc> arc = ArcAt(i);
+            end = b;
+            double length = vb::Round(arc ? arc->Length() : Distance(a, b), kStationDigits);
+            if (length == 0) length = kZeroSegmentLength;
+            double rest = station - running;
+            if (rest <= length) {
+                if (arc) return arc->PointAt(rest / length * arc->Length());
+                return PlanPoint{a.x + (b.x - a.x) * rest / length, a.y + (b.y - a.y) * rest / length};
+            }
+            running += length;
+        }
+        // The rounded lengths may sum just short of the pipe: a station that close is its end.
+        // Further beyond there is no point on the pipe.
+        if (end && station - running <= kPastEndSlack) return end;
+        return std::nullopt;
+    }
+
 private:
     std::vector<double> items_;
+    std::vector<double> bulges_;  // one per segment; none for a bare vertex list
 };
 
 bool SameAt4(PlanPoint p, PlanPoint v) {
@@ -132,23 +177,8 @@ double General::GetPointStationOnPolyline(const Variant& PlCoordinates, const Va
 }
 
 Variant General::GetCoordinatesAtPipeStation(const Variant& ar_coordinates, const double& Station) {
-    VertexList vertices(ar_coordinates);
-    double running = 0;
-    std::optional<PlanPoint> end;
-    for (std::size_t i = 0; i < vertices.SegmentItems(); i += 2) {
-        PlanPoint a = vertices.At(i), b = vertices.At(i + 2);
-        end = b;
-        double length = vb::Round(Distance(a, b), kStationDigits);
-        if (length == 0) length = kZeroSegmentLength;
-        double rest = Station - running;
-        if (rest <= length)
-            return Variant(SafeArray::FromDoubles({a.x + (b.x - a.x) * rest / length, a.y + (b.y - a.y) * rest / length, 0}));
-        running += length;
-    }
-    // The rounded lengths may sum just short of the pipe: a station that close is its end.
-    // Further beyond there is no point on the pipe.
-    if (end && Station - running <= kPastEndSlack) return Variant(SafeArray::FromDoubles({end->x, end->y, 0}));
-    return Variant(SafeArray::FromDoubles({0, 0, 0}));
+    PlanPoint p = VertexList(ar_coordinates).PointAtStation(Station).value_or(PlanPoint{0, 0});
+    return Variant(SafeArray::FromDoubles({p.x, p.y, 0}));
 }
 
 int16_t General::PointIsOnPolyline(const Variant& mypoint, acad::AcadEntity& MyPolyline) {
@@ -160,7 +190,8 @@ int16_t General::PointIsOnPolyline(const Variant& mypoint, acad::AcadEntity& MyP
 
 int16_t General::GetNodeIndexOnPolyline(const Variant& Pipe, const Variant& mypoint) {
     std::size_t i = VertexList::Of(Pipe).HoldingSegment(PointOf(mypoint), kNearDigits);
-    return static_cast<int16_t>(i / 2 + 1);
+    // The index is handed back as a 16-bit integer.
+    return vb::Count16(i / 2 + 1);
 }
 
 double General::GetAngleFromDelta(const double& DeltaX, const double& DeltaY) {
@@ -186,6 +217,16 @@ double General::GetCorrectionAngleForCS(acad::AcadDocument& AcadActiveDocument) 
 int32_t General::RoundUp(const double& MyDouble) {
     double whole = std::floor(MyDouble);
     return vb::CLng(whole != MyDouble ? whole + 1 : MyDouble);
+}
+
+double plan::StationOnPath(const Path& path, Point p) {
+    return VertexList(Variant(SafeArray::FromDoubles(path.coordinates)), path.bulges).Station(p);
+}
+
+plan::Point plan::PointAtStation(const Path& path, double station) {
+    return VertexList(Variant(SafeArray::FromDoubles(path.coordinates)), path.bulges)
+        .PointAtStation(station)
+        .value_or(Point{0, 0});
 }
 
 }  // namespace fluvanet

@@ -165,8 +165,9 @@ Variant General::GetSurfaceNames(acad::AcadDocument& AcadActiveDocument, const i
         auto app = AcadActiveDocument.Application();
         if (!app) com::Raise(com::ErrorCode::ObjectRequired, "the document has no application");
         com::ObjectPtr civilApp = app->GetInterfaceObject(GetAeccAppString(*app));
-        Variant d = vb::CallByName(civilApp, "ActiveDocument", CallType::Get);
-        civilDoc = d.ObjectAs<com::Dispatch>();
+        // An application without an active document is reached: the surfaces then fail to
+        // the caller, not as a loading error.
+        civilDoc = vb::CallByName(civilApp, "ActiveDocument", CallType::Get).Object();
     } catch (const com::Error&) {
         if (ErrMsgIndex == 1) Critical("Error loading AutoCAD Civil 3D application!");
         return Variant();
@@ -178,7 +179,6 @@ Variant General::GetSurfaceNames(acad::AcadDocument& AcadActiveDocument, const i
         if (ErrMsgIndex == 1) Critical("No surfaces are defined!");
         return Variant();
     }
-    vb::Count16(static_cast<std::size_t>(count));
     com::SafeArray names = com::SafeArray::Vector(com::VarType::String, count);
     for (int32_t i = 0; i < count; ++i) {
         Variant item = vb::CallByName(collection, "Item", CallType::Get, Variant(i));

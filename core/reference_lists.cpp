@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/vb_convert.h"
+#include "platform/error.h"
 #include "platform/vb_text.h"
 
 namespace fluvanet::refs {
@@ -15,7 +15,6 @@ void RefuseSeparator(std::string_view text, std::string_view what) {
 
 std::vector<std::string> TrailingItems(std::string_view list) {
     std::vector<std::string> pieces = vb::Split(list, ";");
-    vb::Count16(pieces.size());
     if (!pieces.empty()) pieces.pop_back();
     return pieces;
 }
@@ -28,7 +27,6 @@ std::string TrailingList(const std::vector<std::string>& items) {
 
 std::vector<std::string> LeadingItems(std::string_view list) {
     std::vector<std::string> pieces = vb::Split(list, ";");
-    vb::Count16(pieces.size());
     if (!pieces.empty()) pieces.erase(pieces.begin());
     return pieces;
 }
@@ -128,7 +126,6 @@ std::string Relabelled(std::string_view labels, std::string_view ids, std::strin
 PairList ReadPairList(std::string_view text) {
     PairList out;
     std::vector<std::string> pieces = vb::Split(text, ";");
-    vb::Count16(pieces.size());
     if (pieces.empty()) return out;
     out.first = pieces[0];
     for (std::size_t i = 1; i + 1 < pieces.size(); i += 2) out.pairs.emplace_back(pieces[i], pieces[i + 1]);

@@ -8,8 +8,9 @@
 //   pair list  joined by ";"        piece 0, then pairs         project entry 8
 //
 // A trailing list whose last item lacks its ";" loses that item for every reader. An item
-// of a reference list is "RelatedTo" & key; its key is the item after 9 characters. Every
-// reader passes its item count through vb::Count16: lists are walked by 16-bit indices.
+// of a reference list is "RelatedTo" & key; its key is the item after 9 characters. The
+// readers take any number of items: records and lists built from the drawing grow with it.
+// A method reading a list the host hands in passes its count through vb::Count16 itself.
 
 #include <string>
 #include <string_view>

@@ -1,3 +1,4 @@
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,14 +49,6 @@ public:
     AddedBlocks(const AddedBlocks&) = delete;
     AddedBlocks& operator=(const AddedBlocks&) = delete;
     explicit AddedBlocks(acad::AcadDocument& doc) : blocks_(doc.Blocks()) {}
-    ~AddedBlocks() {
-        for (auto it = added_.rbegin(); it != added_.rend(); ++it) {
-            try {
-                (*it)->Delete();
-            } catch (const com::Error&) {
-            }
-        }
-    }
     // The new, empty block; nullptr when the platform hands back one whose name differs
     // only in case, which counts as present and is never drawn into.
     std::shared_ptr<acad::AcadBlock> Add(const std::string& name) {
@@ -65,7 +58,13 @@ public:
         added_.push_back(block);
         return block;
     }
-    void Keep() { added_.clear(); }
+    // The deletions, last added first.
+    std::vector<std::function<void()>> Undo() const {
+        std::vector<std::function<void()>> steps;
+        for (auto it = added_.rbegin(); it != added_.rend(); ++it)
+            steps.emplace_back([block = *it] { block->Delete(); });
+        return steps;
+    }
 
 private:
     std::shared_ptr<acad::AcadBlocks> blocks_;
@@ -123,45 +122,48 @@ void General::CreateStandardBlock(acad::AcadDocument& AcadActiveDocument, const 
     const double d = GetModelUnits(AcadActiveDocument) == "Metric" ? 1 : 3;
     AddedBlocks added(AcadActiveDocument);
 
-    if (ElementType == "Node") {
-        if (!CheckBlockExists(AcadActiveDocument, kNodeBlock))
-            if (auto block = added.Add(kNodeBlock)) DrawNode(*block, d);
-    } else if (ElementType == "CrossingPoint") {
-        auto lines = CreateStandardLayer(AcadActiveDocument, "", "CrossingPointLine");
-        auto text = CreateStandardLayer(AcadActiveDocument, "", "CrossingPointText");
-        opened.emplace(*this, AcadActiveDocument,
-                       std::string(";") + kCrossingLinesLayer + ";" + kCrossingTextLayer);
-        for (const CrossingTable& table : kCrossingTables) {
-            if (CheckBlockExists(AcadActiveDocument, table.name)) continue;
-            if (auto block = added.Add(table.name)) DrawCrossingTable(AcadActiveDocument, *block, table, lines, text, d);
+    try {
+        if (ElementType == "Node") {
+            if (!CheckBlockExists(AcadActiveDocument, kNodeBlock))
+                if (auto block = added.Add(kNodeBlock)) DrawNode(*block, d);
+        } else if (ElementType == "CrossingPoint") {
+            auto lines = CreateStandardLayer(AcadActiveDocument, "", "CrossingPointLine");
+            auto text = CreateStandardLayer(AcadActiveDocument, "", "CrossingPointText");
+            opened.emplace(*this, AcadActiveDocument,
+                           std::string(";") + kCrossingLinesLayer + ";" + kCrossingTextLayer);
+            for (const CrossingTable& table : kCrossingTables) {
+                if (CheckBlockExists(AcadActiveDocument, table.name)) continue;
+                if (auto block = added.Add(table.name))
+                    DrawCrossingTable(AcadActiveDocument, *block, table, lines, text, d);
+            }
+        } else if (ElementType == "LowHighPoint") {
+            for (const Marker& marker : kMarkers) {
+                if (CheckBlockExists(AcadActiveDocument, marker.name)) continue;
+                auto color = std::make_shared<acad::AcadAcCmColor>(marker.colorIndex);
+                if (auto block = added.Add(marker.name)) DrawMarker(*block, color, d);
+            }
         }
-    } else if (ElementType == "LowHighPoint") {
-        for (const Marker& marker : kMarkers) {
-            if (CheckBlockExists(AcadActiveDocument, marker.name)) continue;
-            auto color = std::make_shared<acad::AcadAcCmColor>(marker.colorIndex);
-            if (auto block = added.Add(marker.name)) DrawMarker(*block, color, d);
-        }
+    } catch (...) {
+        UndoAndRethrow(added.Undo());
     }
-
-    added.Keep();
     active.Restore();
     if (opened) opened->Restore();
 }
 
 bool General::CheckBlockExists(acad::AcadDocument& AcadActiveDocument, const std::string& BlockName) {
     auto blocks = AcadActiveDocument.Blocks();
-    int16_t count = vb::Count16(static_cast<std::size_t>(blocks->Count()));
-    for (int16_t i = 0; i < count; ++i)
-        if (blocks->Item(Variant(int32_t{i}))->Name() == BlockName) return true;
+    const int32_t count = blocks->Count();
+    for (int32_t i = 0; i < count; ++i)
+        if (blocks->Item(Variant(i))->Name() == BlockName) return true;
     return false;
 }
 
 std::shared_ptr<acad::AcadBlock> FindBlockDefinition(acad::AcadDocument& doc, const std::string& name) {
     auto blocks = doc.Blocks();
-    int16_t count = vb::Count16(static_cast<std::size_t>(blocks->Count()));
+    const int32_t count = blocks->Count();
     std::string wanted = vb::UCase(name);
-    for (int16_t i = 0; i < count; ++i) {
-        auto block = blocks->Item(Variant(int32_t{i}));
+    for (int32_t i = 0; i < count; ++i) {
+        auto block = blocks->Item(Variant(i));
         if (vb::UCase(block->Name()) != wanted) continue;
         if (block->IsLayout()) com::Raise(com::ErrorCode::InvalidProcedureCall, block->Name() + " is a layout");
         if (block->Name() != name)

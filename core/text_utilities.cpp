@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <map>
@@ -182,16 +183,21 @@ double General::GetLeastInvert(const std::string& PipesAtStartIndeces, const std
                                const std::vector<ShpPipe>& ArPipes) {
     if (PipesAtStartIndeces.empty() && PipesAtEndIndeces.empty()) return 0;
     double least = 1000000;
-    for (const std::string& item : refs::TrailingItems(PipesAtStartIndeces))
+    const std::vector<std::string> atStart = refs::TrailingItems(PipesAtStartIndeces);
+    const std::vector<std::string> atEnd = refs::TrailingItems(PipesAtEndIndeces);
+    vb::Count16(std::max(atStart.size(), atEnd.size()));
+    for (const std::string& item : atStart)
         if (double invert = PipeAt(ArPipes, item).StartInvert; invert < least) least = invert;
-    for (const std::string& item : refs::TrailingItems(PipesAtEndIndeces))
+    for (const std::string& item : atEnd)
         if (double invert = PipeAt(ArPipes, item).EndInvert; invert < least) least = invert;
     return least;
 }
 
 double General::GetMaxRise(const std::string& PipesIndeces, const std::vector<ShpPipe>& ArPipes) {
     double largest = 0;
-    for (const std::string& item : refs::TrailingItems(PipesIndeces))
+    const std::vector<std::string> items = refs::TrailingItems(PipesIndeces);
+    vb::Count16(items.size());
+    for (const std::string& item : items)
         if (double rise = PipeAt(ArPipes, item).Rise; rise > largest) largest = rise;
     return largest;
 }

@@ -220,14 +220,14 @@ void Count(std::vector<Tally>& tallies, const std::string& key, const std::strin
     tallies.push_back({key, shape, 1});
 }
 
-// The tally as a count change: one less for every pipe, through the 16-bit tally.
-std::string Decrease(const Tally& t) { return vb::CStr(-static_cast<int32_t>(vb::Count16(t.pipes))); }
+// The tally as a count change: one less for every pipe.
+std::string Decrease(const Tally& t) { return vb::CStr(-static_cast<int32_t>(t.pipes)); }
 
 // The pipe records of a set, in set order.
 std::vector<ElementRecord> PipeRecords(acad::AcadSelectionSet& set) {
-    int16_t count = vb::Count16(static_cast<std::size_t>(set.Count()));
+    const int32_t count = set.Count();
     std::vector<ElementRecord> pipes;
-    for (int16_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         ElementRecord record = ElementRecord::Read(set.Item(i));
         if (element_type::IsPipe(record.ElementType())) pipes.push_back(std::move(record));
     }

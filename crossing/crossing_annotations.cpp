@@ -7,6 +7,7 @@
 
 #include "core/element_records.h"
 #include "core/general.h"
+#include "core/layer_state.h"
 #include "core/project_record.h"
 #include "core/reference_lists.h"
 #include "core/select_all.h"
@@ -92,13 +93,14 @@ namespace {
 
 // A record as it was, written back; an object that had none loses the one written since.
 void RestoreRecord(ElementRecord before) {
-    try {
-        if (before.Exists())
-            before.Write();
-        else
-            ElementRecord::Create(before.Object(), {1001}, {Variant(kAppName)}).Write();
-    } catch (const com::Error&) {
-    }
+    if (before.Exists())
+        before.Write();
+    else
+        ElementRecord::Create(before.Object(), {1001}, {Variant(kAppName)}).Write();
+}
+
+void RequireUnlockedEntity(acad::AcadDocument& doc, const std::shared_ptr<acad::AcadObject>& object) {
+    RequireUnlockedLayer(doc, acad::Cast<acad::AcadEntity>(object)->Layer());
 }
 
 // The annotation appended to the pipe's crossing lists, read fresh.
@@ -147,11 +149,11 @@ std::shared_ptr<acad::AcadSelectionSet> Crossing::GetExistingCrossingPointsSet(a
     SelectAll(*set, {1001, 0, -4, 2, 2, 2, -4},
               {Variant(kAppName), Variant("INSERT"), Variant("<OR"), Variant(kCrossingBlocks[0]),
                Variant(kCrossingBlocks[1]), Variant(kCrossingBlocks[2]), Variant("OR>")});
-    const int16_t count = vb::Count16(static_cast<std::size_t>(set->Count()));
+    const int32_t count = set->Count();
     if (NetName.empty() || count == 0) return set;
 
     std::vector<std::shared_ptr<acad::AcadEntity>> others;
-    for (int16_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         auto annotation = set->Item(i);
         ElementRecord record = ElementRecord::Read(annotation);
         if (record.Text(crossing_entry::kPipe1Net) != NetName && record.Text(crossing_entry::kPipe2Net) != NetName)
@@ -164,13 +166,20 @@ std::shared_ptr<acad::AcadSelectionSet> Crossing::GetExistingCrossingPointsSet(a
 std::shared_ptr<acad::AcadSelectionSet> Crossing::DrawCrossingPoints(acad::AcadDocument& AcadActiveDocument,
                                                                      const std::vector<CrossPoint>& ArCrossPoints) {
     general_->CreateStandardBlock(AcadActiveDocument, "CrossingPoint");
+    // Whatever the annotations are drawn on or write to accepts changes before the first is
+    // drawn: a failure could not take an annotation off a locked layer again. An annotation
+    // is drawn only for pipes that can name it back.
+    if (!ArCrossPoints.empty()) {
+        RequireUnlockedActiveLayer(AcadActiveDocument);
+        RequireUnlockedLayer(AcadActiveDocument, std::string(kCrossingTextLayer));
+        RequireUnlockedLayer(AcadActiveDocument, std::string(kCrossingLineLayer));
+    }
+    for (const CrossPoint& c : ArCrossPoints)
+        for (const std::string* pipeId : {&c.Pipe1OID, &c.Pipe2OID})
+            RequireUnlockedEntity(AcadActiveDocument, OpenCrossingPipe(AcadActiveDocument, *pipeId).Object());
     const double angle = general_->GetCorrectionAngleForCS(AcadActiveDocument);
     auto drawn = general_->InitializeSelectionSet(AcadActiveDocument, std::string(kDrawnAnnotationsSet));
-    vb::Count16(ArCrossPoints.size());
     for (const CrossPoint& c : ArCrossPoints) {
-        // An annotation is drawn only for pipes that can name it back.
-        OpenCrossingPipe(AcadActiveDocument, c.Pipe1OID);
-        OpenCrossingPipe(AcadActiveDocument, c.Pipe2OID);
         auto texts = CrossingTexts({c.Pipe1Net, c.Pipe1SizeString, c.Pipe1Invert},
                                    {c.Pipe2Net, c.Pipe2SizeString, c.Pipe2Invert}, c.Clearance);
         const acad::Point3 p{c.Easting, c.Northing, 0};
@@ -191,18 +200,15 @@ std::shared_ptr<acad::AcadSelectionSet> Crossing::DrawCrossingPoints(acad::AcadD
             // Last: it undoes its own writes when one of them fails.
             AddCorssingPointXdata(AcadActiveDocument, c, *annotation, *line);
         } catch (...) {
-            try {
-                if (annotation) drawn->RemoveItems({annotation});
-            } catch (const com::Error&) {
-            }
-            for (const std::shared_ptr<acad::AcadEntity>& drawnPart :
-                 {std::shared_ptr<acad::AcadEntity>(annotation), std::shared_ptr<acad::AcadEntity>(line)}) {
-                try {
-                    if (drawnPart) drawnPart->Delete();
-                } catch (const com::Error&) {
-                }
-            }
-            throw;
+            UndoAndRethrow({[&] {
+                                if (annotation) drawn->RemoveItems({annotation});
+                            },
+                            [&] {
+                                if (annotation) annotation->Delete();
+                            },
+                            [&] {
+                                if (line) line->Delete();
+                            }});
         }
     }
     return drawn;
@@ -214,7 +220,8 @@ void Crossing::AddCorssingPointXdata(acad::AcadDocument& AcadActiveDocument, con
     // the drawing writes it.
     ElementRecord pipe1 = OpenCrossingPipe(AcadActiveDocument, MyCrossPoint.Pipe1OID);
     const std::string pipe1Id = IdText(*pipe1.Object());
-    const std::string pipe2Id = IdText(*OpenCrossingPipe(AcadActiveDocument, MyCrossPoint.Pipe2OID).Object());
+    const auto pipe2 = OpenCrossingPipe(AcadActiveDocument, MyCrossPoint.Pipe2OID).Object();
+    const std::string pipe2Id = IdText(*pipe2);
     const std::string crossing =
         CrossingLabel(MyCrossPoint.Pipe1Net, MyCrossPoint.Pipe1Label, MyCrossPoint.Pipe2Net, MyCrossPoint.Pipe2Label);
     const std::string annotationLabel = AnnotationLabel(crossing), lineLabel = LineLabel(crossing);
@@ -224,6 +231,9 @@ void Crossing::AddCorssingPointXdata(acad::AcadDocument& AcadActiveDocument, con
 
     ElementRecord annotationBefore = ElementRecord::Read(annotation);
     ElementRecord lineBefore = ElementRecord::Read(line);
+    // Everything written here accepts changes, so that a failure can be undone.
+    for (const auto& target : {annotation, line, pipe1.Object(), pipe2})
+        RequireUnlockedEntity(AcadActiveDocument, target);
     try {
         ElementRecord::Create(
             annotation, CrossingAnnotationCodes(),
@@ -246,10 +256,8 @@ void Crossing::AddCorssingPointXdata(acad::AcadDocument& AcadActiveDocument, con
     } catch (...) {
         // Nothing stays half-linked: pipe 1 as it was (also when it is pipe 2), the two
         // objects without the records written here.
-        RestoreRecord(pipe1);
-        RestoreRecord(std::move(lineBefore));
-        RestoreRecord(std::move(annotationBefore));
-        throw;
+        UndoAndRethrow({[&] { RestoreRecord(pipe1); }, [&] { RestoreRecord(lineBefore); },
+                        [&] { RestoreRecord(annotationBefore); }});
     }
 }
 
@@ -301,7 +309,7 @@ void Crossing::SetCrossingSettings(acad::AcadDocument& AcadActiveDocument, const
 
 void Crossing::ApplyCrossingSettings(acad::AcadDocument& AcadActiveDocument, acad::AcadSelectionSet& SetCrossingAnno,
                                      const bool& ResetLocations) {
-    const int16_t count = vb::Count16(static_cast<std::size_t>(SetCrossingAnno.Count()));
+    const int32_t count = SetCrossingAnno.Count();
     if (count == 0) return;
 
     // Every annotation and leader is known to be one before anything moves or hides.
@@ -313,7 +321,7 @@ void Crossing::ApplyCrossingSettings(acad::AcadDocument& AcadActiveDocument, aca
         CrossingPlace point;
     };
     std::vector<Member> members;
-    for (int16_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         auto entity = SetCrossingAnno.Item(i);
         ElementRecord record = ReadCrossingAnnotation(entity);
         members.push_back({acad::Cast<acad::AcadBlockReference>(entity), LiveLeaderLine(AcadActiveDocument, record),

@@ -131,9 +131,9 @@ private:
 // Column 0 of every row: the network names, "" for the one row of a drawing without networks.
 std::vector<std::string> RowNames(const SafeArray& definitions) {
     if (definitions.Dims() != 2) Raise(ErrorCode::SubscriptOutOfRange, "the network definitions are a table");
-    const int16_t rows = vb::Count16(static_cast<std::size_t>(definitions.UBound(1) + 1));
+    const int32_t rows = definitions.UBound(1) + 1;
     std::vector<std::string> names;
-    for (int16_t i = 0; i < rows; ++i) names.push_back(vb::CStr(definitions.Get(i, 0)));
+    for (int32_t i = 0; i < rows; ++i) names.push_back(vb::CStr(definitions.Get(i, 0)));
     return names;
 }
 
@@ -171,8 +171,8 @@ std::vector<CrossingPipeGroup> GroupPipes(General& general, acad::AcadDocument& 
     SelectAll(*all, {1001, 0, -4, 1000, 1000, -4},
               {Variant(kAppName), Variant("LWPOLYLINE"), Variant("<OR"), Variant(element_type::kGravityPipe),
                Variant(element_type::kPressurePipe), Variant("OR>")});
-    const int16_t count = vb::Count16(static_cast<std::size_t>(all->Count()));
-    for (int16_t i = 0; i < count; ++i) {
+    const int32_t count = all->Count();
+    for (int32_t i = 0; i < count; ++i) {
         auto pipe = all->Item(i);
         if (!IsPipe(general, *pipe)) continue;
         std::string network = general.GetElementNetwork(*pipe);
@@ -250,10 +250,10 @@ std::vector<CrossPoint> Crossing::GetCrossPointsFromNetSetsAndPipeSet(
     vb::Count16(ArNetworkSets.size());
     for (const auto& set : ArNetworkSets) {
         if (!set) Raise(ErrorCode::ObjectRequired, "a network set is Nothing");
-        const int16_t count = vb::Count16(static_cast<std::size_t>(set->Count()));
+        const int32_t count = set->Count();
         if (count == 0) continue;
         CrossingPipeGroup group{general_->GetElementNetwork(*set->Item(0)), {}};
-        for (int16_t i = 0; i < count; ++i)
+        for (int32_t i = 0; i < count; ++i)
             if (auto pipe = set->Item(i); IsPipe(*general_, *pipe)) group.pipes.push_back(pipe);
         groups.push_back(std::move(group));
     }
@@ -278,8 +278,8 @@ std::vector<CrossPoint> Crossing::SearchCrossings(acad::AcadDocument& AcadActive
     std::unordered_set<std::string> pairs;  // of the crossings found, as found
 
     std::vector<CrossPoint> found;
-    const int16_t count = vb::Count16(static_cast<std::size_t>(MyPipesSet.Count()));
-    for (int16_t i = 0; i < count; ++i) {
+    const int32_t count = MyPipesSet.Count();
+    for (int32_t i = 0; i < count; ++i) {
         auto p = MyPipesSet.Item(i);
         ElementRecord pRecord = PipeRecord(p);
         std::string pNetwork = general_->EntityNetworkFromCombined(pRecord.Get(pipe_entry::kCombinedLabel));
@@ -314,7 +314,6 @@ std::vector<CrossPoint> Crossing::SearchCrossings(acad::AcadDocument& AcadActive
                 crossing.Northing = y;
                 crossing.Pipe1OID = IdText(*p);
                 crossing.Pipe2OID = IdText(*q);
-                vb::Count16(found.size() + 1);
                 found.push_back(std::move(crossing));
             }
         }
@@ -364,10 +363,9 @@ CrossPoint Crossing::GetSingleCrossPointData(const Variant& xData1, const Varian
 
 std::vector<CrossPoint> Crossing::CheckCrossingPointsDuplication(acad::AcadDocument& AcadActiveDocument,
                                                                 std::vector<CrossPoint>& ArUncheckedCrossPoints) {
-    vb::Count16(ArUncheckedCrossPoints.size());
     auto existing = GetExistingCrossingPointsSet(AcadActiveDocument, "");
-    const int16_t count = vb::Count16(static_cast<std::size_t>(existing->Count()));
-    for (int16_t i = 0; i < count; ++i) {
+    const int32_t count = existing->Count();
+    for (int32_t i = 0; i < count; ++i) {
         ElementRecord annotation = ElementRecord::Read(existing->Item(i));
         RequireElementType(annotation, {element_type::kCrossingPointAnnotation}, "a crossing annotation");
         for (CrossPoint& r : ArUncheckedCrossPoints)

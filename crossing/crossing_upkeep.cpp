@@ -5,6 +5,7 @@
 
 #include "core/element_records.h"
 #include "core/general.h"
+#include "core/layer_state.h"
 #include "core/reference_lists.h"
 #include "crossing/crossing.h"
 #include "crossing/crossing_records.h"
@@ -51,7 +52,7 @@ void Crossing::DeleteNetworkCrossings(acad::AcadDocument& AcadActiveDocument, co
     // both sides would keep their references to them.
     if (NetName.empty()) return;
     auto annotations = GetExistingCrossingPointsSet(AcadActiveDocument, NetName);
-    const int16_t count = vb::Count16(static_cast<std::size_t>(annotations->Count()));
+    const int32_t count = annotations->Count();
 
     // Every member, its leader and the pipes are checked before the first deletion.
     struct Doomed {
@@ -61,7 +62,7 @@ void Crossing::DeleteNetworkCrossings(acad::AcadDocument& AcadActiveDocument, co
         CrossPoint flag;
     };
     std::vector<Doomed> doomed;
-    for (int16_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         auto annotation = annotations->Item(i);
         ElementRecord record = ReadCrossingAnnotation(annotation);
         const bool firstIsDeleted = record.Text(crossing_entry::kPipe1Net) == NetName;
@@ -133,6 +134,12 @@ void Crossing::UpdateCrossingData(acad::AcadDocument& AcadActiveDocument, acad::
     std::vector<std::string> data2 = GetCrossingDataOfPipe(AcadActiveDocument, *pipes[1], at);
     std::shared_ptr<acad::AcadLine> leader = LiveLeaderLine(AcadActiveDocument, record);
     auto attributes = AnnotationAttributes(MyCrossingAnno);
+    // Stopped by a locked layer midway, the pipes would name a label the annotation does not.
+    for (const auto& pipe : pipes) RequireUnlockedLayer(AcadActiveDocument, pipe->Layer());
+    RequireUnlockedLayer(AcadActiveDocument, MyCrossingAnno.Layer());
+    if (leader) RequireUnlockedLayer(AcadActiveDocument, leader->Layer());
+    for (int16_t i = 0; i < kAnnotationTextCount; ++i)
+        RequireUnlockedLayer(AcadActiveDocument, attributes[static_cast<std::size_t>(i)]->Layer());
 
     const double invert1 = vb::Val(data1[1]), invert2 = vb::Val(data2[1]);
     const double rise1 = vb::Val(data1[2]), rise2 = vb::Val(data2[2]);

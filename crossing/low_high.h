@@ -58,7 +58,7 @@ private:
     // ---- Low and high points (crossing/low_high_points.cpp) ----
     // Classifies entry `index` of the run's node list, draws its marker and queues its
     // neighbours when it is neither low nor high.
-    void ClassifyLowHighNode(acad::AcadDocument& AcadActiveDocument, std::vector<ShpNode>& nodes, int16_t index,
+    void ClassifyLowHighNode(acad::AcadDocument& AcadActiveDocument, std::vector<ShpNode>& nodes, std::size_t index,
                              const std::string& NetworkName, acad::AcadSelectionSet& markers);
 
     server::LiveInstance live_;

@@ -6,6 +6,7 @@
 
 #include "core/element_records.h"
 #include "core/general.h"
+#include "core/layer_state.h"
 #include "core/reference_lists.h"
 #include "core/types.h"
 #include "crossing/low_high.h"
@@ -80,7 +81,6 @@ bool Listed(const std::vector<ShpNode>& nodes, const std::string& id) {
 }
 
 void Append(std::vector<ShpNode>& nodes, std::string id, std::shared_ptr<acad::AcadEntity> entity) {
-    vb::Count16(nodes.size() + 1);
     ShpNode node;
     node.OID = std::move(id);
     node.Entity = std::move(entity);
@@ -91,7 +91,6 @@ void Append(std::vector<ShpNode>& nodes, std::string id, std::shared_ptr<acad::A
 // A node is listed by its identifier as the drawing writes it, so that the caller's
 // spelling of a number cannot make one node two entries.
 std::vector<ShpNode> StartNodes(acad::AcadDocument& doc, const std::vector<std::string>& ids) {
-    vb::Count16(ids.size());
     std::vector<ShpNode> nodes;
     for (const std::string& id : ids) {
         Node node = RequiredNode(doc, id);
@@ -125,8 +124,8 @@ void LowHigh::BuildLowHighPointsAfterImporting(acad::AcadDocument& AcadActiveDoc
         // A pass visits the entries it finds at its start; those it appends wait for the next.
         for (bool unclassified = true; unclassified;) {
             unclassified = false;
-            const int16_t count = vb::Count16(nodes.size());
-            for (int16_t i = 0; i < count; ++i) {
+            const std::size_t count = nodes.size();
+            for (std::size_t i = 0; i < count; ++i) {
                 if (nodes[static_cast<std::size_t>(i)].LowHighChecked) continue;
                 unclassified = true;
                 ClassifyLowHighNode(AcadActiveDocument, nodes, i, NetworkName, *markers);
@@ -144,8 +143,8 @@ void LowHigh::BuildLowHighPointsAfterImporting(acad::AcadDocument& AcadActiveDoc
     ApplyLowHighSettings(AcadActiveDocument, *markers);
 }
 
-void LowHigh::ClassifyLowHighNode(acad::AcadDocument& AcadActiveDocument, std::vector<ShpNode>& nodes, int16_t index,
-                                  const std::string& NetworkName, acad::AcadSelectionSet& markers) {
+void LowHigh::ClassifyLowHighNode(acad::AcadDocument& AcadActiveDocument, std::vector<ShpNode>& nodes,
+                                  std::size_t index, const std::string& NetworkName, acad::AcadSelectionSet& markers) {
     std::shared_ptr<acad::AcadEntity> entity = nodes[static_cast<std::size_t>(index)].Entity;
     ElementRecord record = ElementRecord::Read(entity);
     RequireNode(record);
@@ -153,12 +152,14 @@ void LowHigh::ClassifyLowHighNode(acad::AcadDocument& AcadActiveDocument, std::v
 
     double lowest = kNoLowest, highest = kNoHighest;
     std::vector<std::pair<std::string, std::shared_ptr<acad::AcadEntity>>> neighbours;
-    for (std::string& id : FarNodeIds(AcadActiveDocument, record)) {
+    for (const std::string& id : FarNodeIds(AcadActiveDocument, record)) {
         Node far = RequiredNode(AcadActiveDocument, id);
         const double l = Level(far.record);
         lowest = std::min(lowest, l);
         highest = std::max(highest, l);
-        neighbours.emplace_back(std::move(id), std::move(far.entity));
+        // Listed as the drawing writes it, as the start nodes are: a pipe may name its node
+        // in another spelling of the same number ("042", "+42").
+        neighbours.emplace_back(IdText(*far.entity), far.entity);
     }
 
     const int16_t code = LowHighCode(level, lowest, highest);
@@ -177,11 +178,10 @@ std::vector<std::string> LowHigh::GetInitialNodesOIDArrayForLowHigh(acad::AcadDo
     std::vector<std::string> ids;
     auto add = [&ids](std::string id) {
         if (std::find(ids.begin(), ids.end(), id) != ids.end()) return;
-        vb::Count16(ids.size() + 1);
         ids.push_back(std::move(id));
     };
-    const int16_t count = vb::Count16(static_cast<std::size_t>(SetNodes.Count()));
-    for (int16_t i = 0; i < count; ++i) {
+    const int32_t count = SetNodes.Count();
+    for (int32_t i = 0; i < count; ++i) {
         auto node = SetNodes.Item(i);
         ElementRecord record = ElementRecord::Read(node);
         RequireNode(record);
@@ -212,8 +212,12 @@ std::string LowHigh::DrawLowHighPoint(acad::AcadDocument& AcadActiveDocument, ac
         if (!general_->CheckBlockExists(AcadActiveDocument, blockName))
             Raise(ErrorCode::UndefinedBlock, "the marker block " + blockName + " is not defined");
         layerName = LowHighLayerName(NetworkName);
-        AcadActiveDocument.Layers()->Item(Variant(layerName));
+        // Made on the active layer and moved to its own: a marker stopped on either could
+        // not be taken out again.
+        RequireUnlockedActiveLayer(AcadActiveDocument);
+        RequireUnlockedLayer(AcadActiveDocument, layerName);
     }
+    RequireUnlockedLayer(AcadActiveDocument, node->Layer());
 
     // A reference whose object is gone counts as a marker already deleted; one that names
     // anything but a marker is never deleted.
@@ -222,6 +226,7 @@ std::string LowHigh::DrawLowHighPoint(acad::AcadDocument& AcadActiveDocument, ac
         if (auto object = ObjectFromIdIfAlive(AcadActiveDocument, refs::ReferenceKey(reference))) {
             RequireElementType(ElementRecord::Read(object), {element_type::kLowHighPoint}, "a low/high marker");
             old = acad::Cast<acad::AcadEntity>(object);
+            RequireUnlockedLayer(AcadActiveDocument, old->Layer());
         }
     }
     if (old) old->Delete();
@@ -243,13 +248,9 @@ std::string LowHigh::DrawLowHighPoint(acad::AcadDocument& AcadActiveDocument, ac
         record.Write();
     } catch (const com::Error&) {
         // The node never names a marker that is not there, nor leaves one behind unnamed.
-        if (marker) {
-            try {
-                marker->Delete();
-            } catch (const com::Error&) {
-            }
-        }
-        throw;
+        UndoAndRethrow({[&] {
+            if (marker) marker->Delete();
+        }});
     }
     return markerId;
 }

@@ -27,7 +27,8 @@ constexpr std::string_view kShown = "1";
 constexpr std::string_view kHidden = "0";
 constexpr std::string_view kPressure = "Pressure";
 
-// The rows of a two-column table, its first index the row; Count16 guards the walk.
+// The rows of a two-column table, its first index the row. The settings tables go to the host
+// and come back from it, so their rows keep its 16-bit indices.
 int16_t RowCount(const SafeArray& table) {
     if (table.Dims() != 2) Raise(ErrorCode::SubscriptOutOfRange, "a table of rows and two columns expected");
     return vb::Count16(static_cast<std::size_t>(table.UBound(1) + 1));
@@ -75,11 +76,11 @@ void LowHigh::SetLowHighSettings(acad::AcadDocument& AcadActiveDocument, const V
 }
 
 void LowHigh::ApplyLowHighSettings(acad::AcadDocument& AcadActiveDocument, acad::AcadSelectionSet& SetLowHighPoints) {
-    const int16_t count = vb::Count16(static_cast<std::size_t>(SetLowHighPoints.Count()));
+    const int32_t count = SetLowHighPoints.Count();
     if (count == 0) return;
     // Every member is known to be a marker before any visibility changes.
     std::vector<std::string> networks;
-    for (int16_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         ElementRecord record = ElementRecord::Read(SetLowHighPoints.Item(i));
         RequireElementType(record, {element_type::kLowHighPoint}, "a low/high marker");
         networks.push_back(general_->EntityNetworkFromCombined(record.Get(lowhigh_entry::kCombinedLabel)));
@@ -87,7 +88,7 @@ void LowHigh::ApplyLowHighSettings(acad::AcadDocument& AcadActiveDocument, acad:
 
     SafeArray settings = GetLowHighSettings(AcadActiveDocument).Array();
     const int16_t rows = RowCount(settings);
-    for (int16_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         bool visible = false;
         for (int16_t row = 0; row < rows && !visible; ++row)
             visible = Cell(settings, row, kNameColumn) == networks[static_cast<std::size_t>(i)] &&
@@ -102,11 +103,11 @@ std::shared_ptr<acad::AcadSelectionSet> LowHigh::GetExistingLowHighPointsSet(aca
     SelectAll(*set, {1001, 0, -4, 2, 2, -4},
               {Variant(kAppName), Variant("INSERT"), Variant("<OR"), Variant(kLowPointBlock),
                Variant(kHighPointBlock), Variant("OR>")});
-    const int16_t count = vb::Count16(static_cast<std::size_t>(set->Count()));
+    const int32_t count = set->Count();
     if (NetName.empty() || count == 0) return set;
 
     std::vector<std::shared_ptr<acad::AcadEntity>> others;
-    for (int16_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         auto marker = set->Item(i);
         if (general_->EntityNetworkFromCombined(ElementRecord::Read(marker).Get(lowhigh_entry::kCombinedLabel)) !=
             NetName)

@@ -74,8 +74,8 @@ struct EndNodes {
 // and the scan stops once both are found.
 EndNodes ScanEndNodes(acad::AcadSelectionSet& nodes, const PointKey& start, const PointKey& end) {
     EndNodes found;
-    const int16_t count = vb::Count16(static_cast<std::size_t>(nodes.Count()));
-    for (int16_t i = 0; i < count && !(found.start && found.end); ++i) {
+    const int32_t count = nodes.Count();
+    for (int32_t i = 0; i < count && !(found.start && found.end); ++i) {
         auto node = nodes.Item(i);
         PointKey at = InsertionKey(node);
         if (at == start)
@@ -263,8 +263,8 @@ std::shared_ptr<acad::AcadSelectionSet> Editing::GetEntitiesToConvert(acad::Acad
                                 {Variant("<or"), Variant("LWPOLYLINE"), Variant("LINE"), Variant("or>")})));
 
         // Entities that already carry a record belong to the library, whatever they are.
-        int16_t count = vb::Count16(static_cast<std::size_t>(set->Count()));
-        for (int16_t i = 0; i < count;) {
+        int32_t count = set->Count();
+        for (int32_t i = 0; i < count;) {
             auto entity = set->Item(i);
             if (!ElementRecord::Read(entity).Exists()) {
                 ++i;
@@ -275,7 +275,7 @@ std::shared_ptr<acad::AcadSelectionSet> Editing::GetEntitiesToConvert(acad::Acad
         }
 
         // Each line becomes a polyline between its ends, in plan, at the end of the set.
-        for (int16_t i = 0; i < count;) {
+        for (int32_t i = 0; i < count;) {
             auto line = std::dynamic_pointer_cast<acad::AcadLine>(set->Item(i));
             if (!line) {
                 ++i;
@@ -307,14 +307,14 @@ std::shared_ptr<acad::AcadSelectionSet> Editing::GetEntitiesToConvert(acad::Acad
 void Editing::CreateElementsInNetwork(acad::AcadDocument& AcadActiveDocument,
                                       acad::AcadSelectionSet& SetEntitiesToConvert, const bool& IsExistingNetwork,
                                       const std::string& NetworkName, const std::string& NetworkType) {
-    const int16_t count = vb::Count16(static_cast<std::size_t>(SetEntitiesToConvert.Count()));
+    const int32_t count = SetEntitiesToConvert.Count();
     if (count == 0) Raise(ErrorCode::InvalidProcedureCall, "the set holds no entity to convert");
     {
         SafeArray definitions = general_->GetNetworkDefinitions(AcadActiveDocument).Array();
         bool defined = false;
         std::string storedType;
-        const int16_t rows = vb::Count16(static_cast<std::size_t>(definitions.UBound(1) + 1));
-        for (int16_t i = 0; i < rows && !defined; ++i) {
+        const int32_t rows = definitions.UBound(1) + 1;
+        for (int32_t i = 0; i < rows && !defined; ++i) {
             if (NetworkName.empty() || vb::CStr(definitions.Get(i, 0)) != NetworkName) continue;
             defined = true;
             storedType = vb::CStr(definitions.Get(i, 1));
@@ -342,12 +342,12 @@ void Editing::CreateElementsInNetwork(acad::AcadDocument& AcadActiveDocument,
         NumbersInDrawing(*this, AcadActiveDocument, NetworkName, NetworkType + "Node"),
         NumbersInDrawing(*this, AcadActiveDocument, NetworkName, NetworkType + "Pipe"),
     };
-    const int16_t nodeCount = vb::Count16(static_cast<std::size_t>(existingNodes->Count()));
-    for (int16_t i = 0; i < nodeCount; ++i) index.nodes.Add(existingNodes->Item(i));
+    const int32_t nodeCount = existingNodes->Count();
+    for (int32_t i = 0; i < nodeCount; ++i) index.nodes.Add(existingNodes->Item(i));
 
     UsageBatch usage;
     try {
-        for (int16_t i = 0; i < count; ++i) {
+        for (int32_t i = 0; i < count; ++i) {
             auto entity = SetEntitiesToConvert.Item(i);
             ConvertPolyline(AcadActiveDocument, *entity, *existingNodes, NetworkName, NetworkType, *lowHigh, &index);
             usage.Add(ElementRecord::Read(entity));

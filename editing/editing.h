@@ -21,6 +21,9 @@ class LowHigh;
 class Profile;
 class ViewStyle;
 struct ConversionIndex;
+namespace plan {
+struct Path;
+}
 
 class Editing : public com::Dispatch {
 public:
@@ -245,6 +248,12 @@ private:
                                                          const std::string& NetworkType,
                                                          acad::AcadSelectionSet& SetExistingNodes,
                                                          ConversionIndex* index);
+
+    // ---- Polyline coordinates (editing/polyline_coordinates.cpp) ----
+    // MergeTwoCoordinatesArrays with each array's bulges, one per vertex (none: straight),
+    // which follow their segments into the joined path.
+    plan::Path MergeTwoPaths(const com::Variant& FirstArray, const std::vector<double>& FirstBulges,
+                             const com::Variant& SecondArray, const std::vector<double>& SecondBulges);
 
     server::LiveInstance live_;
 };

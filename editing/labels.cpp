@@ -20,8 +20,7 @@ using com::Variant;
 LabelNumbers::LabelNumbers(const std::vector<std::string>& labels, std::string_view network,
                            std::string_view elementType)
     : taken_(kLimit, false), network_(network), elementType_(elementType) {
-    int16_t count = vb::Count16(labels.size());
-    for (int16_t i = 0; i < count; ++i) Take(labels[static_cast<std::size_t>(i)]);
+    for (const std::string& label : labels) Take(label);
 }
 
 void LabelNumbers::Take(std::string_view label) {
@@ -52,6 +51,7 @@ std::vector<std::string> Editing::GetExistingLabelsArray(acad::AcadDocument& Aca
                                                          const std::string& NetworkName,
                                                          const std::string& ElementType,
                                                          const Variant& ArElementsToIgnoreOIDs) {
+    // The identifiers to ignore are the host's list; the drawing is walked at any size.
     std::vector<std::string> ignored = ArElementsToIgnoreOIDs.Array().ToStrings();
     vb::Count16(ignored.size());
     auto set = general_->InitializeSelectionSet(AcadActiveDocument, "CheckLabelDuplicatoinSet");
@@ -63,8 +63,8 @@ std::vector<std::string> Editing::GetExistingLabelsArray(acad::AcadDocument& Aca
                                                                  : "";
     if (!entityKind.empty()) {
         SelectAll(*set, {1001, 0}, {Variant(kAppName), Variant(entityKind)});
-        int16_t count = vb::Count16(static_cast<std::size_t>(set->Count()));
-        for (int16_t i = 0; i < count; ++i) {
+        const int32_t count = set->Count();
+        for (int32_t i = 0; i < count; ++i) {
             auto entity = set->Item(i);
             ElementRecord record = ElementRecord::Read(entity);
             if (record.ElementType() != ElementType) continue;

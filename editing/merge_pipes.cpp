@@ -6,6 +6,7 @@
 
 #include "core/element_records.h"
 #include "core/general.h"
+#include "core/plan_arcs.h"
 #include "core/reference_lists.h"
 #include "editing/editing.h"
 #include "editing/pipe_node_records.h"
@@ -183,6 +184,10 @@ Variant CoordinatesOf(const MergePipe& pipe) {
     return Variant(SafeArray::FromDoubles(acad::Cast<acad::AcadLWPolyline>(pipe.entity)->Coordinates()));
 }
 
+std::vector<double> BulgesOf(const MergePipe& pipe) {
+    return plan::PolylineBulges(*acad::Cast<acad::AcadLWPolyline>(pipe.entity));
+}
+
 }  // namespace
 
 std::shared_ptr<acad::AcadSelectionSet> Editing::GetPipesToMerge(acad::AcadDocument& AcadActiveDocument) {
@@ -252,17 +257,19 @@ std::shared_ptr<acad::AcadLWPolyline> Editing::CreateMergedPipe(
     }
     const std::vector<std::size_t> order = ChainOrder(pipes);
 
-    // The whole line is known before anything is drawn.
-    Variant merged = CoordinatesOf(pipes[order[0]]);
+    // The whole line is known before anything is drawn, arcs and all.
+    plan::Path merged{CoordinatesOf(pipes[order[0]]).Array().ToDoubles(), BulgesOf(pipes[order[0]])};
     for (std::size_t k = 1; k < order.size(); ++k)
-        merged = MergeTwoCoordinatesArrays(merged, CoordinatesOf(pipes[order[k]]));
+        merged = MergeTwoPaths(Variant(SafeArray::FromDoubles(merged.coordinates)), merged.bulges,
+                               CoordinatesOf(pipes[order[k]]), BulgesOf(pipes[order[k]]));
     const std::string layer = pipes[0].entity->Layer();
     // A polyline drawn on a locked layer could neither be moved to its layer nor taken out again.
     if (auto active = AcadActiveDocument.ActiveLayer(); active && active->Lock())
         Raise(ErrorCode::OnLockedLayer, "the active layer \"" + active->Name() + "\" is locked");
 
-    auto polyline = AcadActiveDocument.ModelSpace()->AddLightWeightPolyline(merged.Array().ToDoubles());
+    auto polyline = AcadActiveDocument.ModelSpace()->AddLightWeightPolyline(merged.coordinates);
     try {
+        plan::SetPolylineBulges(*polyline, merged.bulges);
         polyline->SetLayer(layer);
     } catch (const com::Error&) {
         try {

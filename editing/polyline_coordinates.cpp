@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 
+#include "core/plan_arcs.h"
 #include "editing/editing.h"
 #include "platform/safe_array.h"
 #include "platform/vb_convert.h"
@@ -18,7 +19,7 @@ namespace {
 // be reversed or joined: its partner would lie outside the array.
 std::vector<double> CoordinateValues(const Variant& coordinates) {
     std::vector<double> values = coordinates.Array().ToDoubles();
-    int16_t count = vb::Count16(values.size());
+    const std::size_t count = values.size();
     if (count % 2 != 0)
         Raise(ErrorCode::SubscriptOutOfRange,
               "a coordinate array holds x and y of each vertex; " + std::to_string(count) + " values do not pair up");
@@ -43,6 +44,11 @@ Variant Editing::ReversePolylineCoordinates(const Variant& ArCoordinates) {
 }
 
 Variant Editing::MergeTwoCoordinatesArrays(const Variant& FirstArray, const Variant& SecondArray) {
+    return Variant(SafeArray::FromDoubles(MergeTwoPaths(FirstArray, {}, SecondArray, {}).coordinates));
+}
+
+plan::Path Editing::MergeTwoPaths(const Variant& FirstArray, const std::vector<double>& FirstBulges,
+                                  const Variant& SecondArray, const std::vector<double>& SecondBulges) {
     const std::vector<double> first = CoordinateValues(FirstArray);
     const std::vector<double> second = CoordinateValues(SecondArray);
     if (first.empty() || second.empty())
@@ -69,7 +75,20 @@ Variant Editing::MergeTwoCoordinatesArrays(const Variant& FirstArray, const Vari
     const std::vector<double> tail =
         reverseSecond ? ReversePolylineCoordinates(SecondArray).Array().ToDoubles() : second;
     merged.insert(merged.end(), tail.begin() + 2, tail.end());
-    return Variant(SafeArray::FromDoubles(merged));
+
+    // The first path's segments, then from the shared vertex on the second's.
+    std::vector<double> bulges;
+    if (!FirstBulges.empty() || !SecondBulges.empty()) {
+        auto turned = [](std::vector<double> values, std::size_t vertices, bool reverse) {
+            values.resize(vertices, 0);
+            return reverse ? plan::ReversedBulges(values) : values;
+        };
+        const std::vector<double> head = turned(FirstBulges, first.size() / 2, reverseFirst);
+        const std::vector<double> rest = turned(SecondBulges, second.size() / 2, reverseSecond);
+        bulges.assign(head.begin(), head.end() - 1);
+        bulges.insert(bulges.end(), rest.begin(), rest.end());
+    }
+    return {std::move(merged), std::move(bulges)};
 }
 
 }  // namespace fluvanet

@@ -7,6 +7,7 @@
 #include "annotation/view_style.h"
 #include "core/element_records.h"
 #include "core/general.h"
+#include "core/plan_arcs.h"
 #include "core/reference_lists.h"
 #include "editing/editing.h"
 #include "editing/pipe_node_records.h"
@@ -85,22 +86,17 @@ PipeToReverse ReadPipeToReverse(acad::AcadDocument& doc, const std::shared_ptr<a
     return {std::move(polyline), std::move(record), std::move(startNode), std::move(endNode)};
 }
 
-// Arcs follow their segments: segment i of the reversed pipe is old segment n-2-i run
-// backwards, so its bulge is that one's negated. The last vertex's bulge (the closing
-// segment of a closed polyline) stays at the last vertex, negated.
+// Arcs follow their segments, run backwards.
 void ReverseBulges(acad::AcadLWPolyline& polyline, std::size_t vertexCount) {
-    const int16_t vertices = vb::Count16(vertexCount);
+    const auto vertices = static_cast<int32_t>(vertexCount);
     std::vector<double> bulges;
     bool arcs = false;
-    for (int16_t i = 0; i < vertices; ++i) {
+    for (int32_t i = 0; i < vertices; ++i) {
         bulges.push_back(polyline.GetBulge(i));
         arcs = arcs || bulges.back() != 0;
     }
     if (!arcs) return;
-    for (int16_t i = 0; i < vertices; ++i) {
-        std::size_t from = static_cast<std::size_t>(i + 1 < vertices ? vertices - 2 - i : i);
-        polyline.SetBulge(i, -bulges[from]);
-    }
+    plan::SetPolylineBulges(polyline, plan::ReversedBulges(bulges));
 }
 
 }  // namespace
@@ -119,11 +115,11 @@ std::shared_ptr<acad::AcadSelectionSet> Editing::GetPipesToReverse(acad::AcadDoc
 
 void Editing::ReverseSelectedPipes(acad::AcadDocument& AcadActiveDocument,
                                    const acad::AcadSelectionSet& SetPipesToReverse) {
-    const int16_t count = vb::Count16(static_cast<std::size_t>(SetPipesToReverse.Count()));
+    const int32_t count = SetPipesToReverse.Count();
     // A bad pipe anywhere in the set stops the reversal before any pipe is turned.
-    for (int16_t i = 0; i < count; ++i) ReadPipeToReverse(AcadActiveDocument, SetPipesToReverse.Item(i));
+    for (int32_t i = 0; i < count; ++i) ReadPipeToReverse(AcadActiveDocument, SetPipesToReverse.Item(i));
 
-    for (int16_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         PipeToReverse pipe = ReadPipeToReverse(AcadActiveDocument, SetPipesToReverse.Item(i));
         ElementRecord& record = pipe.record;
         const std::string label = general_->EntityLabelFromCombined(record.Get(pipe_entry::kCombinedLabel));

@@ -2,6 +2,7 @@
 // and labels, the library counts, the crossings and profiles handed to the halves, and the
 // split pipe taken out last. Until then the split pipe stays as it was; every step reads it.
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include "core/general.h"
 #include "core/layer_state.h"
 #include "core/library.h"
+#include "core/plan_arcs.h"
 #include "core/reference_lists.h"
 #include "crossing/crossing.h"
 #include "crossing/crossing_records.h"
@@ -51,6 +53,31 @@ std::shared_ptr<T> Shared(T& object) {
 // The split pipe's record, all its entries, read now.
 ElementRecord SplitPipeRecord(acad::AcadDocument& doc, acad::AcadLWPolyline& pipe) {
     return OpenPipeRecord(doc, IdText(pipe));
+}
+
+// The bulges of the two halves when segment k - 1 holds the split point: that segment parts
+// into two arcs of its circle (two straight pieces when it is straight), the others keep theirs.
+struct HalfBulges {
+    std::vector<double> first, second;
+};
+
+HalfBulges SplitBulges(const std::vector<double>& xy, const std::vector<double>& bulges, std::size_t k,
+                       plan::Point at) {
+    const std::size_t s = k - 1;
+    const plan::Point a{xy[2 * s], xy[2 * s + 1]}, b{xy[2 * s + 2], xy[2 * s + 3]};
+    double before = 0, after = 0;
+    if (plan::Arc::IsArc(a, b, bulges[s])) {
+        const plan::Arc arc(a, b, bulges[s]);
+        const double along = std::clamp(arc.LengthTo(at), 0.0, arc.Length());
+        before = arc.BulgeBefore(along);
+        after = arc.BulgeAfter(along);
+    }
+    HalfBulges halves;
+    halves.first.assign(bulges.begin(), bulges.begin() + static_cast<std::ptrdiff_t>(s));
+    halves.first.insert(halves.first.end(), {before, 0});
+    halves.second.push_back(after);
+    halves.second.insert(halves.second.end(), bulges.begin() + static_cast<std::ptrdiff_t>(k), bulges.end());
+    return halves;
 }
 
 // ---- end nodes ------------------------------------------------------------------------
@@ -203,6 +230,8 @@ void Editing::CreateSplitEntities(acad::AcadDocument& AcadActiveDocument, acad::
     first.insert(first.end(), {SplitPoint[0], SplitPoint[1]});
     std::vector<double> second{SplitPoint[0], SplitPoint[1]};
     second.insert(second.end(), xy.begin() + 2 * k, xy.end());
+    const HalfBulges bulges = SplitBulges(xy, plan::PolylineBulges(SplitPipeEntity), static_cast<std::size_t>(k),
+                                          {SplitPoint[0], SplitPoint[1]});
 
     const std::string layer = SplitPipeEntity.Layer();
     auto space = AcadActiveDocument.ModelSpace();
@@ -212,6 +241,8 @@ void Editing::CreateSplitEntities(acad::AcadDocument& AcadActiveDocument, acad::
         made.push_back(half1);
         auto half2 = space->AddLightWeightPolyline(second);
         made.push_back(half2);
+        plan::SetPolylineBulges(*half1, bulges.first);
+        plan::SetPolylineBulges(*half2, bulges.second);
         // Like every node, in plan at z 0.
         auto node = space->InsertBlock({SplitPoint[0], SplitPoint[1], 0}, std::string(kNodeBlockName), 1, 1, 1, 0);
         made.push_back(node);
@@ -254,8 +285,7 @@ void Editing::AssignSplitXdata(acad::AcadDocument& AcadActiveDocument, acad::Aca
 
     const std::string newPipeLabel = GetNextLabel(AcadActiveDocument, network, pipeType);
     const std::string newNodeLabel = GetNextLabel(AcadActiveDocument, network, nodeType);
-    const double station = general_->GetPointStationOnPolyline(
-        Variant(SafeArray::FromDoubles(SplitPipeEntity.Coordinates())), PointVariant(SplitPoint));
+    const double station = plan::StationOnPath(plan::PathOf(SplitPipeEntity), {SplitPoint[0], SplitPoint[1]});
     const double ratio = station / SplitPipeEntity.Length();
     const double invert = InvertAt(split.Number(pipe_entry::kStartInvert), split.Number(pipe_entry::kEndInvert), ratio);
     // The ground between the end nodes follows the same straight line.

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "annotation/label_blocks.h"
 #include "annotation/view_style.h"
 #include "core/element_records.h"
 #include "core/general.h"
@@ -86,7 +87,6 @@ Variant WithLabel(const ElementRecord& record, const std::string& label) {
 std::string Events::GetFinalLabel(const std::string& OriginalLabel, const std::vector<std::string>& ExLabelsArray) {
     // The last element is a spare and not compared.
     const auto last = ExLabelsArray.empty() ? ExLabelsArray.end() : ExLabelsArray.end() - 1;
-    vb::Count16(ExLabelsArray.size());
     std::string label = OriginalLabel;
     while (std::find(ExLabelsArray.begin(), last, label) != last) label = std::string(kNewPrefix) + label;
     return label;
@@ -109,7 +109,10 @@ void Events::VerifyCopiedElements(acad::AcadDocument& AcadActiveDocument, std::s
     std::vector<std::shared_ptr<acad::AcadEntity>> others;
     std::vector<std::string> copyIds;
     std::set<std::string> seen;
-    for (const std::string& id : refs::TrailingItems(CopiedElementsOID)) {
+    // The host's list of copies keeps its 16-bit indices.
+    const std::vector<std::string> copied = refs::TrailingItems(CopiedElementsOID);
+    vb::Count16(copied.size());
+    for (const std::string& id : copied) {
         if (!seen.insert(id).second) continue;
         auto entity = acad::Cast<acad::AcadEntity>(ObjectFromId(AcadActiveDocument, id));
         ElementRecord record = ElementRecord::Read(entity);
@@ -170,6 +173,19 @@ void Events::VerifyCopiedElements(acad::AcadDocument& AcadActiveDocument, std::s
         };
         allocate(network.pipes, "Pipe");
         allocate(network.nodes, "Node");
+    }
+
+    // What the labels need is there before the first change as well: the active style's
+    // table, and label blocks that can show its lines.
+    std::set<std::string> types;
+    for (const CopiedNetwork& network : networks) {
+        for (const CopiedPipe& pipe : network.pipes) types.insert(pipe.record.ElementType());
+        for (const CopiedNode& node : network.nodes) types.insert(node.record.ElementType());
+    }
+    if (!types.empty()) {
+        const Variant table =
+            viewStyle_->GetAnnotationFormatArray(viewStyle_->GetActiveViewStyleSettingsArray(AcadActiveDocument));
+        labels::DefineBlocksUnlessReady(*viewStyle_, AcadActiveDocument, table, types);
     }
 
     for (const std::string& id : copyIds) ChangedPipeObjectID = general_->ExcludeID(Variant(id), ChangedPipeObjectID);

@@ -27,7 +27,6 @@ using com::Variant;
 
 namespace {
 
-constexpr std::string_view kLowHighSetSuffix = "NodesForLowHigh";
 constexpr std::string_view kPipesForCrossingSet = "SetPipesForCrossing";
 
 bool Listed(General& general, const std::string& id, const std::string& list) {
@@ -49,33 +48,41 @@ void Events::AnalyzeLowHighAfterDeleting(acad::AcadDocument& AcadActiveDocument,
                                          const std::vector<std::string>& ArNodesForLowHighOID) {
     const Variant table = general_->GetNetworkDefinitions(AcadActiveDocument);
     const com::SafeArray& definitions = table.Array();
-    const int16_t count = vb::Count16(static_cast<std::size_t>(definitions.UBound(1) + 1));
-    auto name = [&](int16_t i) { return vb::CStr(definitions.Get(i, 0)); };
+    const int32_t count = definitions.UBound(1) + 1;
+    auto name = [&](int32_t i) { return vb::CStr(definitions.Get(i, 0)); };
     if (name(0).empty()) return;
 
-    // A name stored twice is one network: the first of its rows.
-    std::map<std::string, std::shared_ptr<acad::AcadSelectionSet>> sets;
-    std::vector<int16_t> pressure;
-    for (int16_t i = 0; i < count; ++i) {
-        if (name(i).empty() || sets.contains(name(i))) continue;
-        sets[name(i)] = general_->InitializeSelectionSet(AcadActiveDocument, name(i) + std::string(kLowHighSetSuffix));
-        if (vb::CStr(definitions.Get(i, 1)) == "Pressure") pressure.push_back(i);
+    // Grouped in memory: selection sets named after the networks would clash for "Water"
+    // and "water", whose names the platform takes for one. A name stored twice is one
+    // network: the first of its rows.
+    struct Group {
+        std::string name;
+        bool pressure;
+        std::vector<std::string> nodes;
+    };
+    std::vector<Group> groups;
+    std::map<std::string, std::size_t> byName;
+    for (int32_t i = 0; i < count; ++i) {
+        if (name(i).empty() || byName.contains(name(i))) continue;
+        byName[name(i)] = groups.size();
+        groups.push_back({name(i), vb::CStr(definitions.Get(i, 1)) == "Pressure", {}});
     }
 
     std::string list;
+    vb::Count16(ArNodesForLowHighOID.size());  // the host's list
     for (const std::string& id : ArNodesForLowHighOID) list = refs::TrailingAppend(list, id);
-    // Nodes erased meanwhile open nothing and are not in it.
+    // Nodes erased meanwhile open nothing and are not in it; each node is in it once.
     auto nodes = general_->ConvertOIDStringToSelectionSet(AcadActiveDocument, list);
-    const int16_t members = vb::Count16(static_cast<std::size_t>(nodes->Count()));
-    for (int16_t i = 0; i < members; ++i) {
+    const int32_t members = nodes->Count();
+    for (int32_t i = 0; i < members; ++i) {
         auto node = nodes->Item(i);
         RequireNodeRecord(ElementRecord::Read(node));
-        auto set = sets.find(general_->GetElementNetwork(*node));
-        if (set != sets.end()) set->second->AddItems({node});
+        auto group = byName.find(general_->GetElementNetwork(*node));
+        if (group != byName.end()) groups[group->second].nodes.push_back(IdText(*node));
     }
-    for (int16_t i : pressure)
-        lowHigh_->BuildLowHighPointsAfterImporting(
-            AcadActiveDocument, general_->ConvertSelectionSetToOIDArray(*sets[name(i)]), name(i));
+    for (const Group& group : groups)
+        if (group.pressure && !group.nodes.empty())
+            lowHigh_->BuildLowHighPointsAfterImporting(AcadActiveDocument, group.nodes, group.name);
 }
 
 void Events::RebuildPipeCrossingPoints(acad::AcadDocument& AcadActiveDocument, const std::string& ChangedPipeObjectID,
@@ -87,7 +94,9 @@ void Events::RebuildPipeCrossingPoints(acad::AcadDocument& AcadActiveDocument, c
         std::vector<std::string> gone;
     };
     std::vector<Changed> changed;
-    for (const std::string& pipeId : refs::TrailingItems(ChangedPipeObjectID)) {
+    const std::vector<std::string> changedIds = refs::TrailingItems(ChangedPipeObjectID);
+    vb::Count16(changedIds.size());  // the host's list
+    for (const std::string& pipeId : changedIds) {
         auto object = ObjectFromIdIfAlive(AcadActiveDocument, pipeId);
         if (!object) continue;
         Changed c{acad::Cast<acad::AcadEntity>(object), {}, {}};
@@ -139,7 +148,9 @@ void Events::FlagChangedPipesProfilesForUpdate(acad::AcadDocument& AcadActiveDoc
                                                const std::string& EntitiesToBeErasedObjectID) {
     // Every profile is checked before the first is flagged.
     std::vector<std::string> profiles;
-    for (const std::string& pipeId : refs::TrailingItems(ChangedPipeObjectID)) {
+    const std::vector<std::string> changedIds = refs::TrailingItems(ChangedPipeObjectID);
+    vb::Count16(changedIds.size());  // the host's list
+    for (const std::string& pipeId : changedIds) {
         if (!ObjectFromIdIfAlive(AcadActiveDocument, pipeId)) continue;
         const ElementRecord pipe = OpenPipeRecord(AcadActiveDocument, pipeId);
         for (const std::string& profile : refs::LeadingKeys(pipe.Text(pipe_entry::kProfileIds))) {

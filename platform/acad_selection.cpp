@@ -122,9 +122,11 @@ void AcadSelectionSet::AddItems(const std::vector<std::shared_ptr<AcadEntity>>& 
 
 void AcadSelectionSet::RemoveItems(const std::vector<std::shared_ptr<AcadEntity>>& objects) {
     CheckAlive();
+    std::unordered_set<const AcadEntity*> leaving;
     for (const auto& entity : objects)
-        if (memberIndex_.erase(entity.get()) > 0)
-            members_.erase(std::remove(members_.begin(), members_.end(), entity), members_.end());
+        if (memberIndex_.erase(entity.get()) > 0) leaving.insert(entity.get());
+    if (leaving.empty()) return;
+    std::erase_if(members_, [&](const std::shared_ptr<AcadEntity>& member) { return leaving.contains(member.get()); });
 }
 
 void AcadSelectionSet::Clear() {

@@ -73,7 +73,7 @@ private:
     std::weak_ptr<AcadDocument> doc_;
     std::string name_;
     std::vector<std::shared_ptr<AcadEntity>> members_;
-    // The members again, so that adding one to a large set need not walk it.
+    // The members by address, so that entering and leaving cost the same in a set of any size.
     std::unordered_set<const AcadEntity*> memberIndex_;
     bool deleted_ = false;
 };

@@ -74,6 +74,8 @@ public:
     const com::DispatchTable& Table() const override;
 
     std::shared_ptr<AeccDocument> ActiveDocument() const { return document_; }
+    // Test switch: nullptr is an application with no document open (Nothing late-bound).
+    void SetActiveDocument(std::shared_ptr<AeccDocument> document) { document_ = std::move(document); }
 
 private:
     std::shared_ptr<AeccDocument> document_ = std::make_shared<AeccDocument>();

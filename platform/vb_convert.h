@@ -62,7 +62,8 @@ double Divide(double a, double b);
 std::string Format(double value, std::string_view pattern);
 
 // A count of items, set members or characters as the 16-bit signed index that walks them:
-// more than 32,767 raises Overflow, as the index would.
+// more than 32,767 raises Overflow, as the index would. For what crosses the interface as
+// a 16-bit integer and for lists the host hands in; walks over the drawing take any size.
 int16_t Count16(std::size_t count);
 
 }  // namespace vb

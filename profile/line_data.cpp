@@ -7,6 +7,7 @@
 
 #include "core/element_records.h"
 #include "core/general.h"
+#include "core/plan_arcs.h"
 #include "core/reference_lists.h"
 #include "crossing/crossing_records.h"
 #include "editing/editing.h"
@@ -47,9 +48,20 @@ Variant ProfileCoordinates(Editing& editing, const acad::AcadLWPolyline& pipe, i
     return direction == 0 ? stored : editing.ReversePolylineCoordinates(stored);
 }
 
+// The same vertices with the bulges of their segments, so that stations run along arcs.
+plan::Path ProfilePath(const Variant& coordinates, const acad::AcadLWPolyline& pipe, int16_t direction) {
+    std::vector<double> bulges = plan::PolylineBulges(pipe);
+    return {coordinates.Array().ToDoubles(), direction == 0 ? bulges : plan::ReversedBulges(bulges)};
+}
+
 PlanXY PointOf(const Variant& point) {
     const SafeArray& items = point.Array();
     return {vb::CDbl(items.Get(0)), vb::CDbl(items.Get(1))};
+}
+
+PlanXY PointAt(const plan::Path& path, double station) {
+    plan::Point p = plan::PointAtStation(path, station);
+    return {p.x, p.y};
 }
 
 Variant PointVariant(PlanXY p) { return Variant(SafeArray::FromDoubles({p.x, p.y})); }
@@ -57,7 +69,6 @@ Variant PointVariant(PlanXY p) { return Variant(SafeArray::FromDoubles({p.x, p.y
 // The vertices as flat x, y values; a list with half a vertex is refused.
 std::vector<double> VertexValues(const Variant& coordinates) {
     std::vector<double> xy = coordinates.Array().ToDoubles();
-    vb::Count16(xy.size());
     if (xy.size() < 4 || xy.size() % 2 != 0)
         Raise(ErrorCode::SubscriptOutOfRange, "a pipe's coordinates hold x and y of at least two vertices");
     return xy;
@@ -166,10 +177,11 @@ std::string Profile::GetGroundLineStringForProfile(const ObjectPtr& AeccDoc, aca
 
         // The points first: a broken pipe is no surface failure and is not hidden by one.
         const Variant coordinates = ProfileCoordinates(*editing_, MyPipe, DirectionIndex);
+        const plan::Path path = ProfilePath(coordinates, MyPipe, DirectionIndex);
         std::vector<std::pair<double, PlanXY>> points;
         double distance = 0, station = StartDistance;
         for (double k = 0; k < samples; ++k, distance += step, station += step)
-            points.emplace_back(station, PointOf(general_->GetCoordinatesAtPipeStation(coordinates, distance)));
+            points.emplace_back(station, PointAt(path, distance));
         std::vector<double> xy = VertexValues(coordinates);
         points.emplace_back(StartDistance + length, PlanXY{xy[xy.size() - 2], xy[xy.size() - 1]});
 
@@ -198,7 +210,7 @@ std::string Profile::GetCrossingStringForProfile(acad::AcadDocument& AcadActiveD
                                                  acad::AcadLWPolyline& OriginalPipe, const double& StartDistance,
                                                  const int16_t& DirectionIndex) {
     if (CrossingPointsOIDs.empty()) return "";
-    const Variant stored = StoredCoordinates(OriginalPipe);
+    const plan::Path stored = plan::PathOf(OriginalPipe);
     const double length = RoundedLength(OriginalPipe);
     const std::string self = refs::Reference(IdText(OriginalPipe));
     std::string crossings;
@@ -210,7 +222,7 @@ std::string Profile::GetCrossingStringForProfile(acad::AcadDocument& AcadActiveD
                                                                                 : annotation.Text(crossing_entry::kPipe1Id);
         std::string data = GetCrossingPipeDataForProfile(AcadActiveDocument, refs::ReferenceKey(other), point);
         // Measured on the pipe as stored, so a pipe against the profile counts from its end.
-        double s = vb::Round(general_->GetPointStationOnPolyline(stored, point), kStationDigits);
+        double s = vb::Round(plan::StationOnPath(stored, {place.x, place.y}), kStationDigits);
         AppendItem(crossings, StartDistance + (DirectionIndex == 0 ? s : length - s));
         crossings += data;
     }
@@ -221,7 +233,8 @@ std::string Profile::GetCrossingPipeDataForProfile(acad::AcadDocument& AcadActiv
                                                    const Variant& CrossPointCoord) {
     ElementRecord pipe = OpenPipeRecord(AcadActiveDocument, PipeOID);
     auto polyline = acad::Cast<acad::AcadLWPolyline>(pipe.Object());
-    double s = general_->GetPointStationOnPolyline(StoredCoordinates(*polyline), CrossPointCoord);
+    const PlanXY at = PointOf(CrossPointCoord);
+    double s = plan::StationOnPath(plan::PathOf(*polyline), {at.x, at.y});
     double invert = InvertAt(pipe.Number(pipe_entry::kStartInvert), pipe.Number(pipe_entry::kEndInvert),
                              vb::Divide(s, polyline->Length()));
     std::string data;
@@ -259,6 +272,7 @@ std::string Profile::GetCoordinatesStringForProfile(acad::AcadLWPolyline& MyPipe
                                                     const double& StationInterval) {
     const Variant coordinates = ProfileCoordinates(*editing_, MyPipe, DirectionIndex);
     const std::vector<double> xy = VertexValues(coordinates);
+    const plan::Path path = ProfilePath(coordinates, MyPipe, DirectionIndex);
     const double length = RoundedLength(MyPipe);
     const PlanXY first{xy[0], xy[1]}, last{xy[xy.size() - 2], xy[xy.size() - 1]};
     auto append = [](std::string& text, double station, PlanXY p) {
@@ -270,7 +284,7 @@ std::string Profile::GetCoordinatesStringForProfile(acad::AcadLWPolyline& MyPipe
     std::string text;
     if (ShowCoordAtStations == 1) {
         for (double s = FirstRegularStation(StartProfileDistance, StationInterval); s <= length; s += StationInterval)
-            append(text, s + StartPartDistance, PointOf(general_->GetCoordinatesAtPipeStation(coordinates, s)));
+            append(text, s + StartPartDistance, PointAt(path, s));
         if (StartProfileDistance == 0) {
             std::string start;
             append(start, 0, first);
@@ -284,8 +298,7 @@ std::string Profile::GetCoordinatesStringForProfile(acad::AcadLWPolyline& MyPipe
     if (xy.size() > 4 && ShowCoordAtVertices == 1) {
         for (std::size_t i = 2; i + 2 < xy.size(); i += 2) {
             PlanXY vertex{xy[i], xy[i + 1]};
-            append(text, general_->GetPointStationOnPolyline(coordinates, PointVariant(vertex)) + StartPartDistance,
-                   vertex);
+            append(text, plan::StationOnPath(path, {vertex.x, vertex.y}) + StartPartDistance, vertex);
         }
     }
     return text;
@@ -297,7 +310,7 @@ std::vector<std::string> Profile::GetPipeDataAtStationsArray(
     const double& FirstGround, const double& SecondGround, const double& FirstInvert, const double& SecondInvert,
     const bool& DrawGroundFromSurface, const std::string& GroundSurfaceName, const double& RiseInElevationUnits) {
     const double firstStation = FirstRegularStation(StartProfileDistance, StationInterval);
-    const Variant coordinates = ProfileCoordinates(*editing_, MyPipe, DirectionIndex);
+    const plan::Path path = ProfilePath(ProfileCoordinates(*editing_, MyPipe, DirectionIndex), MyPipe, DirectionIndex);
     const double length = RoundedLength(MyPipe);
     std::vector<std::string> data(4);
     auto append = [&](std::size_t list, double station, double value) {
@@ -310,7 +323,7 @@ std::vector<std::string> Profile::GetPipeDataAtStationsArray(
         const double invert = vb::Round(InvertAt(FirstInvert, SecondInvert, ratio), kLevelDigits);
         std::optional<double> ground;
         if (DrawGroundFromSurface) {
-            PlanXY point = PointOf(general_->GetCoordinatesAtPipeStation(coordinates, s));
+            PlanXY point = PointAt(path, s);
             try {
                 ground = ElevationAt(SurfaceNamed(AeccDoc, GroundSurfaceName), point);
             } catch (const com::Error&) {

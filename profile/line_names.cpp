@@ -84,8 +84,8 @@ Variant Profile::GetGravityLineNames(acad::AcadDocument& AcadActiveDocument, con
     auto pipes = general_->GetNetworkSet(AcadActiveDocument, NetName, 1);
     std::vector<std::string> names;
     std::vector<std::string> lists;
-    int16_t count = vb::Count16(static_cast<std::size_t>(pipes->Count()));
-    for (int16_t i = 0; i < count; ++i) {
+    const int32_t count = pipes->Count();
+    for (int32_t i = 0; i < count; ++i) {
         auto pipe = pipes->Item(i);
         std::string startNode = refs::ReferenceKey(ElementRecord::Read(pipe).Text(pipe_entry::kStartNodeLabel));
         std::string name = GetManholeLineName(startNode);
@@ -102,8 +102,8 @@ Variant Profile::GetGravityLineNames(acad::AcadDocument& AcadActiveDocument, con
 
     std::vector<std::string> lineNames;
     std::vector<std::string> linePipes;
-    int16_t lines = vb::Count16(names.size());
-    for (int16_t k = 0; k < lines; ++k) {
+    const std::size_t lines = names.size();
+    for (std::size_t k = 0; k < lines; ++k) {
         const std::string& list = lists[static_cast<std::size_t>(k)];
         if (!CheckProfilePipesConnectivity(*general_->ConvertOIDStringToSelectionSet(AcadActiveDocument, list)))
             continue;

@@ -36,9 +36,9 @@ struct ChainPipe {
 };
 
 std::vector<ChainPipe> ReadChainPipes(acad::AcadSelectionSet& set) {
-    int16_t count = vb::Count16(static_cast<std::size_t>(set.Count()));
+    const int32_t count = set.Count();
     std::vector<ChainPipe> pipes;
-    for (int16_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         auto entity = set.Item(i);
         ElementRecord record = ElementRecord::Read(entity);
         RequireElementType(record, {element_type::kGravityPipe, element_type::kPressurePipe}, "a pipe");
@@ -99,8 +99,8 @@ Variant Profile::SelectPipesForProfile(acad::AcadDocument& AcadActiveDocument, c
     set->SelectOnScreen(codes, values);
 
     std::vector<std::shared_ptr<acad::AcadEntity>> foreign;
-    int16_t count = vb::Count16(static_cast<std::size_t>(set->Count()));
-    for (int16_t i = 0; i < count; ++i) {
+    const int32_t count = set->Count();
+    for (int32_t i = 0; i < count; ++i) {
         auto entity = set->Item(i);
         if (!IsPipeOfNetwork(*general_, ElementRecord::Read(entity), NetworkName)) foreign.push_back(std::move(entity));
     }

@@ -1,5 +1,6 @@
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "core/element_records.h"
 #include "core/general.h"
 #include "core/layer_state.h"
+#include "core/plan_arcs.h"
 #include "core/reference_lists.h"
 #include "editing/editing.h"
 #include "platform/safe_array.h"
@@ -50,54 +52,146 @@ struct PlanSpot {
     Segment along;
 };
 
+// A plan line with the bulge of each segment; a bare vertex list has none and is straight.
 class PlanLine {
 public:
-    explicit PlanLine(const std::vector<double>& coordinates) : c_(coordinates) {
+    explicit PlanLine(const plan::Path& path) : c_(path.coordinates), bulges_(path.bulges) {
         if (c_.size() % 2 != 0 || c_.size() < 4)
             Raise(ErrorCode::InvalidProcedureCall, "a plan line needs x and y of at least two vertices");
-        segments_ = static_cast<int16_t>(vb::Count16(c_.size() / 2) - 1);
+        segments_ = static_cast<int32_t>(c_.size() / 2) - 1;
     }
 
     // The first segment whose rounded length reaches the rounded remainder holds the
-    // station, so a shared vertex ends the earlier segment.
+    // station, so a shared vertex ends the earlier segment. An arc is walked along itself
+    // and its point lies on it, turned as its chord.
     PlanSpot Find(double station) const {
         double run = 0;
-        for (int16_t k = 0; k < segments_; ++k) {
+        for (int32_t k = 0; k < segments_; ++k) {
             const Segment s = At(k);
-            double length = s.Length();
+            const std::optional<plan::Arc> arc = ArcAt(k);
+            double length = arc ? arc->Length() : s.Length();
             if (length == 0) length = kZeroSegment;
             const double r = station - run;
-            if (vb::Round(r, kWalkDecimals) <= vb::Round(length, kWalkDecimals))
+            if (vb::Round(r, kWalkDecimals) <= vb::Round(length, kWalkDecimals)) {
+                if (arc) {
+                    const plan::Point at = arc->PointAt(r);
+                    return {at.x, at.y, Direction(k)};
+                }
                 return {s.x1 + (s.x2 - s.x1) * r / length, s.y1 + (s.y2 - s.y1) * r / length, Direction(k)};
+            }
             run += length;
         }
         // Past the end: the last vertex, turned as the last segment.
-        const Segment last = At(static_cast<int16_t>(segments_ - 1));
-        return {last.x2, last.y2, Direction(static_cast<int16_t>(segments_ - 1))};
+        const Segment last = At(static_cast<int32_t>(segments_ - 1));
+        return {last.x2, last.y2, Direction(static_cast<int32_t>(segments_ - 1))};
     }
 
 private:
-    Segment At(int16_t k) const {
+    Segment At(int32_t k) const {
         const std::size_t i = 2 * static_cast<std::size_t>(k);
         return {c_[i], c_[i + 1], c_[i + 2], c_[i + 3]};
     }
+    std::optional<plan::Arc> ArcAt(int32_t k) const {
+        const auto i = static_cast<std::size_t>(k);
+        const double bulge = i < bulges_.size() ? bulges_[i] : 0;
+        const Segment s = At(k);
+        if (!plan::Arc::IsArc({s.x1, s.y1}, {s.x2, s.y2}, bulge)) return std::nullopt;
+        return plan::Arc({s.x1, s.y1}, {s.x2, s.y2}, bulge);
+    }
     // A segment without length has no direction of its own: the next one with a length
     // lends it, else the previous one; a line without any length keeps its own.
-    Segment Direction(int16_t k) const {
-        for (int16_t j = k; j < segments_; ++j)
+    Segment Direction(int32_t k) const {
+        for (int32_t j = k; j < segments_; ++j)
             if (At(j).Length() != 0) return At(j);
-        for (int16_t j = k; j >= 0; --j)
+        for (int32_t j = k; j >= 0; --j)
             if (At(j).Length() != 0) return At(j);
         return At(k);
     }
 
     const std::vector<double>& c_;
-    int16_t segments_ = 0;
+    const std::vector<double>& bulges_;
+    int32_t segments_ = 0;
 };
+
+// The part's pipes in profile order, each reversed with its bulges where it runs against
+// the profile; a shared vertex once, the segment leaving it the later pipe's.
+plan::Path PartPath(acad::AcadDocument& doc, Editing& editing, const std::string& ids,
+                    const std::string& directions) {
+    plan::Path total;
+    const std::vector<std::string> pipes = refs::LeadingItems(ids);
+    for (std::size_t i = 0; i < pipes.size(); ++i) {
+        const std::string direction = ListItem(directions, static_cast<int32_t>(i + 1));
+        const auto pipe = acad::Cast<acad::AcadLWPolyline>(ObjectFromId(doc, pipes[i]));
+        std::vector<double> c = pipe->Coordinates();
+        std::vector<double> bulges = plan::PolylineBulges(*pipe);
+        if (RunsAgainst(direction)) {
+            c = editing.ReversePolylineCoordinates(Variant(SafeArray::FromDoubles(c))).Array().ToDoubles();
+            bulges = plan::ReversedBulges(bulges);
+        }
+        // From the second pipe on, its first vertex is the previous pipe's last.
+        const bool joined = i != 0 && c.size() >= 2;
+        total.coordinates.insert(total.coordinates.end(), c.begin() + (joined ? 2 : 0), c.end());
+        auto own = bulges.begin();
+        if (joined && !bulges.empty()) {
+            if (!total.bulges.empty()) total.bulges.back() = bulges.front();
+            ++own;
+        }
+        total.bulges.insert(total.bulges.end(), own, bulges.end());
+    }
+    return total;
+}
+
+void WriteStationOn(ViewStyle& viewStyle, const plan::Path& path, double station, acad::AcadBlock& block,
+                    const std::string& text, double h, double correctionAngle) {
+    RequireTextHeight(h, "station");
+    const PlanSpot p = PlanLine(path).Find(station);
+    const Segment& s = p.along;
+    // The unit direction of the segment; one without length points as a zero angle does
+    // (a quarter turn), as its text rotation does.
+    const double length = s.Length();
+    const double ux = length == 0 ? 0 : (s.x2 - s.x1) / length;
+    const double uy = length == 0 ? 1 : (s.y2 - s.y1) / length;
+    // The horizontal tick turned a quarter turn past the segment's direction; it keeps the
+    // active layer.
+    AddProfileLine(block, p.x + h / 2 * uy, p.y - h / 2 * ux, p.x - h / 2 * uy, p.y + h / 2 * ux);
+    const double rotation = viewStyle.GetTextRotation(s.x1, s.y1, s.x2, s.y2, correctionAngle);
+    AddProfileText(block, text, p.x - kStationOffset * h * std::sin(rotation),
+                   p.y + kStationOffset * h * std::cos(rotation), h, kAlignCenter, rotation, pl::kPlanStations);
+}
+
+void WriteNameOn(ViewStyle& viewStyle, const plan::Path& path, double station, acad::AcadBlock& block,
+                 const std::string& name, double h, double correctionAngle) {
+    RequireTextHeight(h, "name");
+    const PlanSpot p = PlanLine(path).Find(station);
+    const Segment& s = p.along;
+    const double rotation = viewStyle.GetTextRotation(s.x1, s.y1, s.x2, s.y2, correctionAngle);
+    AddProfileText(block, name, p.x - kNameOffset * h * std::sin(rotation), p.y + kNameOffset * h * std::cos(rotation),
+                   h, kAlignCenter, rotation, pl::kPlanTitle);
+}
+
+void DrawStationsOn(ViewStyle& viewStyle, acad::AcadBlock& block, const std::string& stations, double h,
+                    const std::string& pattern, const plan::Path& path, double correctionAngle) {
+    const std::vector<std::string> pairs = GroupedItems(stations, 2);
+    for (std::size_t k = 0; k < pairs.size(); k += 2)
+        WriteStationOn(viewStyle, path, vb::Val(pairs[k]), block, vb::Format(vb::Val(pairs[k + 1]), pattern), h,
+                       correctionAngle);
+}
+
+void DrawNameOn(ViewStyle& viewStyle, acad::AcadBlock& block, const std::string& titles, double h,
+                const plan::Path& path, const std::string& name, double correctionAngle) {
+    for (const std::string& item : refs::LeadingItems(titles))
+        WriteNameOn(viewStyle, path, vb::Val(item), block, name, h, correctionAngle);
+}
+
+// Unlike the grid's labels, plan stations always show the decimals of the settings.
+std::string PlanStationPattern(Profile& profile, const std::string& settings) {
+    const StationFormatIndexes indexes = ReadStationFormatIndexes(settings);
+    return profile.GetStationFormatString(indexes.precision, indexes.decimals, indexes.format);
+}
 
 // One part's plan line and lists, read and checked before the block is touched.
 struct PlanPart {
-    std::vector<double> line;
+    plan::Path line;
     std::string stations;
     std::string titles;
 };
@@ -115,9 +209,10 @@ std::shared_ptr<acad::AcadBlockReference> Profile::CreatePlanAnnotationBlockForP
     const double dataHeight = vb::Val(text.dataHeight);
     const double labelsHeight = vb::Val(text.labelsHeight);
     const std::string stationSettings = StyleSettingsEntry(ArProfileStyleSettings, style_settings::kStationsBand);
+    std::string pattern;
     if (ShowStationsOnPlan) {
         RequireTextHeight(dataHeight, "data");
-        ReadStationFormatIndexes(stationSettings);
+        pattern = PlanStationPattern(*this, stationSettings);
     }
     if (ShowNameOnPlan) RequireTextHeight(labelsHeight, "labels");
     const SafeArray& records = ArProfilePartsDataArrays.Array();
@@ -126,8 +221,8 @@ std::shared_ptr<acad::AcadBlockReference> Profile::CreatePlanAnnotationBlockForP
     for (int16_t k = 0; k < count; ++k) {
         const std::vector<std::string> record = records.Get(records.LBound() + k).Array().ToStrings();
         PlanPart part;
-        part.line = GetTotalPipeCoordinates(AcadActiveDocument, PartsEntry(record, parts_entry::kPipeIds),
-                                            PartsEntry(record, parts_entry::kDirections));
+        part.line = PartPath(AcadActiveDocument, *editing_, PartsEntry(record, parts_entry::kPipeIds),
+                             PartsEntry(record, parts_entry::kDirections));
         part.stations = PartsEntry(record, parts_entry::kStations);
         part.titles = PartsEntry(record, parts_entry::kTitlePositions);
         GroupedItems(part.stations, 2);
@@ -144,9 +239,8 @@ std::shared_ptr<acad::AcadBlockReference> Profile::CreatePlanAnnotationBlockForP
     AcadActiveDocument.SetActiveTextStyle(style);
     for (const PlanPart& part : parts) {
         if (!part.stations.empty() && ShowStationsOnPlan)
-            DrawPlanStations(*block, part.stations, text.style, dataHeight, stationSettings, part.line, angle);
-        if (ShowNameOnPlan)
-            DrawPlanPofileName(*block, part.titles, text.style, labelsHeight, part.line, ProfileName, angle);
+            DrawStationsOn(*viewStyle_, *block, part.stations, dataHeight, pattern, part.line, angle);
+        if (ShowNameOnPlan) DrawNameOn(*viewStyle_, *block, part.titles, labelsHeight, part.line, ProfileName, angle);
     }
     activeStyle.Restore();
     activeLayer.Restore();
@@ -156,71 +250,38 @@ std::shared_ptr<acad::AcadBlockReference> Profile::CreatePlanAnnotationBlockForP
 std::vector<double> Profile::GetTotalPipeCoordinates(acad::AcadDocument& AcadActiveDocument,
                                                      const std::string& PipeOIDsString,
                                                      const std::string& PipeDirectionsString) {
-    std::vector<double> total;
-    const std::vector<std::string> ids = refs::LeadingItems(PipeOIDsString);
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        const std::string direction = ListItem(PipeDirectionsString, static_cast<int32_t>(i + 1));
-        std::vector<double> c =
-            acad::Cast<acad::AcadLWPolyline>(ObjectFromId(AcadActiveDocument, ids[i]))->Coordinates();
-        if (RunsAgainst(direction))
-            c = editing_->ReversePolylineCoordinates(Variant(SafeArray::FromDoubles(c))).Array().ToDoubles();
-        // From the second pipe on, its first vertex is the previous pipe's last.
-        total.insert(total.end(), c.begin() + (i == 0 || c.size() < 2 ? 0 : 2), c.end());
-    }
-    return total;
+    return PartPath(AcadActiveDocument, *editing_, PipeOIDsString, PipeDirectionsString).coordinates;
 }
 
+// A bare vertex list is straight throughout; the annotation's own parts walk their arcs.
 void Profile::DrawPlanStations(acad::AcadBlock& BlockDef, const std::string& ProfileStationsString,
                                const std::string& /*TextStyle*/, const double& DataTextHeight,
                                const std::string& StationSettingsString, const std::vector<double>& TotalPlCoord,
                                const double& CorrectionAngleForCS) {
-    // Unlike the grid's labels, plan stations always show the decimals of the settings.
-    const StationFormatIndexes indexes = ReadStationFormatIndexes(StationSettingsString);
-    const std::string pattern = GetStationFormatString(indexes.precision, indexes.decimals, indexes.format);
-    const std::vector<std::string> pairs = GroupedItems(ProfileStationsString, 2);
-    for (std::size_t k = 0; k < pairs.size(); k += 2)
-        WritePlanStation(TotalPlCoord, vb::Val(pairs[k]), BlockDef, vb::Format(vb::Val(pairs[k + 1]), pattern),
-                         DataTextHeight, CorrectionAngleForCS);
+    DrawStationsOn(*viewStyle_, BlockDef, ProfileStationsString, DataTextHeight,
+                   PlanStationPattern(*this, StationSettingsString), {TotalPlCoord, {}}, CorrectionAngleForCS);
 }
 
 void Profile::WritePlanStation(const std::vector<double>& ArCoordinates, const double& Station,
                                acad::AcadBlock& StationsBlock, const std::string& StationString,
                                const double& TextHeight, const double& CorrectionAngleForCS) {
-    const double h = TextHeight;
-    RequireTextHeight(h, "station");
-    const PlanSpot p = PlanLine(ArCoordinates).Find(Station);
-    const Segment& s = p.along;
-    // The unit direction of the segment; one without length points as a zero angle does
-    // (a quarter turn), as its text rotation does.
-    const double length = s.Length();
-    const double ux = length == 0 ? 0 : (s.x2 - s.x1) / length;
-    const double uy = length == 0 ? 1 : (s.y2 - s.y1) / length;
-    // The horizontal tick turned a quarter turn past the segment's direction; it keeps the
-    // active layer.
-    AddProfileLine(StationsBlock, p.x + h / 2 * uy, p.y - h / 2 * ux, p.x - h / 2 * uy, p.y + h / 2 * ux);
-    const double rotation = viewStyle_->GetTextRotation(s.x1, s.y1, s.x2, s.y2, CorrectionAngleForCS);
-    AddProfileText(StationsBlock, StationString, p.x - kStationOffset * h * std::sin(rotation),
-                   p.y + kStationOffset * h * std::cos(rotation), h, kAlignCenter, rotation, pl::kPlanStations);
+    WriteStationOn(*viewStyle_, {ArCoordinates, {}}, Station, StationsBlock, StationString, TextHeight,
+                   CorrectionAngleForCS);
 }
 
 void Profile::DrawPlanPofileName(acad::AcadBlock& BlockDef, const std::string& TitleDistancesString,
                                  const std::string& /*TextStyle*/, const double& LabelsTextHeight,
                                  const std::vector<double>& TotalPlCoord, const std::string& ProfileName,
                                  const double& CorrectionAngleForCS) {
-    for (const std::string& item : refs::LeadingItems(TitleDistancesString))
-        WritePlanName(TotalPlCoord, vb::Val(item), BlockDef, ProfileName, LabelsTextHeight, CorrectionAngleForCS);
+    DrawNameOn(*viewStyle_, BlockDef, TitleDistancesString, LabelsTextHeight, {TotalPlCoord, {}}, ProfileName,
+               CorrectionAngleForCS);
 }
 
 void Profile::WritePlanName(const std::vector<double>& ArCoordinates, const double& Station,
                             acad::AcadBlock& StationsBlock, const std::string& ProfileName, const double& TextHeight,
                             const double& CorrectionAngleForCS) {
-    const double h = TextHeight;
-    RequireTextHeight(h, "name");
-    const PlanSpot p = PlanLine(ArCoordinates).Find(Station);
-    const Segment& s = p.along;
-    const double rotation = viewStyle_->GetTextRotation(s.x1, s.y1, s.x2, s.y2, CorrectionAngleForCS);
-    AddProfileText(StationsBlock, ProfileName, p.x - kNameOffset * h * std::sin(rotation),
-                   p.y + kNameOffset * h * std::cos(rotation), h, kAlignCenter, rotation, pl::kPlanTitle);
+    WriteNameOn(*viewStyle_, {ArCoordinates, {}}, Station, StationsBlock, ProfileName, TextHeight,
+                CorrectionAngleForCS);
 }
 
 }  // namespace fluvanet

@@ -1,10 +1,10 @@
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/element_records.h"
 #include "core/general.h"
-#include "core/project_record.h"
 #include "core/reference_lists.h"
 #include "platform/safe_array.h"
 #include "platform/vb_convert.h"
@@ -56,19 +56,20 @@ Variant RowsTable(const std::vector<DefinitionRow>& rows) {
 }  // namespace
 
 Variant Profile::GetProfileDefinitionsArray(acad::AcadDocument& AcadActiveDocument) {
-    ProjectRecord project = ProjectRecord::Read(AcadActiveDocument);
     std::vector<DefinitionRow> rows;
-    for (const std::string& styleId : refs::TrailingItems(project.Text(project_entry::kProfileStyles))) {
-        ElementRecord style = ElementRecord::Read(ObjectFromId(AcadActiveDocument, styleId));
-        RequireElementType(style, {element_type::kProfileStylePoint}, "a profile style point");
-        // A profile erased behind the style's back is a broken drawing: it raises.
+    ForEachProfileStylePoint(AcadActiveDocument, [&](ElementRecord& style) {
+        // As with the styles: what names no profile block lists no profile.
         for (const std::string& profileId : refs::LeadingKeys(style.Text(style_entry::kProfileIds))) {
-            ProfileBlockRecord profile = OpenProfileBlock(AcadActiveDocument, profileId);
-            const Variant& combined = profile.record.Get(profile_entry::kCombinedLabel);
+            std::shared_ptr<acad::AcadObject> object = ObjectFromIdIfAlive(AcadActiveDocument, profileId);
+            if (!object || !std::dynamic_pointer_cast<acad::AcadBlockReference>(object)) continue;
+            ElementRecord profile = ElementRecord::Read(object);
+            if (profile.ElementType() != element_type::kProfile) continue;
+            const Variant& combined = profile.Get(profile_entry::kCombinedLabel);
             rows.push_back({general_->EntityLabelFromCombined(combined), general_->EntityNetworkFromCombined(combined),
-                            IdText(*profile.block)});
+                            IdText(*object)});
         }
-    }
+        return false;
+    });
     return RowsTable(rows);
 }
 

@@ -27,9 +27,9 @@ ProfileTextSettings StyleTextSettings(const Variant& styleSettings) {
 
 std::shared_ptr<acad::AcadTextStyle> ProfileTextStyle(acad::AcadDocument& doc, std::string_view name) {
     auto styles = doc.TextStyles();
-    const int16_t count = vb::Count16(static_cast<std::size_t>(styles->Count()));
-    for (int16_t i = 0; i < count; ++i) {
-        auto style = styles->Item(Variant(int32_t{i}));
+    const int32_t count = styles->Count();
+    for (int32_t i = 0; i < count; ++i) {
+        auto style = styles->Item(Variant(i));
         if (style->Name() == name) return style;
     }
     return doc.ActiveTextStyle();

@@ -281,7 +281,7 @@ std::vector<double> Profile::GetProfileCrossingAnnotationLocation(const std::vec
     if (ArExistingCoord.size() % 4 != 0)
         Raise(ErrorCode::SubscriptOutOfRange, "the placed leaders hold four reals each, not " +
                                                   std::to_string(ArExistingCoord.size()) + " reals");
-    const int16_t count = vb::Count16(ArExistingCoord.size() / 4);
+    const auto count = static_cast<int32_t>(ArExistingCoord.size() / 4);
     const double h = TextHeight;
     double x1 = p0.x - 2 * h, y1 = p0.y - 2 * h;
     double x2 = x1 - StringLength - h, y2 = y1;

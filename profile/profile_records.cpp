@@ -63,18 +63,27 @@ std::string StyleSettingsItem(const Variant& settings, int32_t entry, int32_t it
 
 std::string StyleCombinedLabel(std::string_view styleName) { return ";;" + std::string(styleName); }
 
-std::optional<ElementRecord> FindProfileStylePoint(acad::AcadDocument& doc, std::string_view styleName) {
+void ForEachProfileStylePoint(acad::AcadDocument& doc, const std::function<bool(ElementRecord&)>& visit) {
     ProjectRecord project = ProjectRecord::Read(doc);
-    std::string label = StyleCombinedLabel(styleName);
     for (const std::string& item : refs::TrailingItems(project.Text(project_entry::kProfileStyles))) {
         // A style erased behind the list's back, or an item naming something else, is no style.
         std::shared_ptr<acad::AcadObject> object = ObjectFromIdIfAlive(doc, item);
         if (!object) continue;
         ElementRecord record = ElementRecord::Read(object);
         if (record.ElementType() != element_type::kProfileStylePoint) continue;
-        if (record.Text(style_entry::kCombinedLabel) == label) return record;
+        if (visit(record)) return;
     }
-    return std::nullopt;
+}
+
+std::optional<ElementRecord> FindProfileStylePoint(acad::AcadDocument& doc, std::string_view styleName) {
+    const std::string label = StyleCombinedLabel(styleName);
+    std::optional<ElementRecord> found;
+    ForEachProfileStylePoint(doc, [&](ElementRecord& record) {
+        if (record.Text(style_entry::kCombinedLabel) != label) return false;
+        found = std::move(record);
+        return true;
+    });
+    return found;
 }
 
 ProfileBlockRecord OpenProfileBlock(acad::AcadDocument& doc, std::string_view profileId) {

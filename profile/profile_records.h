@@ -8,6 +8,7 @@
 // A style point's [3], [4] and [20] are parallel: item k of each describes the same profile.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -91,8 +92,12 @@ const std::vector<int16_t>& ProfileStyleRecordCodes();
 // ";;" & name: a style point's combined label.
 std::string StyleCombinedLabel(std::string_view styleName);
 
-// The first style point in project entry 10 whose [1] is ";;" & name exactly. Items that
-// name no object or no style point are passed over; an item that is not a number raises.
+// The style points of project entry 10 in list order, each record handed to `visit` until
+// it returns true. Empty items, items that name no object and objects that are no style
+// point are passed over; an item that is not a number raises Type mismatch.
+void ForEachProfileStylePoint(acad::AcadDocument& doc, const std::function<bool(ElementRecord&)>& visit);
+
+// The first style point in project entry 10 whose [1] is ";;" & name exactly.
 std::optional<ElementRecord> FindProfileStylePoint(acad::AcadDocument& doc, std::string_view styleName);
 
 // The block reference an identifier names, with its record, checked to be a profile block.

@@ -91,9 +91,7 @@ void Profile::FlagProfilesRelatedToCrossingPoints(acad::AcadDocument& AcadActive
                                                   const std::vector<CrossPoint>& ArCrossPoints) {
     // Every pipe and every profile is opened and checked before the first flag.
     std::vector<std::string> profiles;
-    int16_t count = vb::Count16(ArCrossPoints.size());
-    for (int16_t i = 0; i < count; ++i) {
-        const CrossPoint& crossing = ArCrossPoints[static_cast<std::size_t>(i)];
+    for (const CrossPoint& crossing : ArCrossPoints) {
         for (const std::string* id : {&crossing.Pipe1OID, &crossing.Pipe2OID}) {
             std::string key = CrossingPipeKey(*id);
             if (key.empty()) continue;  // the empty record of a list without crossings
@@ -102,7 +100,6 @@ void Profile::FlagProfilesRelatedToCrossingPoints(acad::AcadDocument& AcadActive
                 profiles.push_back(std::move(profile));
         }
     }
-    vb::Count16(profiles.size());
     for (const std::string& profile : profiles) OpenProfileBlock(AcadActiveDocument, profile);
     // A profile through both pipes finds itself flagged the second time.
     for (const std::string& profile : profiles) FlagProfileForUpdate(AcadActiveDocument, profile);

@@ -30,17 +30,15 @@ std::shared_ptr<acad::AcadSelectionSet> Profile::GetExistingProfileSet(acad::Aca
                                                                        const std::string& NetName) {
     auto set = general_->InitializeSelectionSet(AcadActiveDocument, std::string(kProfilesSet));
     SelectAll(*set, {1001, 0, 2}, {Variant(kAppName), Variant("INSERT"), Variant(kProfileBlocks)});
-    const int16_t count = vb::Count16(static_cast<std::size_t>(set->Count()));
+    // Block name and network only: telling profiles from other records is the deleting's.
+    if (NetName.empty()) return set;
+    const int32_t count = set->Count();
 
     std::vector<std::shared_ptr<acad::AcadEntity>> others;
-    for (int16_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         auto member = set->Item(i);
         ElementRecord record = ElementRecord::Read(member);
-        // A block of a profile's name that carries another record is no profile.
-        if (record.ElementType() != element_type::kProfile)
-            others.push_back(member);
-        else if (!NetName.empty() &&
-                 general_->EntityNetworkFromCombined(record.Get(profile_entry::kCombinedLabel)) != NetName)
+        if (general_->EntityNetworkFromCombined(record.Get(profile_entry::kCombinedLabel)) != NetName)
             others.push_back(member);
     }
     if (!others.empty()) set->RemoveItems(others);
@@ -52,6 +50,10 @@ void Profile::DeleteNetworkProfiles(acad::AcadDocument& AcadActiveDocument, cons
     if (NetName.empty()) return;
     std::vector<std::shared_ptr<acad::AcadEntity>> profiles =
         general_->SelectionSetToArray(*GetExistingProfileSet(AcadActiveDocument, NetName));
+    // A block of a profile's name that carries another record is no profile.
+    std::erase_if(profiles, [](const auto& member) {
+        return ElementRecord::Read(member).ElementType() != element_type::kProfile;
+    });
     if (profiles.empty()) return;
 
     // A host that forwarded these erasures would run the cascade over them again.

@@ -43,6 +43,17 @@ TEST_F(LabelUpdate, EveryItemButTheLastIsUpdatedInOrder) {
     auto arrow = Linked(c.pipes[0].polyline, pe::kArrowId);
     Update(std::to_string(line->ObjectID()) + ";" + std::to_string(arrow->ObjectID()) + ";" + second + ";", true);
     EXPECT_EQ(SizeLine(c.pipes[1]), "%%c300");
+    // Handed over alone, a line without a record or with no element type is refused; in
+    // the list the one without a type is passed over too.
+    Variant table = Table({});
+    EXPECT_EQ(ErrorOf([&] { vs.UpdateAnnotationsAttributeBlock(*doc, *line, Lines(2), table, true, 0); }),
+              ErrorCode::TypeMismatch);
+    fluvanet::ElementRecord::Create(line, {1001, 1000}, {Variant("Fluvamap"), Variant(";Main;x")}).Write();
+    EXPECT_EQ(ErrorOf([&] { vs.UpdateAnnotationsAttributeBlock(*doc, *line, Lines(2), table, true, 0); }),
+              ErrorCode::TypeMismatch);
+    Update(std::to_string(line->ObjectID()) + ";", true);
+    vs.UpdateAnnotationsAttributeBlock(*doc, *arrow, Lines(2), table, true, 0);
+    line->Delete();
     ExpectSound();
 }
 

@@ -140,6 +140,11 @@ TEST_F(ProjectRecordTest, SurfaceNamesInOrderOrEmptyWithTheMessageAsAsked) {
     // Once the application is reached, a failure reading the surfaces is the caller's.
     civilApp->ActiveDocument()->SetSurfacesFail(true);
     EXPECT_EQ(ErrorOf([&] { general.GetSurfaceNames(*doc, 1); }), ErrorCode::FileError);
+    // So is an application without an active document: no loading message.
+    civilApp->SetActiveDocument(nullptr);
+    host::Ui().Clear();
+    EXPECT_EQ(ErrorOf([&] { general.GetSurfaceNames(*doc, 1); }), ErrorCode::ObjectVariableNotSet);
+    EXPECT_TRUE(host::Ui().MessageBoxes().empty());
 
     // A release without a terrain identifier is the loading error too.
     app->SetVersion("18.0");

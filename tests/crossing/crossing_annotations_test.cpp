@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "tests/crossing/crossing_drawing.h"
+#include "tests/support/erase_watch.h"
 
 namespace {
 
@@ -98,30 +99,48 @@ TEST_F(CrossingAnnotations, ATurnedCoordinateSystemTurnsTheAnnotationAboutThePoi
     ExpectPoint(Leader(annotation)->EndPoint(), annotation->InsertionPoint()[0], annotation->InsertionPoint()[1]);
 }
 
-TEST_F(CrossingAnnotations, ARecordThatCannotBeLinkedLeavesNothingOfItself) {
+TEST_F(CrossingAnnotations, WhatCannotBeDrawnOrLinkedIsRefusedBeforeTheFirstAnnotation) {
+    // A block without the texts, which the drawing keeps as it is.
+    doc->Blocks()->Add({0, 0, 0}, "Fluvamap_CrossingAnno_S3");
     NetworkBuilder c(*doc, "C");
     TestPipe c1 = Pipe(c, {20, -10}, {20, 10});
-    const std::string a1Before = RecordText(a1.polyline, pe::kCrossingIds);
+    const CrossPoint good = Record(a1, c1, 20, 0);
+    Draw(good);  // the blocks and layers exist from here on
+    auto unchanged = [&] {
+        return std::to_string(doc->ModelSpace()->Count()) + RecordText(a1.polyline, pe::kCrossingIds) +
+               RecordText(b1.polyline, pe::kCrossingIds) + RecordText(c1.polyline, pe::kCrossingIds);
+    };
+    const std::string before = unchanged();
+    auto refused = [&](const CrossPoint& second) {
+        return ErrorOf([&] { crossing.DrawCrossingPoints(*doc, {good, second}); });
+    };
 
     CrossPoint stale = Record(a1, b1, 10, 0);
     auto gone = doc->ModelSpace()->AddLine({0, 0, 0}, {1, 1, 0});
     stale.Pipe2OID = fluvanet::IdText(*gone);
     gone->Delete();
-    EXPECT_EQ(ErrorOf([&] { crossing.DrawCrossingPoints(*doc, {stale}); }), ErrorCode::ObjectNotFound);
-
-    // Pipe 2 refuses the write: the earlier record stays whole, this one leaves no trace.
-    doc->Layers()->Item(Variant("B - Network"))->SetLock(true);
-    EXPECT_EQ(ErrorOf([&] { crossing.DrawCrossingPoints(*doc, {Record(a1, c1, 20, 0), Record(a1, b1, 10, 0)}); }),
-              ErrorCode::OnLockedLayer);
-    doc->Layers()->Item(Variant("B - Network"))->SetLock(false);
-    auto annotation = Only();
-    EXPECT_EQ(RecordText(annotation, ce::kPipe2Id), Ref(c1.Id()));
-    EXPECT_EQ(RecordText(a1.polyline, pe::kCrossingIds), a1Before + Ref(fluvanet::IdText(*annotation)));
-    int lines = 0;
-    for (int32_t i = 0; i < doc->ModelSpace()->Count(); ++i)
-        lines += std::dynamic_pointer_cast<acad::AcadLine>(doc->ModelSpace()->Item(i)) != nullptr;
-    EXPECT_EQ(lines, 1);
+    EXPECT_EQ(refused(stale), ErrorCode::ObjectNotFound);
+    // A pipe that refuses the write, a layer the annotation, its texts or its leader would
+    // go on or pass through.
+    for (const char* layer :
+         {"B - Network", "Crossing Point Annotation Text", "Crossing Point Annotation Lines", "0"}) {
+        doc->Layers()->Item(Variant(layer))->SetLock(true);
+        EXPECT_EQ(refused(Record(a1, b1, 10, 0)), ErrorCode::OnLockedLayer) << layer;
+        doc->Layers()->Item(Variant(layer))->SetLock(false);
+        EXPECT_EQ(unchanged(), before) << layer;
+    }
     Sound();
+
+    // An undo that fails is told, not swallowed: the host refuses the erasure when the block
+    // without texts makes the drawing fail.
+    CrossPoint wide = Record(a1, b1, 10, 0);
+    wide.Pipe2SizeString = "%%c123456789012345";
+    EXPECT_EQ(ErrorOf([&] { crossing.DrawCrossingPoints(*doc, {wide}); }), ErrorCode::SubscriptOutOfRange);
+    EXPECT_EQ(unchanged(), before);
+    auto watch = WatchErasures(*doc);
+    watch->failWhen = [](const acad::AcadEntity&) { return true; };
+    EXPECT_EQ(ErrorOf([&] { crossing.DrawCrossingPoints(*doc, {wide}); }), ErrorCode::InvalidInput);
+    doc->SetEraseObserver(nullptr);
 }
 
 class CrossingSettings : public CrossingAnnotations {

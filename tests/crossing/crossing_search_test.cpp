@@ -168,21 +168,34 @@ TEST_F(CrossingSearch, NetworksAreGroupedByExactNameAndUndefinedOnesTakeNoPart) 
     EXPECT_THAT((std::vector{viaSets[0].Pipe1Net, viaSets[0].Pipe2Net}), ElementsAre("MAIN", "A"));
 }
 
-TEST_F(CrossingSearch, ArcsDropOutAndPipesOfNoLengthRaise) {
-    TestPipe arc = Pipe(a, {0, 0}, {20, 0}, 0, 0, {{10, 0}});
+TEST_F(CrossingSearch, ArcsCarryCrossingsAndLevelsAlongThemAndPipesOfNoLengthRaise) {
+    // An arc of radius 6.25 bulging 2.5 below its chord, then a straight 10.
+    TestPipe arc = Pipe(a, {0, 0}, {20, 0}, 10, 0, {{10, 0}});
     arc.polyline->SetBulge(0, 0.5);
+    const double arcLength = 6.25 * 4 * std::atan(0.5), length = arcLength + 10;
+    ASSERT_NEAR(arc.polyline->Length(), length, 1e-12);
     TestPipe onArc = Pipe(b, {5, -10}, {5, 10});
     TestPipe onLine = Pipe(b, {15, -10}, {15, 10});
     std::vector<CrossPoint> found = Search({arc});
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].Pipe2OID, onLine.Id());
-    EXPECT_NE(found[0].Pipe2OID, onArc.Id());
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].Pipe2OID, onArc.Id());
+    EXPECT_NEAR(found[0].Easting, 5, 1e-12);
+    EXPECT_NEAR(found[0].Northing, -2.5, 1e-12);
+    EXPECT_NEAR(found[0].Pipe1Invert, 10 - 10 * (arcLength / 2) / length, 1e-9);
+    // Beyond the arc the level is taken along it, not along its chord.
+    EXPECT_EQ(found[1].Pipe2OID, onLine.Id());
+    EXPECT_NEAR(found[1].Pipe1Invert, 10 - 10 * (arcLength + 5) / length, 1e-9);
+    // Upkeep reads the same station.
+    std::vector<std::string> data = crossing.GetCrossingDataOfPipe(*doc, *arc.polyline, {15, 0});
+    EXPECT_NEAR(vb::Val(data[1]), found[1].Pipe1Invert, 1e-9);
+    Build({arc});
+    EXPECT_EQ(Annotations().size(), 2u);
 
     TestNode n = b.AddNode(12, 0);
     TestPipe point = b.AddPipe(n, n);
     EXPECT_EQ(ErrorOf([&] { crossing.BuildCrossingPointsAfterImporting(*doc, *Picked({point}), ""); }),
               ErrorCode::DivisionByZero);
-    EXPECT_THAT(Annotations(), IsEmpty());
+    EXPECT_EQ(Annotations().size(), 2u);
 }
 
 }  // namespace

@@ -146,7 +146,7 @@ TEST_F(CrossingUpkeep, StaleReferencesPassAndForeignOnesRaiseBeforeAnyChange) {
     EXPECT_EQ(RecordText(a1.polyline, pe::kCrossingIds), Ref(fluvanet::IdText(*erased)));
 }
 
-TEST_F(CrossingUpkeep, APipeOfNoLengthRaisesBeforeAnythingIsWritten) {
+TEST_F(CrossingUpkeep, APipeOfNoLengthOrALockedLayerRaisesBeforeAnythingIsWritten) {
     Build({a1});
     auto annotation = Only();
     const std::vector<std::string> before = Record(annotation);
@@ -155,10 +155,25 @@ TEST_F(CrossingUpkeep, APipeOfNoLengthRaisesBeforeAnythingIsWritten) {
     EXPECT_EQ(ErrorOf([&] { crossing.UpdateCrossingData(*doc, *annotation); }), ErrorCode::DivisionByZero);
     EXPECT_EQ(Record(annotation), before);
     EXPECT_EQ(Record(b1.polyline), pipe2Before);
+    b1.polyline->SetCoordinates({10, -10, 10, 10});
+
+    // A new label for pipe 1 that the annotation, its texts or its leader cannot take.
+    Rename(a1, "A", "P-9");
+    const std::vector<std::string> renamed = Record(a1.polyline);
+    for (const char* layer : {"Crossing Point Annotation Text", "Crossing Point Annotation Lines"}) {
+        doc->Layers()->Item(Variant(layer))->SetLock(true);
+        EXPECT_EQ(ErrorOf([&] { crossing.UpdateCrossingData(*doc, *annotation); }), ErrorCode::OnLockedLayer);
+        doc->Layers()->Item(Variant(layer))->SetLock(false);
+        EXPECT_EQ(Record(a1.polyline), renamed) << layer;
+        EXPECT_EQ(Record(b1.polyline), pipe2Before) << layer;
+        EXPECT_EQ(Record(annotation), before) << layer;
+    }
+    Update(a1);
+    EXPECT_EQ(RecordText(b1.polyline, pe::kCrossingLabels), Ref("AP-9BP-1Annotation"));
 
     // Off the pipe the point takes the start invert.
     std::vector<std::string> data = crossing.GetCrossingDataOfPipe(*doc, *a1.polyline, {100, 100, 0});
-    EXPECT_THAT(data, ElementsAre("P-1", "10", "0.2", "%%c200"));
+    EXPECT_THAT(data, ElementsAre("P-9", "10", "0.2", "%%c200"));
 }
 
 }  // namespace

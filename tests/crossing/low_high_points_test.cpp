@@ -65,6 +65,20 @@ TEST_F(LowHighPoints, ARunAgainRenewsTheMarkersAndRepeatsCountOnce) {
     EXPECT_EQ(set->Members(), (std::vector<std::shared_ptr<acad::AcadEntity>>{second}));
 }
 
+TEST_F(LowHighPoints, ANodeAPipeNamesInAnotherSpellingIsClassifiedOnce) {
+    TestChain c = Chain(net, {10, 10.5, 11});
+    // P-1 names its start node by the same number in another text, as a record written
+    // elsewhere may: " +042" for 42.
+    const std::string a = c.nodes[0].Id();
+    const std::string spelled = a[0] == '-' ? " -0" + a.substr(1) : " +0" + a;
+    SetRecordEntry(c.pipes[0].polyline, fluvanet::pipe_entry::kStartNodeId, Variant(";RelatedTo" + spelled));
+    // A is low in the first pass; B, neither, queues its neighbours, A among them.
+    lowHigh.BuildLowHighPointsAfterImporting(*doc, {a, c.nodes[1].Id()}, "Net");
+    EXPECT_THAT(Markers(c.nodes), ElementsAre(kLow, "", kHigh));
+    auto set = doc->SelectionSets()->Item(Variant("SetLowHighPoints"));
+    EXPECT_EQ(set->Members(), (std::vector<std::shared_ptr<acad::AcadEntity>>{Marker(c.nodes[0]), Marker(c.nodes[2])}));
+}
+
 TEST_F(LowHighPoints, RunsThatDoNothing) {
     TestChain c = Chain(net, {10, 9, 11});
     NetworkBuilder sewer(*doc, "Sewer", "Gravity");
@@ -96,10 +110,17 @@ TEST_F(LowHighPoints, OldMarkersGoOnlyWhenTheNewOneCanBeMade) {
     EXPECT_EQ(draw(*c.nodes[0].block, 0, "Net"), ErrorCode::TypeMismatch);  // what is not a marker stays
     EXPECT_FALSE(old->Erased() || c.pipes[0].polyline->Erased());
 
-    // A node that cannot be written keeps no new marker either.
-    doc->Layers()->Item(Variant("Net - Network"))->SetLock(true);
-    EXPECT_EQ(draw(*c.nodes[1].block, 2, "Net"), ErrorCode::OnLockedLayer);
-    for (const auto& entity : doc->Database()->SpaceEntities()) EXPECT_NE(entity->BlockName(), kHigh);
+    // A node that cannot be written, or a marker that could not be taken off the layer it
+    // is made on or goes to: nothing changes, with or without an old marker.
+    for (const char* layer : {"Net - Network", "Net - Low&High Points", "0"}) {
+        doc->Layers()->Item(Variant(layer))->SetLock(true);
+        EXPECT_EQ(draw(*c.nodes[1].block, 2, "Net"), ErrorCode::OnLockedLayer) << layer;
+        EXPECT_EQ(draw(*c.nodes[2].block, 2, "Net"), ErrorCode::OnLockedLayer) << layer;
+        doc->Layers()->Item(Variant(layer))->SetLock(false);
+        ASSERT_FALSE(old->Erased()) << layer;
+        EXPECT_EQ(Marker(c.nodes[1]), old) << layer;
+        for (const auto& entity : doc->Database()->SpaceEntities()) EXPECT_NE(entity->BlockName(), kHigh) << layer;
+    }
 }
 
 TEST_F(LowHighPoints, BrokenNetworksEndTheRun) {

@@ -14,6 +14,7 @@
 #include "crossing/crossing.h"
 #include "editing/editing.h"
 #include "editing/pipe_node_records.h"
+#include "events/events.h"
 #include "platform/ui_log.h"
 #include "platform/vb_convert.h"
 #include "platform/vb_text.h"
@@ -509,6 +510,47 @@ TEST_F(NextLabel, NoFreeLabelRaisesAndAConversionMakesNothing) {
     EXPECT_EQ(ErrorOf([&] { Convert({Polyline({0, 5, 10, 5})}); }), ErrorCode::Overflow);
     EXPECT_EQ(EntityCount(), before + 1);  // the polyline only
     EXPECT_EQ(MaterialCount("PVC"), "0");
+}
+
+TEST_F(NextLabel, ADrawingOfMoreTaggedBlocksThanASixteenBitIndexTakesNewElements) {
+    // Tagged block references of a kind no network knows, copied straight through the
+    // platform: every label search reads them all.
+    doc->Blocks()->Add({0, 0, 0}, "Tag")->AddPoint({0, 0, 0});
+    auto tag = doc->ModelSpace()->InsertBlock({0, -10, 0}, "Tag", 1, 1, 1, 0);
+    fluvanet::ElementRecord::Create(tag, {1001, 1000, 1000}, {Variant("Fluvamap"), Variant("Tag;;T"), Variant("Tag")})
+        .Write();
+    for (int n = 1; n < 33000; ++n) tag->Copy();
+
+    auto first = Polyline({0, 0, 50, 0});
+    auto second = Polyline({50, 0, 80, 0});
+    Convert({first, second});
+    EXPECT_EQ(LabelOf(Node(second, pe::kEndNodeId)), "N-3");
+
+    std::shared_ptr<acad::AcadLWPolyline> a, b;
+    std::shared_ptr<acad::AcadBlockReference> node;
+    const acad::Point3 at{20, 0, 0};
+    editing.CreateSplitEntities(*doc, *first, at, a, b, node);
+    editing.AssignSplitXdata(*doc, *first, at, *a, *b, *node);
+    editing.UpdateLibrariesAfterSplitting(*doc, *first);
+    editing.UpdateCrossingsAfterSplitting(*doc, *first, *a, *b);
+    editing.UpdateProfilesAfterSplitting(*doc, *first, *a, *b);
+    editing.DeleteSplitPipe(*doc, *first);
+    EXPECT_EQ(LabelOf(node), "N-4");
+
+    std::string copied, changed;
+    for (const auto& e : Entities{b, Node(b, pe::kStartNodeId), Node(b, pe::kEndNodeId)}) {
+        auto copy = e->Copy();
+        copy->Move({0, 0, 0}, {0, 30, 0});
+        copied += fluvanet::IdText(*copy) + ";";
+    }
+    fluvanet::Events().VerifyCopiedElements(*doc, changed, copied);
+    EXPECT_EQ(LabelOf(fluvanet::ObjectFromId(*doc, vb::Split(copied, ";")[0])), "New P-3");
+
+    general.CreateNetworkDefintion(*doc, "Storm", "Gravity");
+    auto storm = Polyline({0, 100, 50, 100});
+    Convert({storm}, false, "Storm");
+    EXPECT_EQ(LabelOf(storm), "P-1");
+    Sound();
 }
 
 // ---- late-bound ----------------------------------------------------------------------------

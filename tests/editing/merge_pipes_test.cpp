@@ -102,9 +102,18 @@ TEST_F(MergePick, MoreSharedPairsThanInnerNodesAreRefusedSilently) {
     EXPECT_THAT(host::Ui().MessageBoxes(), IsEmpty());
 }
 
-TEST_F(MergePick, TheChainStartsAtTheHigherEndAndRunsThroughEveryVertex) {
+TEST_F(MergePick, TheChainStartsAtTheHigherEndAndRunsThroughEveryVertexAndArc) {
     // The middle pipe is drawn against the chain, through an inner vertex.
     Pipes p = Convert({{0, 0, 10, 0}, {20, 0, 15, 5, 10, 0}, {20, 0, 30, 0}});
+    p[0]->SetBulge(0, 0.5);
+    p[1]->SetBulge(0, 0.25);
+    p[2]->SetBulge(0, -0.3);
+    const double length = p[0]->Length() + p[1]->Length() + p[2]->Length();
+    auto bulges = [](const std::shared_ptr<acad::AcadLWPolyline>& line) {
+        std::vector<double> b;
+        for (int32_t i = 0; i < 5; ++i) b.push_back(line->GetBulge(i));
+        return b;
+    };
     doc->Layers()->Add("Picked first");
     p[2]->SetLayer("Picked first");
     std::vector<std::shared_ptr<acad::AcadEntity>> chain;
@@ -112,6 +121,9 @@ TEST_F(MergePick, TheChainStartsAtTheHigherEndAndRunsThroughEveryVertex) {
     // Equal start inverts: the later end pipe of the pick starts.
     auto line = editing->CreateMergedPipe(*doc, *Pick({p[2], p[1], p[0]}), chain, labels, ids);
     EXPECT_EQ(Line(line), (std::vector<double>{0, 0, 10, 0, 15, 5, 20, 0, 30, 0}));
+    // Each segment keeps its arc; the middle pipe's run backwards, turning the other way.
+    EXPECT_EQ(bulges(line), (std::vector<double>{0.5, 0, -0.25, -0.3, 0}));
+    EXPECT_DOUBLE_EQ(line->Length(), length);
     EXPECT_THAT(chain, ElementsAre(p[0], p[1], p[2]));
     EXPECT_EQ(line->Layer(), "Picked first");
     EXPECT_FALSE(fluvanet::ElementRecord::Read(line).Exists());
@@ -119,6 +131,7 @@ TEST_F(MergePick, TheChainStartsAtTheHigherEndAndRunsThroughEveryVertex) {
     TestPipe{p[2], "P-3"}.SetInverts(0.1, 0);
     line = editing->CreateMergedPipe(*doc, *Pick({p[2], p[1], p[0]}), chain, labels, ids);
     EXPECT_EQ(Line(line), (std::vector<double>{30, 0, 20, 0, 15, 5, 10, 0, 0, 0}));
+    EXPECT_EQ(bulges(line), (std::vector<double>{0.3, 0.25, 0, -0.5, 0}));
     EXPECT_THAT(chain, ElementsAre(p[2], p[1], p[0]));
     EXPECT_EQ(line->Layer(), "Picked first");
 }
@@ -138,6 +151,14 @@ TEST_F(MergePick, JoiningCoordinatesTakesTheFirstSharedEndInCaseOrder) {
     EXPECT_EQ(ErrorOf([&] { merge({0, 0, 10, 0}, {10.000001, 0, 20, 0}); }), ErrorCode::InvalidProcedureCall);
     EXPECT_EQ(ErrorOf([&] { merge({0, 0, 10, 0}, {10, 0, 20}); }), ErrorCode::SubscriptOutOfRange);
     EXPECT_EQ(ErrorOf([&] { merge({}, {10, 0, 20, 0}); }), ErrorCode::SubscriptOutOfRange);
+
+    // Arrays of any length, reversed to be joined.
+    V along;
+    for (int i = 0; i < 20000; ++i) along.insert(along.end(), {static_cast<double>(i), 0});
+    const V joined = merge(along, {0, 0, -5, 0});
+    ASSERT_EQ(joined.size(), 40002u);
+    EXPECT_EQ(V(joined.begin(), joined.begin() + 4), (V{19999, 0, 19998, 0}));
+    EXPECT_EQ(V(joined.end() - 4, joined.end()), (V{0, 0, -5, 0}));
 }
 
 TEST_F(MergePick, ALineThatCannotBeJoinedDrawsNothing) {

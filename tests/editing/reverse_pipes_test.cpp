@@ -298,6 +298,21 @@ TEST_F(Reversal, ArcsStayWhereTheyWere) {
     EXPECT_EQ(arc->GetBulge(1), 0);
     EXPECT_EQ(extents(), before);
     Sound();
+
+    // However many vertices the pipe has.
+    std::vector<double> xy;
+    for (int i = 0; i < 20000; ++i) xy.insert(xy.end(), {60.0 + i, 0});
+    auto longest = Polyline(xy);
+    longest->SetBulge(0, 0.5);
+    editing.CreateElementsInNetwork(*doc, *SetOf({longest}), true, "Sewer", "Gravity");
+    Reverse({{longest, LabelOf(longest)}});
+    const std::vector<double> turned = longest->Coordinates();
+    ASSERT_EQ(turned.size(), 40000u);
+    EXPECT_EQ(turned.front(), 60.0 + 19999);
+    EXPECT_EQ(turned[39998], 60);
+    EXPECT_EQ(longest->GetBulge(0), 0);
+    EXPECT_EQ(longest->GetBulge(19998), -0.5);
+    Sound();
 }
 
 TEST_F(Reversal, OneNodeSideAtATimeByIndicator) {

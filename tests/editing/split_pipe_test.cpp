@@ -70,6 +70,12 @@ protected:
             if (vb::CStr(table.Get(i, 0)) == name) return vb::CStr(table.Get(i, 1));
         return "none";
     }
+    void SetPipeData(const Line& pipe, const std::string& label, double from, double to, const std::string& size) {
+        auto set = general.InitializeSelectionSet(*doc, "SetNodesForLowHigh");
+        auto circular = library.GetSizesArray(*doc, "Circular"), box = library.GetSizesArray(*doc, "Box");
+        auto materials = library.GetMaterialsArray(*doc);
+        editing.UpdatePipeData(*doc, Id(pipe), label, from, to, "PVC", size, 1, circular, box, materials, *set);
+    }
     std::string BoxCount() { return Count(library.GetSizesArray(*doc, "Box"), "1200 x 800"); }
     std::size_t Entities() { return doc->Database()->SpaceEntities().size(); }
     void Sound() { EXPECT_THAT(NetworkFindings(*doc), testing::IsEmpty()); }
@@ -117,15 +123,10 @@ TEST_F(Splitting, ThePromptsAskAgainUntilAPipeAndAPointInsideItArePicked) {
 }
 
 TEST_F(Splitting, TheHalvesAndTheNodeTakeInterpolatedLevelsAndTheSplitPipesPlaces) {
-    auto set = general.InitializeSelectionSet(*doc, "SetNodesForLowHigh");
-    auto pipeData = [&](const Line& pipe, double from, double to, const std::string& size) {
-        auto circular = library.GetSizesArray(*doc, "Circular"), box = library.GetSizesArray(*doc, "Box");
-        auto materials = library.GetMaterialsArray(*doc);
-        editing.UpdatePipeData(*doc, Id(pipe), "P-1", from, to, "PVC", size, 1, circular, box, materials, *set);
-    };
-    pipeData(pipes[0], 100, 99, "Box - 1200 x 800");
+    SetPipeData(pipes[0], "P-1", 100, 99, "Box - 1200 x 800");
     // A second P-1 at the end node, and number 3 free again.
-    pipeData(pipes[2], 0, 0, "Circular - 200");
+    SetPipeData(pipes[2], "P-1", 0, 0, "Circular - 200");
+    auto set = general.InitializeSelectionSet(*doc, "SetNodesForLowHigh");
     auto start = Named(pipes[0], pe::kStartNodeId), end = Named(pipes[0], pe::kEndNodeId);
     editing.UpdateNodeData(*doc, fluvanet::IdText(*start), "N-1", 110, 100, "Match Inverts", *set);
     editing.UpdateNodeData(*doc, fluvanet::IdText(*end), "N-2", 105, 0, "No Matching", *set);
@@ -184,6 +185,35 @@ TEST_F(Splitting, TheHostRunsTheStepsLateBoundAndAnInnerVertexStartsTheSecondHal
     auto half = second.ObjectAs<acad::AcadLWPolyline>();
     EXPECT_EQ(half->Coordinates(), (std::vector<double>{80, 0, 80, 0, 80, 30}));
     EXPECT_FALSE(RecordText(half, pe::kLabelBlockId).empty());
+    Sound();
+}
+
+TEST_F(Splitting, AnArcPartsIntoTwoArcsOfItsCircleAndLevelsRunAlongIt) {
+    // A half circle about (110, 0) of radius 10 below its chord, then 10 straight on.
+    auto drawn = doc->ModelSpace()->AddLightWeightPolyline({100, 0, 120, 0, 130, 0});
+    drawn->SetBulge(0, 1);
+    auto set = general.InitializeSelectionSet(*doc, "Picked");
+    set->AddItems({drawn});
+    editing.CreateElementsInNetwork(*doc, *set, false, "Sewer", "Gravity");
+    SetPipeData(drawn, "P-4", 10, 0, "Circular - 200");
+    general.CreateNetworkDefintion(*doc, "Storm", "Gravity");
+    Convert("Storm", {{105, -20, 105, -5}});
+    const double pi = std::acos(-1.0), length = drawn->Length();
+    ASSERT_NEAR(length, 10 * pi + 10, 1e-12);
+
+    Halves h = Split(drawn, {110, -10, 0});
+    EXPECT_EQ(h.first->Coordinates(), (std::vector<double>{100, 0, 110, -10}));
+    EXPECT_EQ(h.second->Coordinates(), (std::vector<double>{110, -10, 120, 0, 130, 0}));
+    EXPECT_NEAR(h.first->GetBulge(0), std::tan(pi / 8), 1e-12);
+    EXPECT_NEAR(h.second->GetBulge(0), std::tan(pi / 8), 1e-12);
+    EXPECT_EQ(h.second->GetBulge(1), 0);
+    EXPECT_NEAR(h.first->Length() + h.second->Length(), length, 1e-9);
+    const double invert = 10 - 10 * (5 * pi) / length;
+    EXPECT_NEAR(fluvanet::ElementRecord::Read(h.first).Number(pe::kEndInvert), invert, 1e-9);
+    EXPECT_NEAR(fluvanet::ElementRecord::Read(h.node).Number(ne::kSumpLevel), invert, 1e-9);
+    // The crossing on the first quarter circle stays with the first half.
+    EXPECT_EQ(fluvanet::refs::LeadingKeys(RecordText(h.first, pe::kCrossingIds)).size(), 1u);
+    EXPECT_EQ(RecordText(h.second, pe::kCrossingIds), "");
     Sound();
 }
 

@@ -134,6 +134,26 @@ TEST_F(Copies, CopiesOfAnUnknownNetworkBringItAlong) {
     Sound();
 }
 
+TEST_F(Copies, LabelBlocksThatCannotShowTheLinesAreRebuiltBeforeTheFirstChange) {
+    // The active style now shows a second line on pressure nodes; their label block holds one.
+    const Entities c = CopyOf(WithNodes(main[1]), 50, false);
+    const std::string ids = Id(c[0]) + ";" + Id(c[1]) + ";" + Id(c[2]) + ";";
+    AddActiveViewStyle(*doc, ViewStyleSettings({{3, "Missing"}, {38, "1;;;2;0"}}, "Broken"));
+    const std::vector<std::string> before = Records(All()), project = Records(std::vector{doc->ModelSpace()});
+    std::string changed;
+    // Its text style is not there either: refused with nothing changed.
+    EXPECT_EQ(ErrorOf([&] { events->VerifyCopiedElements(*doc, changed, ids); }), com::ErrorCode::KeyNotFound);
+    EXPECT_EQ(Records(All()), before);
+    EXPECT_EQ(Records(std::vector{doc->ModelSpace()}), project);
+
+    AddActiveViewStyle(*doc, ViewStyleSettings({{38, "1;;;2;0"}}, "Two"));
+    events->VerifyCopiedElements(*doc, changed, ids);
+    auto label = acad::Cast<acad::AcadBlockReference>(Linked(c[2], ne::kLabelBlockId));
+    ASSERT_EQ(label->GetAttributes().size(), 2u);
+    EXPECT_EQ(label->GetAttributes()[0]->TextString(), LabelOf(c[2]));
+    Sound();
+}
+
 TEST_F(Copies, NetworkDefinitionsAndFinalLabels) {
     const std::vector project{doc->ModelSpace()};
     const std::vector<std::string> before = Records(project);

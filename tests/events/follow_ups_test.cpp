@@ -97,6 +97,23 @@ TEST_F(FollowUps, LowAndHighPointsAgainForEachPressureNetworkOnItsOwn) {
     EXPECT_EQ(acad::Cast<acad::AcadBlockReference>(Linked(raised, ne::kLowHighId))->Name(), "Fluvamap_HighPoint");
     EXPECT_EQ(RecordText(NodeOf(sewer[0], pe::kStartNodeId), ne::kLowHighId), "");
     Sound();
+
+    // Names that differ only in case are two networks, each classified again on its own: its
+    // start lowered unseen, each middle node, marked low, turns high once the erasure of its
+    // other pipe has it classified again.
+    Entities doomed;
+    std::vector<std::shared_ptr<acad::AcadBlockReference>> middles;
+    for (const double y : {300.0, 350.0}) {
+        std::vector<TestPipe> line =
+            ConvertPolylines(*doc, y < 320 ? "Water" : "water", "Pressure", {{0, y, 20, y}, {20, y, 40, y}});
+        SetRecordEntry(NodeOf(line[0], pe::kStartNodeId), ne::kSumpLevel, Variant(-5.0));
+        middles.push_back(NodeOf(line[0], pe::kEndNodeId));
+        doomed.push_back(line[1].polyline);
+    }
+    host.Erase(doomed);
+    for (const auto& middle : middles)
+        EXPECT_EQ(acad::Cast<acad::AcadBlockReference>(Linked(middle, ne::kLowHighId))->Name(), "Fluvamap_HighPoint");
+    Sound();
 }
 
 TEST_F(FollowUps, PipeEndsTakeTheirNodesPointOnlyWhenOffAtFiveDecimals) {

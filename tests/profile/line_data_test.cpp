@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/civil.h"
+#include "platform/vb_text.h"
 #include "profile/parts_data.h"
 #include "profile/profile.h"
 #include "tests/crossing/crossing_drawing.h"
@@ -157,6 +158,43 @@ TEST_F(LineData, CoordinatesAtStationsNodesAndVertices) {
     for (double interval : {0.0, -20.0, std::nan(""), HUGE_VAL})
         EXPECT_EQ(ErrorOf([&] { Coordinates(p, 0, 0, 1, 0, 1, 0, 0, interval); }), ErrorCode::InvalidProcedureCall);
     EXPECT_EQ(Coordinates(p, 0, 0, 1, 0, 0, 0, 0, 0), "");
+}
+
+TEST_F(LineData, StationsRunAlongArcsInEitherDirection) {
+    // A half circle about (10, 0) of radius 10 below its chord, then 10 straight on.
+    const double pi = std::acos(-1.0), arc = 10 * pi;
+    TestPipe p = Pipe(a, {0, 0}, {30, 0}, 100, 99, {{20, 0}});
+    p.polyline->SetBulge(0, 1);
+    auto numbers = [](const std::string& text) {
+        std::vector<double> values;
+        for (const std::string& item : fluvanet::refs::LeadingItems(text)) values.push_back(vb::Val(item));
+        return values;
+    };
+    // First stations are rounded to 7 decimals, and the points with them.
+    auto near = [](std::vector<double> actual, std::vector<double> expected) {
+        ASSERT_EQ(actual.size(), expected.size());
+        for (std::size_t i = 0; i < actual.size(); ++i) EXPECT_NEAR(actual[i], expected[i], 1e-7) << i;
+    };
+    // Stations every half arc: its bottom, then the inner vertex; then the vertex itself.
+    near(numbers(Coordinates(p, 0, 0, 1, 0, 1, 0, 1, arc / 2)),
+         {0, 0, 0, arc / 2, 10, -10, arc, 20, 0, arc, 20, 0});
+    // Against the profile the straight part comes first.
+    near(numbers(Coordinates(p, 0, 0, 1, 1, 1, 0, 1, 10 + arc / 2)),
+         {0, 30, 0, 10 + arc / 2, 10, -10, 10, 20, 0});
+    auto data = profile.GetPipeDataAtStationsArray(aecc, *p.polyline, 0, 0, 0, arc / 2, 0, 0, 100, 99, true,
+                                                   "Ground", 0);
+    near(numbers(data[1]), {arc / 2, 101, arc, 102});
+
+    TestPipe storm = Pipe(b, {10, -20}, {10, -5}, 98, 97);
+    Build({storm});
+    const std::string annotations = RecordText(p.polyline, pe::kCrossingIds);
+    const double length = vb::Round(arc + 10, 7), s = vb::Round(arc / 2, 7);
+    auto first = [&](const std::string& text) { return vb::Val(vb::Split(text, ";").at(1)); };
+    EXPECT_NEAR(first(profile.GetCrossingStringForProfile(*doc, annotations, *p.polyline, 0, 0)), s, 1e-12);
+    EXPECT_NEAR(first(profile.GetCrossingStringForProfile(*doc, annotations, *p.polyline, 0, 1)), length - s, 1e-12);
+    Variant point(com::SafeArray::FromDoubles({10, -10}));
+    EXPECT_NEAR(first(profile.GetCrossingPipeDataForProfile(*doc, p.Id(), point)),
+                vb::Round(100 - (arc / 2) / (arc + 10), 5), 1e-12);
 }
 
 TEST_F(LineData, PipeDataAtStationsInterpolatesOrTakesTheSurface) {

@@ -121,6 +121,16 @@ TEST_F(PlanAnnotation, NamesAlongTheLineAndWhatIsRefused) {
             code);
         EXPECT_EQ(block->Count(), 2);
     }
+
+    // The second pipe bulges west in a half circle; run against the profile, its arc turns
+    // the other way. Half along it, the tick and the name stand at (5, 5), turned as its chord.
+    second.polyline->SetBulge(0, 1);
+    const std::string middle = vb::CStr(first.polyline->Length() + 5 * std::acos(-1.0) / 2);
+    const Variant arcs = Parts({{ids, ";0;1", ";" + middle + ";20", ";" + middle}});
+    profile.CreatePlanAnnotationBlockForProfile(*doc, "P1", "Main", arcs, settings, true, true);
+    EXPECT_THAT(Turned(), ElementsAre("0+020.00 (4.25, 5) 1 Profile - Plan Stations @1.570796",
+                                      "P1 (-2.5, 5) 1 Profile - Plan Title @1.570796"));
+    EXPECT_THAT(Lines("Work"), ElementsAre(Near({5.5, 5, 4.5, 5})));
 }
 
 }  // namespace

@@ -59,17 +59,31 @@ TEST_F(ProfileDefinitionsTest, RowsFollowTheStyleListThenEachStylesProfiles) {
     NetworkBuilder side(*doc, "Side");
     TestChain a = main.AddChain({{0, 0}, {10, 0}});
     TestChain b = side.AddChain({{0, 20}, {10, 20}});
-    AddProfileStyle(*doc, "Road");
-    AddProfileStyle(*doc, "Rail");
+    const std::string road = AddProfileStyle(*doc, "Road");
+    const std::string rail = AddProfileStyle(*doc, "Rail");
     TestProfile p1 = AddTestProfile(*doc, main, "L-1", "Rail", a.pipes);
     TestProfile p2 = AddTestProfile(*doc, side, "L-1", "Road", b.pipes);
     TestProfile p3 = AddTestProfile(*doc, main, "L-2", "Road", a.pipes);
     EXPECT_EQ(RowsOf(profile.GetProfileDefinitionsArray(*doc)),
               (Rows{{"L-1", "Side", p2.Id()}, {"L-2", "Main", p3.Id()}, {"L-1", "Main", p1.Id()}}));
 
-    // A profile erased behind its style's back is not passed over.
+    // Walked as the style look-ups walk it: an empty item, a style erased behind the list's
+    // back and an object that is no style point are passed over, and so is whatever a
+    // style's list names that is no profile block: a profile erased, a pipe.
+    auto gone = doc->ModelSpace()->AddPoint({0, 0, 0});
+    gone->Delete();
     p3.block->Delete();
-    EXPECT_EQ(ErrorOf([&] { profile.GetProfileDefinitionsArray(*doc); }), ErrorCode::ObjectNotFound);
+    auto roadPoint = fluvanet::ObjectFromId(*doc, road);
+    SetRecordEntry(roadPoint, se::kProfileIds,
+                   Variant(RecordText(roadPoint, se::kProfileIds) + ";RelatedTo" + a.pipes[0].Id()));
+    SetRecordEntry(doc->ModelSpace(), 10,
+                   Variant(";" + std::to_string(gone->ObjectID()) + ";" + a.pipes[0].Id() + ";" + road + ";" + rail + ";"));
+    EXPECT_EQ(RowsOf(profile.GetProfileDefinitionsArray(*doc)), (Rows{{"L-1", "Side", p2.Id()}, {"L-1", "Main", p1.Id()}}));
+    EXPECT_EQ(profile.GetProfileStyleOID(*doc, "Rail"), rail);
+    // A text that is no identifier is refused, by all three alike.
+    SetRecordEntry(doc->ModelSpace(), 10, Variant("x1;" + road + ";"));
+    EXPECT_EQ(ErrorOf([&] { profile.GetProfileDefinitionsArray(*doc); }), ErrorCode::TypeMismatch);
+    EXPECT_EQ(ErrorOf([&] { profile.GetProfileStyleOID(*doc, "Road"); }), ErrorCode::TypeMismatch);
 }
 
 TEST_F(ProfileDefinitionsTest, TwoThousandSixHundredProfilesAreAllListed) {

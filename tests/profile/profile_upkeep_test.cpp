@@ -62,14 +62,17 @@ struct ProfileUpkeep : testing::Test {
 };
 
 TEST_F(ProfileUpkeep, TheSetHoldsTheProfilesOfExactlyThatNetworkOrOfAll) {
+    // The set goes by block name and network; only deleting tells a profile from the note.
     EXPECT_THAT(Names(profile->GetExistingProfileSet(*doc, "")),
-                ElementsAre("Fluvamap_Profile_Main_A", "Fluvamap_Profile_Main_B", "Fluvamap_Profile_main_C"));
+                ElementsAre("Fluvamap_Profile_Main_A", "Fluvamap_Profile_Main_B", "Fluvamap_Profile_main_C",
+                            "Fluvamap_Profile_Main_Note"));
     EXPECT_THAT(Names(profile->GetExistingProfileSet(*doc, "main")), ElementsAre("Fluvamap_Profile_main_C"));
     EXPECT_THAT(Names(profile->GetExistingProfileSet(*doc, "Mai")), IsEmpty());
     auto set = vb::CallByName(profile, "GetExistingProfileSet", com::CallType::Method, doc, "Main")
                    .ObjectAs<acad::AcadSelectionSet>();
     EXPECT_EQ(set->Name(), "SetProfiles");
-    EXPECT_THAT(Names(set), ElementsAre("Fluvamap_Profile_Main_A", "Fluvamap_Profile_Main_B"));
+    EXPECT_THAT(Names(set), ElementsAre("Fluvamap_Profile_Main_A", "Fluvamap_Profile_Main_B",
+                                        "Fluvamap_Profile_Main_Note"));
     // Made anew each time: the earlier set is gone.
     EXPECT_EQ(doc->SelectionSets()->Count(), 1);
 }

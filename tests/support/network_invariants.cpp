@@ -71,7 +71,6 @@ struct TrailingList {
 TrailingList ReadTrailing(const std::string& text) {
     TrailingList list;
     std::vector<std::string> pieces = vb::Split(text, ";");
-    vb::Count16(pieces.size());
     if (pieces.empty()) return list;
     list.items.assign(pieces.begin(), pieces.end() - 1);
     list.lostLast = !pieces.back().empty();
@@ -103,11 +102,10 @@ struct ReferenceList {
 ReferenceList ReadList(const std::string& text) {
     ReferenceList list;
     std::vector<std::string> pieces = vb::Split(text, ";");
-    int16_t count = vb::Count16(pieces.size());
-    if (count == 0) return list;
+    if (pieces.empty()) return list;
     if (!pieces[0].empty()) list.wellFormed = false;
-    for (int16_t i = 1; i < count; ++i) {
-        const std::string& item = pieces[static_cast<std::size_t>(i)];
+    for (std::size_t i = 1; i < pieces.size(); ++i) {
+        const std::string& item = pieces[i];
         if (vb::Left(item, 9) != kRelatedTo) list.wellFormed = false;
         list.keys.push_back(vb::Mid(item, 10));
     }
@@ -543,7 +541,6 @@ std::vector<int16_t> TextCodes(std::size_t count, std::initializer_list<std::siz
 // Items 1 to the last of a list whose every item is preceded by ";".
 std::vector<std::string> LeadingPieces(const std::string& text) {
     std::vector<std::string> pieces = vb::Split(text, ";");
-    vb::Count16(pieces.size());
     if (!pieces.empty()) pieces.erase(pieces.begin());
     return pieces;
 }
@@ -916,8 +913,8 @@ const std::map<std::string, const std::vector<Rule>*, std::less<>> kRulesByType{
 };
 
 void WalkSpace(const acad::AcadBlock& space, std::vector<Element>& elements) {
-    int16_t count = vb::Count16(static_cast<std::size_t>(space.Count()));
-    for (int16_t i = 0; i < count; ++i) {
+    const int32_t count = space.Count();
+    for (int32_t i = 0; i < count; ++i) {
         Element e = ReadElement(space.Item(i));
         if (e.HasRecord()) elements.push_back(std::move(e));
     }
