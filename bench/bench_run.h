@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -54,6 +55,28 @@ bool Timed(benchmark::State& state, F&& timed) {
         Fail(state, e.what());
         return false;
     }
+}
+
+// A fixed number of runs per size, in milliseconds, and the growth fitted over the sizes.
+inline void Growth(benchmark::internal::Benchmark* b, std::initializer_list<int64_t> sizes, int64_t runs = 1) {
+    Sizes(b, sizes);
+    b->Iterations(runs)->Unit(benchmark::kMillisecond)->Complexity();
+}
+
+// Each iteration times `timed` on what `make` gives, made and dropped outside the timed
+// region, so that a call that changes its drawing meets the same one every time.
+template <class Make, class F>
+void OnFreshDrawings(benchmark::State& state, Make&& make, F&& timed) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto made = std::make_unique<decltype(make())>(make());
+        state.ResumeTiming();
+        if (!Timed(state, [&] { timed(*made); }) || state.error_occurred()) break;
+        state.PauseTiming();
+        made.reset();
+        state.ResumeTiming();
+    }
+    state.SetComplexityN(state.range(0));
 }
 
 }  // namespace bench_support

@@ -15,24 +15,10 @@ namespace {
 using namespace bench_support;
 
 void BM_CreateElementsInNetwork(benchmark::State& state) {
-    const int64_t n = state.range(0);
-    for (auto _ : state) {
-        state.PauseTiming();
-        Drawing d = PolylinesInLoop(n);
-        state.ResumeTiming();
-        if (!Timed(state, [&] { ConvertIntoSewer(d); })) break;
-        state.PauseTiming();
-        d = {};  // the drawing goes outside the timed region too
-        state.ResumeTiming();
-    }
-    state.SetComplexityN(n);
+    OnFreshDrawings(state, [&] { return PolylinesInLoop(state.range(0)); }, [](Drawing& d) { ConvertIntoSewer(d); });
 }
 // New labels of a network are numbered from 1 to 10,000: no conversion goes further.
-BENCHMARK(BM_CreateElementsInNetwork)
-    ->Apply([](auto* b) { Sizes(b, {1000, 10000}); })
-    ->Iterations(1)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
+BENCHMARK(BM_CreateElementsInNetwork)->Apply([](auto* b) { Growth(b, {1000, 10000}); });
 
 void BM_GetCrossingPointsArrayForSetOfPipes(benchmark::State& state) {
     const int64_t n = state.range(0);
@@ -46,10 +32,6 @@ void BM_GetCrossingPointsArrayForSetOfPipes(benchmark::State& state) {
     }
     state.SetComplexityN(n);
 }
-BENCHMARK(BM_GetCrossingPointsArrayForSetOfPipes)
-    ->Apply([](auto* b) { Sizes(b, {1000, 10000, 50000}); })
-    ->Iterations(5)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
+BENCHMARK(BM_GetCrossingPointsArrayForSetOfPipes)->Apply([](auto* b) { Growth(b, {1000, 10000, 50000}, 5); });
 
 }  // namespace

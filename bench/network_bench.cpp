@@ -12,41 +12,23 @@ namespace {
 using namespace bench_support;
 
 void BM_GetNetworkSet(benchmark::State& state) {
-    const int64_t n = state.range(0);
-    Drawing d = SewerLoop(n);
     fluvanet::General general;
-    for (auto _ : state) {
-        std::shared_ptr<acad::AcadSelectionSet> set;
-        if (!Timed(state, [&] { set = general.GetNetworkSet(*d.doc, "Sewer", 0); })) break;
-        // Pipes, nodes, their label blocks and the pipes' arrows.
-        if (set->Count() != 5 * n) Fail(state, "the set misses elements of the network");
-    }
-    state.SetComplexityN(n);
+    OnFreshDrawings(
+        state, [&] { return SewerLoop(state.range(0)); },
+        [&](Drawing& d) {
+            // Pipes, nodes, their label blocks and the pipes' arrows.
+            if (general.GetNetworkSet(*d.doc, "Sewer", 0)->Count() != 5 * state.range(0))
+                Fail(state, "the set misses elements of the network");
+        });
 }
-BENCHMARK(BM_GetNetworkSet)
-    ->Apply([](auto* b) { Sizes(b, {1000, 10000, 50000}); })
-    ->Iterations(1)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
+BENCHMARK(BM_GetNetworkSet)->Apply([](auto* b) { Growth(b, {1000, 10000, 50000}); });
 
 void BM_DeleteNetwork(benchmark::State& state) {
-    const int64_t n = state.range(0);
     fluvanet::General general;
-    for (auto _ : state) {
-        state.PauseTiming();
-        Drawing d = SewerLoop(n);
-        state.ResumeTiming();
-        if (!Timed(state, [&] { general.DeleteNetwork(*d.doc, "Sewer"); })) break;
-        state.PauseTiming();
-        d = {};  // the drawing goes outside the timed region too
-        state.ResumeTiming();
-    }
-    state.SetComplexityN(n);
+    OnFreshDrawings(
+        state, [&] { return SewerLoop(state.range(0)); },
+        [&](Drawing& d) { general.DeleteNetwork(*d.doc, "Sewer"); });
 }
-BENCHMARK(BM_DeleteNetwork)
-    ->Apply([](auto* b) { Sizes(b, {1000, 10000, 50000}); })
-    ->Iterations(1)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
+BENCHMARK(BM_DeleteNetwork)->Apply([](auto* b) { Growth(b, {1000, 10000, 50000}); });
 
 }  // namespace

@@ -15,26 +15,24 @@ namespace {
 using namespace bench_support;
 
 void BM_DrawProfile(benchmark::State& state) {
-    const int64_t n = state.range(0);
-    Drawing d = SewerLoop(n);
-    const std::vector<std::string> line = ProfileLine(*d.doc, 500);
+    struct Line {
+        Drawing d;
+        std::vector<std::string> pipes;
+    };
     fluvanet::Profile profile;
     const com::Variant at(com::SafeArray::FromDoubles({0, -2000, 0}));
-    int drawn = 0;
-    for (auto _ : state) {
-        const std::string name = "L-" + std::to_string(++drawn);
-        if (!Timed(state, [&] {
-                profile.DrawProfile(*d.doc, name, "Sewer", "Gravity", "Road", line, at, false, "", true, 0, true,
-                                    true);
-            }))
-            break;
-    }
-    state.SetComplexityN(n);
+    OnFreshDrawings(
+        state,
+        [&] {
+            Line line{SewerLoop(state.range(0)), {}};
+            line.pipes = ProfileLine(*line.d.doc, 500);
+            return line;
+        },
+        [&](Line& line) {
+            profile.DrawProfile(*line.d.doc, "L-1", "Sewer", "Gravity", "Road", line.pipes, at, false, "", true, 0,
+                                true, true);
+        });
 }
-BENCHMARK(BM_DrawProfile)
-    ->Apply([](auto* b) { Sizes(b, {1000, 10000, 50000}); })
-    ->Iterations(1)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
+BENCHMARK(BM_DrawProfile)->Apply([](auto* b) { Growth(b, {1000, 10000, 50000}); });
 
 }  // namespace
