@@ -42,12 +42,12 @@ std::vector<std::string> ItemsAtLeast(const std::string& setting, std::size_t co
 AnnoFormatTable::AnnoFormatTable(const Variant& arAnnoFormat) {
     if (!arAnnoFormat.IsArray() || arAnnoFormat.Array().Dims() != 2)
         Raise(ErrorCode::TypeMismatch, "the annotation format table is a two-dimensional array");
-    table_ = arAnnoFormat.Array();
-    if (table_.UBound(1) < kFormatRows - 1 || table_.UBound(2) < kFormatColumns - 1)
+    table_ = &arAnnoFormat.Array();
+    if (table_->UBound(1) < kFormatRows - 1 || table_->UBound(2) < kFormatColumns - 1)
         Raise(ErrorCode::SubscriptOutOfRange, "the annotation format table has fewer than 43 rows of 6 columns");
 }
 
-std::string AnnoFormatTable::Cell(int32_t row, int32_t column) const { return vb::CStr(table_.Get(row, column)); }
+std::string AnnoFormatTable::Cell(int32_t row, int32_t column) const { return vb::CStr(table_->Get(row, column)); }
 
 double AnnoFormatTable::FlagValue(int32_t row) const { return vb::Val(Cell(row, 0)); }
 

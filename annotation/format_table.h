@@ -31,7 +31,9 @@ inline constexpr int32_t kPressureNodeCoordinates = 42;
 class AnnoFormatTable {
 public:
     // Anything but a two-dimensional array raises Type mismatch; a smaller one Subscript out of range.
+    // The table is read where it is: the Variant outlives the reader.
     explicit AnnoFormatTable(const com::Variant& arAnnoFormat);
+    explicit AnnoFormatTable(com::Variant&&) = delete;
 
     std::string Cell(int32_t row, int32_t column) const;
     // A label line is written only when its flag is exactly "1".
@@ -40,7 +42,7 @@ public:
     double FlagValue(int32_t row) const;
 
 private:
-    com::SafeArray table_;
+    const com::SafeArray* table_;
 };
 
 }  // namespace fluvanet

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "annotation/format_table.h"
+#include "annotation/label_context.h"
 #include "annotation/label_layout.h"
 #include "annotation/label_names.h"
 #include "annotation/view_style.h"
@@ -247,6 +248,13 @@ void ViewStyle::InsertAnnotationsForNewEntity(acad::AcadDocument& AcadActiveDocu
     Variant table = GetAnnotationFormatArray(GetActiveViewStyleSettingsArray(AcadActiveDocument));
     Variant lines = GetAnnotationStrings(AcadActiveDocument, Entity, table);
     InsertLabel(*this, *general_, AcadActiveDocument, Entity, {lines, table, std::nullopt, CorrectionAngleForCS});
+}
+
+void labels::InsertForNewEntity(ViewStyle& viewStyle, General& general, acad::AcadDocument& doc,
+                                acad::AcadEntity& entity, const LabelContext& context) {
+    ElementRecord record = ElementRecord::Read(std::static_pointer_cast<acad::AcadObject>(entity.shared_from_this()));
+    Variant lines = AnnotationStrings(general, doc, entity, record, context.table, context.units);
+    InsertLabel(viewStyle, general, doc, entity, {lines, context.table, std::nullopt, context.correction});
 }
 
 void ViewStyle::InsertAnnotations(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& Entity,

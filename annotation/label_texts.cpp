@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "annotation/format_table.h"
+#include "annotation/label_context.h"
 #include "annotation/view_style.h"
 #include "core/element_records.h"
 #include "core/general.h"
 #include "core/reference_lists.h"
 #include "editing/pipe_node_records.h"
+#include "platform/acad_entities.h"
 #include "platform/vb_convert.h"
 
 namespace fluvanet {
@@ -102,7 +104,11 @@ std::vector<std::string> PipeLines(General& general, acad::AcadDocument& doc, ac
     double invertEnd = r.Number(pipe_entry::kEndInvert);
 
     AnnoFormatTable t(arAnnoFormat);
-    auto length = [&] { return vb::CDbl(Property(entity, "Length")); };
+    auto length = [&] {
+        // A polyline's own member; any other entity late-bound, as whatever answers to it.
+        if (auto* polyline = dynamic_cast<acad::AcadLWPolyline*>(&entity)) return polyline->Length();
+        return vb::CDbl(Property(entity, "Length"));
+    };
     std::vector<std::string> lines;
     for (int32_t item = 0; item < pipe_item::kCount; ++item) {
         int32_t row = b + item;
@@ -113,7 +119,7 @@ std::vector<std::string> PipeLines(General& general, acad::AcadDocument& doc, ac
             break;
         case pipe_item::kLength: lines.push_back(ValueLine(t, row, length())); break;
         case pipe_item::kSize:
-            lines.push_back(TextLine(t, row, general.BuildSectionSizeString(r.ValuesVariant())));
+            lines.push_back(TextLine(t, row, SectionSizeString(r)));
             break;
         case pipe_item::kSlope: {
             // Whichever end is lower, the slope is positive.
@@ -188,6 +194,13 @@ Variant ViewStyle::GetAnnotationStrings(acad::AcadDocument& AcadActiveDocument, 
     ElementRecord record =
         ElementRecord::Read(std::static_pointer_cast<acad::AcadObject>(Entity.shared_from_this()));
     std::string units = general_->GetModelUnits(AcadActiveDocument);
+    return labels::AnnotationStrings(*general_, AcadActiveDocument, Entity, record, ArAnnoFormat, units);
+}
+
+namespace labels {
+
+Variant AnnotationStrings(General& general, acad::AcadDocument& doc, acad::AcadEntity& entity,
+                          const ElementRecord& record, const Variant& table, const std::string& units) {
     // Without a record there is no element type to test: that fails.
     std::string type = record.Text(pipe_entry::kElementType);
     const LabelKind* kind = nullptr;
@@ -195,12 +208,13 @@ Variant ViewStyle::GetAnnotationStrings(acad::AcadDocument& AcadActiveDocument, 
         if (type == k.elementType) kind = &k;
     if (kind == nullptr) return Variant();
 
-    std::vector<std::string> lines =
-        element_type::IsPipe(type)
-            ? PipeLines(*general_, AcadActiveDocument, Entity, record, units, ArAnnoFormat, kind->labelRow)
-            : NodeLines(*general_, Entity, record, ArAnnoFormat, *kind);
+    std::vector<std::string> lines = element_type::IsPipe(type)
+                                         ? PipeLines(general, doc, entity, record, units, table, kind->labelRow)
+                                         : NodeLines(general, entity, record, table, *kind);
     if (lines.empty()) return Variant();
     return Variant(com::SafeArray::FromStrings(lines));
 }
+
+}  // namespace labels
 
 }  // namespace fluvanet

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "annotation/format_table.h"
+#include "annotation/label_context.h"
 #include "annotation/label_layout.h"
 #include "annotation/label_names.h"
 #include "annotation/view_style.h"
@@ -69,18 +70,36 @@ void ViewStyle::ApplyAnnotationsToNetwork(acad::AcadDocument& AcadActiveDocument
     eventsOff.Restore();
 }
 
+namespace {
+
+// Every item is required: one that names no object ends the call, the later ones untouched.
+template <class Units>
+void RefreshLabels(ViewStyle& viewStyle, General& general, acad::AcadDocument& doc, const std::string& ids,
+                   bool updateLocation, const Variant& table, double correction, const Units& units) {
+    for (const std::string& id : refs::TrailingItems(ids)) {
+        auto object = ObjectFromId(doc, id);
+        ElementRecord record = ElementRecord::Read(object);
+        if (!HasElementType(record)) continue;
+        auto entity = acad::Cast<acad::AcadEntity>(object);
+        Variant lines = labels::AnnotationStrings(general, doc, *entity, record, table, units());
+        viewStyle.UpdateAnnotationsAttributeBlock(doc, *entity, lines, table, updateLocation, correction);
+    }
+}
+
+}  // namespace
+
 void ViewStyle::UpdateAnnotationsAfterEditing(acad::AcadDocument& AcadActiveDocument,
                                               const std::string& ChangedOIDsString, const bool& UpdateLocation) {
     Variant table = GetAnnotationFormatArray(GetActiveViewStyleSettingsArray(AcadActiveDocument));
     double correction = general_->GetCorrectionAngleForCS(AcadActiveDocument);
-    // Every item is required: one that names no object ends the call, the later ones untouched.
-    for (const std::string& id : refs::TrailingItems(ChangedOIDsString)) {
-        auto object = ObjectFromId(AcadActiveDocument, id);
-        if (!HasElementType(ElementRecord::Read(object))) continue;
-        auto entity = acad::Cast<acad::AcadEntity>(object);
-        Variant lines = GetAnnotationStrings(AcadActiveDocument, *entity, table);
-        UpdateAnnotationsAttributeBlock(AcadActiveDocument, *entity, lines, table, UpdateLocation, correction);
-    }
+    RefreshLabels(*this, *general_, AcadActiveDocument, ChangedOIDsString, UpdateLocation, table, correction,
+                  [&] { return general_->GetModelUnits(AcadActiveDocument); });
+}
+
+void labels::UpdateAfterEditing(ViewStyle& viewStyle, General& general, acad::AcadDocument& doc,
+                                const std::string& ids, bool updateLocation, const LabelContext& context) {
+    RefreshLabels(viewStyle, general, doc, ids, updateLocation, context.table, context.correction,
+                  [&]() -> const std::string& { return context.units; });
 }
 
 void ViewStyle::UpdateAnnotationsAttributeBlock(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& Entity,

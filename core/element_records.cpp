@@ -25,12 +25,7 @@ ElementRecord ElementRecord::Read(const std::shared_ptr<acad::AcadObject>& objec
     if (!object) Raise(ErrorCode::ObjectRequired, "no object to read a record from");
     ElementRecord r;
     r.object_ = object;
-    Variant codes, values;
-    object->GetXData(std::string(kAppName), codes, values);
-    if (codes.IsArray() && values.IsArray()) {
-        r.codes_ = codes.Array().ToInt16s();
-        r.values_ = values.Array().ToVariants();
-    }
+    r.entries_ = object->ReadXData(kAppName);
     return r;
 }
 
@@ -39,8 +34,7 @@ ElementRecord ElementRecord::Create(std::shared_ptr<acad::AcadObject> object, st
     if (codes.size() != values.size()) Raise(ErrorCode::InvalidProcedureCall, "codes and values differ in count");
     ElementRecord r;
     r.object_ = std::move(object);
-    r.codes_ = std::move(codes);
-    r.values_ = std::move(values);
+    r.entries_ = std::make_shared<acad::XDataEntries>(acad::XDataEntries{std::move(codes), std::move(values)});
     return r;
 }
 
@@ -50,9 +44,14 @@ void ElementRecord::CheckEntry(int32_t entry) const {
         Raise(ErrorCode::SubscriptOutOfRange, "record entry " + std::to_string(entry) + " of " + std::to_string(Count()));
 }
 
+const acad::XDataEntries& ElementRecord::Entries() const noexcept {
+    static const acad::XDataEntries none;
+    return entries_ ? *entries_ : none;
+}
+
 const Variant& ElementRecord::Get(int32_t entry) const {
     CheckEntry(entry);
-    return values_[static_cast<std::size_t>(entry)];
+    return entries_->values[static_cast<std::size_t>(entry)];
 }
 
 std::string ElementRecord::Text(int32_t entry) const { return vb::CStr(Get(entry)); }
@@ -60,29 +59,31 @@ double ElementRecord::Number(int32_t entry) const { return RecordNumber(Get(entr
 
 int16_t ElementRecord::Code(int32_t entry) const {
     CheckEntry(entry);
-    return codes_[static_cast<std::size_t>(entry)];
+    return entries_->codes[static_cast<std::size_t>(entry)];
 }
 
 std::string ElementRecord::ElementType() const {
     if (Count() <= 2) return std::string(kNothing);
-    return vb::CStr(values_[2]);
+    return vb::CStr(entries_->values[2]);
 }
 
 void ElementRecord::Set(int32_t entry, Variant value) {
     CheckEntry(entry);
-    values_[static_cast<std::size_t>(entry)] = std::move(value);
+    if (entries_.use_count() > 1) entries_ = std::make_shared<acad::XDataEntries>(*entries_);
+    // Entries are never made const: the only owner may change them.
+    const_cast<acad::XDataEntries&>(*entries_).values[static_cast<std::size_t>(entry)] = std::move(value);
 }
 
 void ElementRecord::Write() {
     if (!object_) Raise(ErrorCode::ObjectRequired, "no object to write a record to");
-    object_->SetXData(CodesVariant(), ValuesVariant());
+    object_->WriteXData(entries_);
 }
 
 Variant ElementRecord::CodesVariant() const {
-    return Exists() ? Variant(com::SafeArray::FromInt16s(codes_)) : Variant();
+    return Exists() ? Variant(com::SafeArray::FromInt16s(entries_->codes)) : Variant();
 }
 Variant ElementRecord::ValuesVariant() const {
-    return Exists() ? Variant(com::SafeArray::FromVariants(values_)) : Variant();
+    return Exists() ? Variant(com::SafeArray::FromVariants(entries_->values)) : Variant();
 }
 
 void RequireElementType(const ElementRecord& record, std::initializer_list<std::string_view> types,
@@ -92,6 +93,16 @@ void RequireElementType(const ElementRecord& record, std::initializer_list<std::
         if (type == t) return;
     std::string id = record.Object() ? IdText(*record.Object()) : "?";
     Raise(ErrorCode::TypeMismatch, "object " + id + " is not " + std::string(expected) + " (element type " + type + ")");
+}
+
+bool NamesBack(const ElementRecord& record, std::initializer_list<int32_t> entries, std::string_view id) {
+    if (id.empty()) return false;
+    for (int32_t entry : entries) {
+        if (entry >= record.Count()) continue;
+        for (const std::string& key : refs::LeadingKeys(record.Text(entry)))
+            if (key == id) return true;
+    }
+    return false;
 }
 
 std::string IdText(const acad::AcadObject& object) { return std::to_string(object.ObjectID()); }
@@ -158,15 +169,29 @@ double General::GetGroundLevelAtNode(acad::AcadDocument& AcadActiveDocument, con
     return ElementRecord::Read(ObjectFromId(AcadActiveDocument, NodeOID)).Number(node_entry::kGroundLevel);
 }
 
-std::string General::BuildSectionSizeString(const Variant& xData) {
-    const com::SafeArray& values = xData.Array();
-    bool circular = vb::CStr(values.Get(pipe_entry::kSectionShape)) == kCircularShape;
-    std::string span = vb::CStr(RecordNumber(values.Get(pipe_entry::kSpan)));
-    std::string rise = vb::CStr(RecordNumber(values.Get(pipe_entry::kRise)));
-    int32_t cells = vb::CLng(RecordNumber(values.Get(pipe_entry::kCells)));
+namespace {
+
+// The size text of a pipe whose entry k is entry(k).
+template <class Entry>
+std::string SectionSizeText(const Entry& entry) {
+    bool circular = vb::CStr(entry(pipe_entry::kSectionShape)) == kCircularShape;
+    std::string span = vb::CStr(RecordNumber(entry(pipe_entry::kSpan)));
+    std::string rise = vb::CStr(RecordNumber(entry(pipe_entry::kRise)));
+    int32_t cells = vb::CLng(RecordNumber(entry(pipe_entry::kCells)));
     if (cells == 1) return circular ? "%%c" + span : span + "X" + rise;
     std::string count = vb::CStr(cells);
     return circular ? count + " %%c" + span : count + " (" + span + "X" + rise + ")";
+}
+
+}  // namespace
+
+std::string General::BuildSectionSizeString(const Variant& xData) {
+    const com::SafeArray& values = xData.Array();
+    return SectionSizeText([&](int32_t k) -> const Variant& { return values.Get(k); });
+}
+
+std::string SectionSizeString(const ElementRecord& pipe) {
+    return SectionSizeText([&](int32_t k) -> const Variant& { return pipe.Get(k); });
 }
 
 std::string General::GetNodeTypeFromPipeType(const std::string& PipeType) {

@@ -54,8 +54,8 @@ public:
     static ElementRecord Create(std::shared_ptr<acad::AcadObject> object, std::vector<int16_t> codes,
                                 std::vector<com::Variant> values);
 
-    bool Exists() const noexcept { return !values_.empty(); }
-    int32_t Count() const noexcept { return static_cast<int32_t>(values_.size()); }
+    bool Exists() const noexcept { return entries_ != nullptr && !entries_->values.empty(); }
+    int32_t Count() const noexcept { return entries_ ? static_cast<int32_t>(entries_->values.size()) : 0; }
     // Entry k. Without a record Type mismatch (as indexing the empty result is), a missing
     // entry Subscript out of range.
     const com::Variant& Get(int32_t entry) const;
@@ -69,24 +69,35 @@ public:
     void Write();
 
     const std::shared_ptr<acad::AcadObject>& Object() const noexcept { return object_; }
-    const std::vector<int16_t>& Codes() const noexcept { return codes_; }
-    const std::vector<com::Variant>& Values() const noexcept { return values_; }
+    const std::vector<int16_t>& Codes() const noexcept { return Entries().codes; }
+    const std::vector<com::Variant>& Values() const noexcept { return Entries().values; }
     // The two arrays as GetXData gives them (Empty and Empty without a record).
     com::Variant CodesVariant() const;
     com::Variant ValuesVariant() const;
 
 private:
     void CheckEntry(int32_t entry) const;
+    const acad::XDataEntries& Entries() const noexcept;
     std::shared_ptr<acad::AcadObject> object_;
-    std::vector<int16_t> codes_;
-    std::vector<com::Variant> values_;
+    // As read or written: shared with the drawing, or with a copy of this record, until the
+    // first change, which takes a copy of its own.
+    std::shared_ptr<const acad::XDataEntries> entries_;
 };
+
+// BuildSectionSizeString of the record's values.
+std::string SectionSizeString(const ElementRecord& pipe);
 
 // Raises Type mismatch, naming what was expected, unless the record exists and its
 // element type is one of `types`. The check every write or delete of a referenced object
 // makes first.
 void RequireElementType(const ElementRecord& record, std::initializer_list<std::string_view> types,
                         std::string_view expected);
+
+// Whether one of the record's reference entries (single references and reference lists
+// alike) names the identifier: an erase handler follows a reference only to an object that
+// names the erased element back, since a copy made unseen carries its source's references
+// while nothing names the copy. An entry the record lacks names nothing.
+bool NamesBack(const ElementRecord& record, std::initializer_list<int32_t> entries, std::string_view id);
 
 // Object identifiers as decimal text.
 std::string IdText(const acad::AcadObject& object);

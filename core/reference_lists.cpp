@@ -107,6 +107,11 @@ ParallelLists WithoutElement(std::string_view labels, std::string_view ids, std:
     const std::vector<std::string> labelItems = LeadingItems(labels), idItems = LeadingItems(ids);
     if (!PlacesInStep(labelItems, idItems, labelKey, idKey).empty())
         return WithoutIds(labels, ids, {std::string(idKey)});
+    // Lists of one length that do not hold the element name others only, whatever the
+    // labels are; taking the label out by its text would put them out of step.
+    if (labelItems.size() == idItems.size() &&
+        std::find(idItems.begin(), idItems.end(), ReferenceItem(idKey)) == idItems.end())
+        return {std::string(labels), std::string(ids)};
     return {LeadingList(WithoutItem(labelItems, ReferenceItem(labelKey))),
             LeadingList(WithoutItem(idItems, ReferenceItem(idKey)))};
 }

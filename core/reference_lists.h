@@ -69,8 +69,9 @@ struct ParallelLists {
 };
 // Both lists without the places whose identifier is one of `idKeys`.
 ParallelLists WithoutIds(std::string_view labels, std::string_view ids, const std::vector<std::string>& idKeys);
-// Both lists without the element `labelKey`/`idKey`, at its own place. Lists out of step
-// there (the label is not where the identifier is) lose every item of either key instead.
+// Both lists without the element `labelKey`/`idKey`, at its own place. Lists of one length
+// without the identifier stay as they are. Lists out of step there (the label is not where
+// the identifier is), and lists of different lengths, lose every item of either key instead.
 ParallelLists WithoutElement(std::string_view labels, std::string_view ids, std::string_view labelKey,
                              std::string_view idKey);
 // The label list with the element `idKey` relabelled from `oldKey` to `newKey`, at its own

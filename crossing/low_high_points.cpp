@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -176,8 +177,9 @@ void LowHigh::ClassifyLowHighNode(acad::AcadDocument& AcadActiveDocument, std::v
 std::vector<std::string> LowHigh::GetInitialNodesOIDArrayForLowHigh(acad::AcadDocument& AcadActiveDocument,
                                                                     acad::AcadSelectionSet& SetNodes) {
     std::vector<std::string> ids;
-    auto add = [&ids](std::string id) {
-        if (std::find(ids.begin(), ids.end(), id) != ids.end()) return;
+    std::unordered_set<std::string> listed;
+    auto add = [&](std::string id) {
+        if (!listed.insert(id).second) return;
         ids.push_back(std::move(id));
     };
     const int32_t count = SetNodes.Count();

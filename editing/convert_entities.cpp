@@ -14,6 +14,7 @@
 #include "core/reference_lists.h"
 #include "crossing/crossing.h"
 #include "crossing/low_high.h"
+#include "annotation/label_context.h"
 #include "annotation/view_style.h"
 #include "editing/editing.h"
 #include "editing/label_numbers.h"
@@ -243,11 +244,12 @@ private:
 }  // namespace
 
 // One conversion's view of the existing nodes and the label numbers taken, built once and
-// kept up to date as nodes and pipes are made.
+// kept up to date as nodes and pipes are made, and the label settings, which it cannot change.
 struct ConversionIndex {
     NodePositions nodes;
     LabelNumbers nodeLabels;
     LabelNumbers pipeLabels;
+    LabelContext labels;
 };
 
 // ---- Picking the entities -------------------------------------------------------------
@@ -341,6 +343,7 @@ void Editing::CreateElementsInNetwork(acad::AcadDocument& AcadActiveDocument,
         {},
         NumbersInDrawing(*this, AcadActiveDocument, NetworkName, NetworkType + "Node"),
         NumbersInDrawing(*this, AcadActiveDocument, NetworkName, NetworkType + "Pipe"),
+        {format, general_->GetModelUnits(AcadActiveDocument), general_->GetCorrectionAngleForCS(AcadActiveDocument)},
     };
     const int32_t nodeCount = existingNodes->Count();
     for (int32_t i = 0; i < nodeCount; ++i) index.nodes.Add(existingNodes->Item(i));
@@ -362,8 +365,7 @@ void Editing::CreateElementsInNetwork(acad::AcadDocument& AcadActiveDocument,
     }
     usage.Apply(*library_, AcadActiveDocument);
 
-    crossing_->BuildCrossingPointsAfterImporting(AcadActiveDocument, SetEntitiesToConvert,
-                                                 general_->GetModelUnits(AcadActiveDocument));
+    crossing_->BuildCrossingPointsAfterImporting(AcadActiveDocument, SetEntitiesToConvert, index.labels.units);
     std::vector<std::string> lowHighNodes = lowHigh_->GetInitialNodesOIDArrayForLowHigh(AcadActiveDocument, *lowHigh);
     lowHigh_->BuildLowHighPointsAfterImporting(AcadActiveDocument, lowHighNodes, NetworkName);
     unlocked.Restore();
@@ -421,8 +423,7 @@ void Editing::ConvertPolyline(acad::AcadDocument& AcadActiveDocument, acad::Acad
         pipeNumbers.emplace(NumbersInDrawing(*this, AcadActiveDocument, NetworkName, pipeType));
         pipeNumbers->RequireFree(1);
     }
-    const std::string units = general_->GetModelUnits(AcadActiveDocument);
-    const double correction = general_->GetCorrectionAngleForCS(AcadActiveDocument);
+    const std::string units = index ? index->labels.units : general_->GetModelUnits(AcadActiveDocument);
     const std::string layer = pipe->Layer();
     const std::string pipeId = IdText(*pipe);
 
@@ -456,12 +457,12 @@ void Editing::ConvertPolyline(acad::AcadDocument& AcadActiveDocument, acad::Acad
 
         for (const auto& node : {ends.start, ends.end}) {
             ElementRecord record = ElementRecord::Read(node);
-            UpdateConnectedPipesAtNode(AcadActiveDocument, *node, NodeLabelOf(*general_, record),
-                                       record.Text(node_entry::kStartPipeIds), record.Text(node_entry::kEndPipeIds),
-                                       record.Number(node_entry::kSumpLevel),
-                                       vb::CInt(record.Get(node_entry::kMatchingCode)));
+            MatchPipesAtNode(AcadActiveDocument, *node, NodeLabelOf(*general_, record),
+                             record.Text(node_entry::kStartPipeIds), record.Text(node_entry::kEndPipeIds),
+                             record.Number(node_entry::kSumpLevel), vb::CInt(record.Get(node_entry::kMatchingCode)),
+                             index ? &index->labels : nullptr);
         }
-        viewStyle_->InsertAnnotationsForNewEntity(AcadActiveDocument, *pipe, correction);
+        InsertLabels(AcadActiveDocument, *pipe, index);
     } catch (...) {
         // What this call made goes again; nodes found in the set keep everything but this pipe.
         std::optional<EventsOffGuard> eventsOff;
@@ -512,12 +513,11 @@ std::shared_ptr<acad::AcadBlockReference> Editing::InsertNode(acad::AcadDocument
     const std::string label = index ? index->nodeLabels.Allocate()
                                     : GetNextLabel(AcadActiveDocument, NetworkName, NetworkType + "Node");
     general_->CreateStandardBlock(AcadActiveDocument, "Node");
-    const double correction = general_->GetCorrectionAngleForCS(AcadActiveDocument);
     auto node = AcadActiveDocument.ModelSpace()->InsertBlock({x, y, 0}, std::string(kNodeBlockName), 1, 1, 1, 0);
     try {
         NewNodeRecord(node, NetworkName, NetworkType, label).Write();
         node->SetLayer(NetworkLayer(NetworkName));
-        viewStyle_->InsertAnnotationsForNewEntity(AcadActiveDocument, *node, correction);
+        InsertLabels(AcadActiveDocument, *node, index);
         SetExistingNodes.AddItems({node});
     } catch (...) {
         std::optional<EventsOffGuard> eventsOff;
@@ -527,6 +527,15 @@ std::shared_ptr<acad::AcadBlockReference> Editing::InsertNode(acad::AcadDocument
     }
     if (index) index->nodes.Add(node);
     return node;
+}
+
+void Editing::InsertLabels(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& Entity,
+                           const ConversionIndex* index) {
+    if (index)
+        labels::InsertForNewEntity(*viewStyle_, *general_, AcadActiveDocument, Entity, index->labels);
+    else
+        viewStyle_->InsertAnnotationsForNewEntity(AcadActiveDocument, Entity,
+                                                  general_->GetCorrectionAngleForCS(AcadActiveDocument));
 }
 
 }  // namespace fluvanet

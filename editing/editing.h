@@ -21,6 +21,7 @@ class LowHigh;
 class Profile;
 class ViewStyle;
 struct ConversionIndex;
+struct LabelContext;
 namespace plan {
 struct Path;
 }
@@ -248,6 +249,18 @@ private:
                                                          const std::string& NetworkType,
                                                          acad::AcadSelectionSet& SetExistingNodes,
                                                          ConversionIndex* index);
+    // InsertAnnotationsForNewEntity, with the index's label settings when there is one.
+    void InsertLabels(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& Entity, const ConversionIndex* index);
+
+    // ---- Invert matching (editing/invert_matching.cpp) ----
+    // With the label settings read once by the caller; without, read afresh as the public
+    // methods do.
+    double LargestRise(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& NodeEntity,
+                       const LabelContext* labels);
+    void MatchPipesAtNode(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& NodeEntity,
+                          const std::string& NodeLabel, const std::string& PipesAtStartOID,
+                          const std::string& PipesAtEndOID, double SumpLevel, int16_t Matching,
+                          const LabelContext* labels);
 
     // ---- Polyline coordinates (editing/polyline_coordinates.cpp) ----
     // MergeTwoCoordinatesArrays with each array's bulges, one per vertex (none: straight),

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "annotation/label_context.h"
 #include "annotation/view_style.h"
 #include "core/element_records.h"
 #include "core/general.h"
@@ -103,11 +104,16 @@ double Editing::GetMinimumLevel(acad::AcadDocument& AcadActiveDocument, const st
 }
 
 double Editing::GetLargestRise(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& NodeEntity) {
+    return LargestRise(AcadActiveDocument, NodeEntity, nullptr);
+}
+
+double Editing::LargestRise(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& NodeEntity,
+                            const LabelContext* labels) {
     ElementRecord node = ElementRecord::Read(Shared(NodeEntity));
     RequireNodeRecord(node);
     std::vector<ElementRecord> pipes = PipesAtNode(AcadActiveDocument, node);
     if (pipes.empty()) return 0;
-    const std::string units = general_->GetModelUnits(AcadActiveDocument);
+    const std::string units = labels ? labels->units : general_->GetModelUnits(AcadActiveDocument);
     double largest = 0;
     for (const ElementRecord& pipe : pipes) {
         double rise = RiseInLevelUnits(units, pipe.Text(pipe_entry::kSectionShape), pipe.Number(pipe_entry::kRise));
@@ -120,7 +126,15 @@ void Editing::UpdateConnectedPipesAtNode(acad::AcadDocument& AcadActiveDocument,
                                          const std::string& NodeLabel, const std::string& PipesAtStartOID,
                                          const std::string& PipesAtEndOID, const double& SumpLevel,
                                          const int16_t& Matching) {
-    const double largest = GetLargestRise(AcadActiveDocument, NodeEntity);
+    MatchPipesAtNode(AcadActiveDocument, NodeEntity, NodeLabel, PipesAtStartOID, PipesAtEndOID, SumpLevel, Matching,
+                     nullptr);
+}
+
+void Editing::MatchPipesAtNode(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& NodeEntity,
+                               const std::string& NodeLabel, const std::string& PipesAtStartOID,
+                               const std::string& PipesAtEndOID, double SumpLevel, int16_t Matching,
+                               const LabelContext* labels) {
+    const double largest = LargestRise(AcadActiveDocument, NodeEntity, labels);
     struct Side {
         std::vector<std::string> ids;
         int32_t invert, nodeLabel;
@@ -133,7 +147,7 @@ void Editing::UpdateConnectedPipesAtNode(acad::AcadDocument& AcadActiveDocument,
         for (const std::string& id : side.ids) OpenPipeRecord(AcadActiveDocument, id);
     if (sides[0].ids.empty() && sides[1].ids.empty()) return;
 
-    const std::string units = general_->GetModelUnits(AcadActiveDocument);
+    const std::string units = labels ? labels->units : general_->GetModelUnits(AcadActiveDocument);
     for (const Side& side : sides) {
         for (const std::string& id : side.ids) {
             // Read afresh: a pipe listed twice, or at both sides, keeps its first change.
@@ -144,7 +158,10 @@ void Editing::UpdateConnectedPipesAtNode(acad::AcadDocument& AcadActiveDocument,
                 pipe.Set(side.invert, *invert);
             pipe.Set(side.nodeLabel, refs::Reference(NodeLabel));
             pipe.Write();
-            PassOnPipeChange(*viewStyle_, *crossing_, *profile_, AcadActiveDocument, id);
+            if (labels)
+                PassOnPipeChange(*viewStyle_, *general_, *crossing_, *profile_, AcadActiveDocument, id, *labels);
+            else
+                PassOnPipeChange(*viewStyle_, *crossing_, *profile_, AcadActiveDocument, id);
         }
     }
 }

@@ -1,5 +1,6 @@
 #include "editing/pipe_follow_ups.h"
 
+#include "annotation/label_context.h"
 #include "annotation/view_style.h"
 #include "core/reference_lists.h"
 #include "crossing/crossing.h"
@@ -17,6 +18,13 @@ void FlagPipeProfiles(Profile& profile, acad::AcadDocument& doc, const ElementRe
 void PassOnPipeChange(ViewStyle& viewStyle, Crossing& crossing, Profile& profile, acad::AcadDocument& doc,
                       const std::string& pipeId) {
     viewStyle.UpdateAnnotationsAfterEditing(doc, refs::TrailingAppend("", pipeId), false);
+    crossing.UpdateCrossingsAfterEditing(doc, pipeId);
+    FlagPipeProfiles(profile, doc, OpenPipeRecord(doc, pipeId));
+}
+
+void PassOnPipeChange(ViewStyle& viewStyle, General& general, Crossing& crossing, Profile& profile,
+                      acad::AcadDocument& doc, const std::string& pipeId, const LabelContext& context) {
+    labels::UpdateAfterEditing(viewStyle, general, doc, refs::TrailingAppend("", pipeId), false, context);
     crossing.UpdateCrossingsAfterEditing(doc, pipeId);
     FlagPipeProfiles(profile, doc, OpenPipeRecord(doc, pipeId));
 }

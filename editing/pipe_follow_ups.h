@@ -10,7 +10,9 @@
 namespace fluvanet {
 
 class Crossing;
+class General;
 class Profile;
+struct LabelContext;
 class ViewStyle;
 
 // FlagProfileForUpdate for each profile the pipe's [23] names.
@@ -20,5 +22,8 @@ void FlagPipeProfiles(Profile& profile, acad::AcadDocument& doc, const ElementRe
 // flagged.
 void PassOnPipeChange(ViewStyle& viewStyle, Crossing& crossing, Profile& profile, acad::AcadDocument& doc,
                       const std::string& pipeId);
+// The same with the label settings read once by the caller.
+void PassOnPipeChange(ViewStyle& viewStyle, General& general, Crossing& crossing, Profile& profile,
+                      acad::AcadDocument& doc, const std::string& pipeId, const LabelContext& context);
 
 }  // namespace fluvanet

@@ -24,7 +24,8 @@ using com::Variant;
 
 namespace {
 
-// Entry 4 of a label block's or arrow's record: the ID reference to its owner.
+// Entry 4 of a label block's, arrow's or low/high marker's record: the ID reference to its
+// owner.
 constexpr int32_t kOwnerIdEntry = 4;
 
 bool Listed(General& general, const std::string& id, const std::string& list) {
@@ -33,15 +34,17 @@ bool Listed(General& general, const std::string& id, const std::string& list) {
 
 void Append(std::string& list, const std::string& id) { refs::TrailingAppendInPlace(list, id); }
 
-// The key of a single reference whose object is still there, checked to be of `type`;
-// "" for an empty reference or an object that is gone.
-std::string LiveKey(acad::AcadDocument& doc, const std::string& reference, std::string_view type,
-                    std::string_view expected) {
+// The key of a single reference to a dependant of `owner` that is still there, checked to
+// be of `type`; "" for an empty reference, an object that is gone, or one that names
+// another owner (the dependant of the element a copy was made from).
+std::string DependantKey(acad::AcadDocument& doc, const std::string& reference, std::string_view type,
+                         std::string_view expected, const std::string& owner) {
     std::string key = refs::ReferenceKey(reference);
     std::shared_ptr<acad::AcadObject> object = ObjectFromIdIfAlive(doc, key);
     if (!object) return "";
-    RequireElementType(ElementRecord::Read(object), {type}, expected);
-    return key;
+    const ElementRecord record = ElementRecord::Read(object);
+    RequireElementType(record, {type}, expected);
+    return NamesBack(record, {kOwnerIdEntry}, owner) ? key : "";
 }
 
 }  // namespace
@@ -55,18 +58,20 @@ void Events::CrossingAnnoWillBeErased(acad::AcadDocument& AcadActiveDocument,
     const std::string label = general_->EntityLabelFromCombined(annotation.Get(crossing_entry::kCombinedLabel));
 
     // A pipe erased already, or gone, is neither written nor asked for its profiles; one
-    // still queued keeps its references and has its profiles flagged.
+    // still queued keeps its references and has its profiles flagged. A pipe that does not
+    // list the annotation, and a leader that names another, belong to another annotation.
     CrossPoint flag;
     std::vector<std::string> written;
     for (auto [entry, flagged] :
          {std::pair{crossing_entry::kPipe1Id, &flag.Pipe1OID}, std::pair{crossing_entry::kPipe2Id, &flag.Pipe2OID}}) {
         const std::string pipe = refs::ReferenceKey(annotation.Text(entry));
         if (Listed(*general_, pipe, ErasedEntitesObjectID) || !ObjectFromIdIfAlive(AcadActiveDocument, pipe)) continue;
-        OpenCrossingPipe(AcadActiveDocument, pipe);
+        if (!NamesBack(OpenCrossingPipe(AcadActiveDocument, pipe), {pipe_entry::kCrossingIds}, id)) continue;
         *flagged = pipe;
         if (!Listed(*general_, pipe, EntitiesToBeErasedObjectID)) written.push_back(pipe);
     }
     std::shared_ptr<acad::AcadLine> leader = LiveLeaderLine(AcadActiveDocument, annotation);
+    if (leader && !NamesBack(ElementRecord::Read(leader), {crossing_line_entry::kAnnotationId}, id)) leader = nullptr;
 
     for (const std::string& pipe : written) {
         ElementRecord record = OpenCrossingPipe(AcadActiveDocument, pipe);
@@ -91,27 +96,37 @@ void Events::PipeWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::Acad
         std::string node, side;
         bool detach;
     };
+    // Only the nodes that list the pipe take it for theirs. A pipe that neither does (a copy
+    // made while no event reached the library) is no member of the network and never
+    // raised a usage count.
     std::vector<End> ends;
+    bool member = false;
     for (auto [entry, side] :
          {std::pair{pipe_entry::kStartNodeId, "Start"}, std::pair{pipe_entry::kEndNodeId, "End"}}) {
         End end{refs::ReferenceKey(pipe.Text(entry)), side, false};
+        if (!ObjectFromIdIfAlive(AcadActiveDocument, end.node) ||
+            !NamesBack(OpenNodeRecord(AcadActiveDocument, end.node),
+                       {node_entry::kStartPipeIds, node_entry::kEndPipeIds}, pipeId))
+            continue;
+        member = true;
         // A node still queued is detached too: it may survive a refused erasure.
-        if (!Listed(*general_, end.node, ErasedEntitesObjectID) && ObjectFromIdIfAlive(AcadActiveDocument, end.node)) {
-            OpenNodeRecord(AcadActiveDocument, end.node);
-            end.detach = true;
-        }
+        end.detach = !Listed(*general_, end.node, ErasedEntitesObjectID);
         ends.push_back(std::move(end));
     }
-    const std::string labelBlock =
-        LiveKey(AcadActiveDocument, pipe.Text(pipe_entry::kLabelBlockId), element_type::kAnnotation, "a label block");
-    const std::string arrow =
-        LiveKey(AcadActiveDocument, pipe.Text(pipe_entry::kArrowId), element_type::kArrow, "a direction arrow");
-    const std::vector<std::string> annotations = refs::LeadingKeys(pipe.Text(pipe_entry::kCrossingIds));
-    for (const std::string& a : annotations)
-        if (auto object = ObjectFromIdIfAlive(AcadActiveDocument, a)) ReadCrossingAnnotation(object);
-    const std::vector<std::string> profiles = refs::LeadingKeys(pipe.Text(pipe_entry::kProfileIds));
-    for (const std::string& p : profiles)
-        if (ObjectFromIdIfAlive(AcadActiveDocument, p)) OpenProfileBlock(AcadActiveDocument, p);
+    const std::string labelBlock = DependantKey(AcadActiveDocument, pipe.Text(pipe_entry::kLabelBlockId),
+                                                element_type::kAnnotation, "a label block", pipeId);
+    const std::string arrow = DependantKey(AcadActiveDocument, pipe.Text(pipe_entry::kArrowId), element_type::kArrow,
+                                           "a direction arrow", pipeId);
+    std::vector<std::string> annotations;
+    for (const std::string& a : refs::LeadingKeys(pipe.Text(pipe_entry::kCrossingIds)))
+        if (auto object = ObjectFromIdIfAlive(AcadActiveDocument, a))
+            if (NamesBack(ReadCrossingAnnotation(object), {crossing_entry::kPipe1Id, crossing_entry::kPipe2Id}, pipeId))
+                annotations.push_back(a);
+    std::vector<std::string> profiles;
+    for (const std::string& p : refs::LeadingKeys(pipe.Text(pipe_entry::kProfileIds)))
+        if (ObjectFromIdIfAlive(AcadActiveDocument, p))
+            if (NamesBack(OpenProfileBlock(AcadActiveDocument, p).record, {profile_entry::kPipeIds}, pipeId))
+                profiles.push_back(p);
     const LibrarySize size = PipeLibrarySize(pipe);
     SafeArray materials = library_->GetMaterialsArray(AcadActiveDocument);
     SafeArray circular = library_->GetSizesArray(AcadActiveDocument, "Circular");
@@ -121,8 +136,7 @@ void Events::PipeWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::Acad
         if (end.detach) general_->RemovePipeFromNode(AcadActiveDocument, end.node, pipeId, end.side);
     // Erased or not: classifying again skips what is gone.
     for (const End& end : ends)
-        if (!end.node.empty() && !Listed(*general_, end.node, NodesForLowHighCheckOID))
-            Append(NodesForLowHighCheckOID, end.node);
+        if (!Listed(*general_, end.node, NodesForLowHighCheckOID)) Append(NodesForLowHighCheckOID, end.node);
 
     for (const std::string& key : {labelBlock, arrow})
         if (!key.empty() && !Listed(*general_, key, ErasedEntitesObjectID)) Append(EntitiesToBeErasedObjectID, key);
@@ -142,6 +156,7 @@ void Events::PipeWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::Acad
         DeletePipeFromProfile(AcadActiveDocument, p, pipeId, ErasedEntitesObjectID, EntitiesToBeErasedObjectID);
     }
 
+    if (!member) return;
     library_->UpdateMaterialUsage(AcadActiveDocument, materials,
                                   LibraryChangeTable({{pipe.Text(pipe_entry::kMaterial), "-1"}}));
     library_->UpdateSizeUsage(AcadActiveDocument, circular, box,
@@ -204,14 +219,18 @@ void Events::NodeWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::Acad
     if (Listed(*general_, nodeId, EntitiesToBeErasedObjectID)) return;
     const ElementRecord node = OpenNodeRecord(AcadActiveDocument, nodeId);
 
-    std::vector<std::string> pipes = refs::LeadingKeys(node.Text(node_entry::kStartPipeIds));
-    for (std::string& p : refs::LeadingKeys(node.Text(node_entry::kEndPipeIds))) pipes.push_back(std::move(p));
-    for (const std::string& p : pipes)
-        if (ObjectFromIdIfAlive(AcadActiveDocument, p)) OpenPipeRecord(AcadActiveDocument, p);
-    const std::string labelBlock =
-        LiveKey(AcadActiveDocument, node.Text(node_entry::kLabelBlockId), element_type::kAnnotation, "a label block");
-    const std::string marker = LiveKey(AcadActiveDocument, node.Text(node_entry::kLowHighId),
-                                       element_type::kLowHighPoint, "a low/high marker");
+    // Only the pipes that end at this node go with it.
+    std::vector<std::string> pipes;
+    for (int32_t entry : {node_entry::kStartPipeIds, node_entry::kEndPipeIds})
+        for (const std::string& p : refs::LeadingKeys(node.Text(entry)))
+            if (ObjectFromIdIfAlive(AcadActiveDocument, p))
+                if (NamesBack(OpenPipeRecord(AcadActiveDocument, p), {pipe_entry::kStartNodeId, pipe_entry::kEndNodeId},
+                              nodeId))
+                    pipes.push_back(p);
+    const std::string labelBlock = DependantKey(AcadActiveDocument, node.Text(node_entry::kLabelBlockId),
+                                                element_type::kAnnotation, "a label block", nodeId);
+    const std::string marker = DependantKey(AcadActiveDocument, node.Text(node_entry::kLowHighId),
+                                            element_type::kLowHighPoint, "a low/high marker", nodeId);
 
     for (const std::string& p : pipes) {
         if (Listed(*general_, p, ErasedEntitesObjectID) || Listed(*general_, p, EntitiesToBeErasedObjectID)) continue;
@@ -251,7 +270,7 @@ void Events::AnnotationWillBeErased(acad::AcadDocument& AcadActiveDocument, acad
         Raise(ErrorCode::TypeMismatch, "the owner " + owner + " of label block " + id + " is a " + type);
     }
     // An orphan's owner has a label of its own by now.
-    if (refs::ReferenceKey(record.Text(idEntry)) != id) return;
+    if (!NamesBack(record, {idEntry}, id)) return;
     record.Set(labelEntry, Variant(""));
     record.Set(idEntry, Variant(""));
     record.Write();
@@ -265,7 +284,7 @@ void Events::ArrowWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::Aca
     const std::string owner = refs::ReferenceKey(arrow.Text(kOwnerIdEntry));
     if (Listed(*general_, owner, ErasedEntitesObjectID) || !ObjectFromIdIfAlive(AcadActiveDocument, owner)) return;
     ElementRecord pipe = OpenPipeRecord(AcadActiveDocument, owner);
-    if (refs::ReferenceKey(pipe.Text(pipe_entry::kArrowId)) != id) return;
+    if (!NamesBack(pipe, {pipe_entry::kArrowId}, id)) return;
     pipe.Set(pipe_entry::kArrowLabel, Variant(""));
     pipe.Set(pipe_entry::kArrowId, Variant(""));
     pipe.Write();

@@ -39,7 +39,10 @@ public:
     // again. The pipe, node and crossing annotation handlers return at once for an element
     // already in the to-be-erased list: this operation dealt with it before queueing it. A
     // referenced object that opens nothing is gone and neither written nor queued; one of
-    // another element type raises before the handler writes anything.
+    // another element type raises before the handler writes anything. A handler follows a
+    // reference only to an object that names the element back: a copy made while no event
+    // reached the library names its source's neighbours and dependants, which stay as they
+    // are. A pipe that neither of its nodes lists changes no usage count.
     void CrossingAnnoWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::AcadBlockReference& CrossingAnnoEntity,
                                   std::string& ErasedEntitesObjectID, std::string& EntitiesToBeErasedObjectID);
     void PipeWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& PipeEntity,

@@ -103,12 +103,15 @@ void Events::RebuildPipeCrossingPoints(acad::AcadDocument& AcadActiveDocument, c
         for (const std::string& id :
              refs::LeadingKeys(OpenCrossingPipe(AcadActiveDocument, pipeId).Text(pipe_entry::kCrossingIds))) {
             if (Listed(*general_, id, EntitiesToBeErasedObjectID)) continue;
+            // One that names other pipes (the pipe is a copy made while no event reached the
+            // library) belongs to them: the pipe only forgets it, as one that is gone.
             auto annotation = ObjectFromIdIfAlive(AcadActiveDocument, id);
-            if (!annotation) {
+            if (!annotation ||
+                !NamesBack(ReadCrossingAnnotation(annotation), {crossing_entry::kPipe1Id, crossing_entry::kPipe2Id},
+                           pipeId)) {
                 c.gone.push_back(id);
                 continue;
             }
-            ReadCrossingAnnotation(annotation);
             c.annotations.push_back(acad::Cast<acad::AcadBlockReference>(annotation));
         }
         changed.push_back(std::move(c));

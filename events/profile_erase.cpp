@@ -6,6 +6,7 @@
 #include "core/element_records.h"
 #include "core/general.h"
 #include "core/reference_lists.h"
+#include "editing/pipe_node_records.h"
 #include "events/events.h"
 #include "profile/profile.h"
 #include "profile/profile_records.h"
@@ -72,12 +73,13 @@ void Events::ProfileWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::A
         kept = StyleListsWithout(*style, profileId);
     }
 
+    // A pipe that is gone took its references with it; one that does not name the profile
+    // (a copy's, made while no event reached the library) has none to lose.
     std::vector<std::string> pipes;
     for (const std::string& pipe : refs::LeadingKeys(profile.Text(profile_entry::kPipeIds))) {
         if (inAList(pipe)) continue;
-        // A pipe that is gone took its references with it.
         if (!ObjectFromIdIfAlive(AcadActiveDocument, pipe)) continue;
-        OpenPipeRecord(AcadActiveDocument, pipe);
+        if (!NamesBack(OpenPipeRecord(AcadActiveDocument, pipe), {pipe_entry::kProfileIds}, profileId)) continue;
         pipes.push_back(pipe);
     }
 
@@ -98,7 +100,9 @@ void Events::ProfileWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::A
         const std::string planId = refs::ReferenceKey(planReference);
         std::shared_ptr<acad::AcadObject> plan = ObjectFromId(AcadActiveDocument, planId);
         if (inAList(planId)) return;
-        if (ElementRecord::Read(plan).ElementType() != element_type::kProfilePlanAnno) return;
+        const ElementRecord record = ElementRecord::Read(plan);
+        if (record.ElementType() != element_type::kProfilePlanAnno) return;
+        if (!NamesBack(record, {plan_anno_entry::kProfileId}, profileId)) return;
         acad::Cast<acad::AcadEntity>(plan)->Delete();
     } catch (const com::Error&) {
     }

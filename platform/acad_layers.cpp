@@ -16,7 +16,18 @@ void CheckSymbolName(const std::string& name) {
     if (name.find_first_of("<>/\\\":;?*|=`,") != std::string::npos) Raise(ErrorCode::InvalidInput, "invalid name " + name);
 }
 
-bool SameSymbolName(std::string_view a, std::string_view b) { return a == b || vb::UCase(a) == vb::UCase(b); }
+bool SameSymbolName(std::string_view a, std::string_view b) {
+    // Plain ASCII compares by capitals, character by character; from the first other
+    // character on the rest goes through the full case mapping.
+    if (a == b) return true;
+    auto capital = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if ((x | y) >= 0x80) return vb::UCase(a.substr(i)) == vb::UCase(b.substr(i));
+        if (capital(x) != capital(y)) return false;
+    }
+    return a.size() == b.size();
+}
 
 std::shared_ptr<AcadDatabase> OpenDatabase(const std::weak_ptr<AcadDatabase>& db) {
     auto p = db.lock();

@@ -12,6 +12,7 @@ namespace acad {
 using com::ErrorCode;
 using com::Raise;
 using com::SafeArray;
+using com::VarType;
 using com::Variant;
 
 // ---- AcadObject ---------------------------------------------------------------------
@@ -54,46 +55,99 @@ void AcadObject::GetXData(const std::string& appName, Variant& xdataType, Varian
         xdataValue = Variant();
         return;
     }
-    xdataType = Variant(SafeArray::FromInt16s(r->codes));
-    xdataValue = Variant(SafeArray::FromVariants(r->values));
+    xdataType = Variant(SafeArray::FromInt16s(r->entries->codes));
+    xdataValue = Variant(SafeArray::FromVariants(r->entries->values));
+}
+
+std::shared_ptr<const XDataEntries> AcadObject::ReadXData(std::string_view appName) const {
+    CheckAlive();
+    const XDataRecord* r = FindXData(appName);
+    return r == nullptr ? nullptr : r->entries;
 }
 
 void AcadObject::SetXData(const Variant& xdataType, const Variant& xdataValue) {
     CheckAlive();
     CheckWritable();
     if (!xdataType.IsArray() || !xdataValue.IsArray()) Raise(ErrorCode::InvalidInput, "extended data must be two arrays");
-    std::vector<int16_t> codes = xdataType.Array().ToInt16s();
-    std::vector<Variant> values = xdataValue.Array().ToVariants();
+    StoreXData(xdataType.Array().ToInt16s(), xdataValue.Array().ToVariants(), nullptr);
+}
+
+void AcadObject::WriteXData(const std::shared_ptr<const XDataEntries>& entries) {
+    CheckAlive();
+    CheckWritable();
+    if (!entries) Raise(ErrorCode::InvalidInput, "extended data must be two arrays");
+    StoreXData(entries->codes, entries->values, entries);
+}
+
+namespace {
+
+// The type a value of the code is stored as.
+VarType StoredType(int16_t code) {
+    switch (code) {
+    case 1000: return VarType::String;
+    case 1040: return VarType::Double;
+    case 1070: return VarType::Integer;
+    case 1071: return VarType::Long;
+    case 1001: Raise(ErrorCode::InvalidInput, "one application per record");
+    default: Raise(ErrorCode::InvalidInput, "unsupported extended data group code " + std::to_string(code));
+    }
+}
+
+Variant AsStored(int16_t code, const Variant& value) {
+    switch (code) {
+    case 1000: return Variant(vb::CStr(value));
+    case 1040: return Variant(vb::CDbl(value));
+    case 1070: return Variant(vb::CInt(value));
+    default: return Variant(vb::CLng(value));
+    }
+}
+
+}  // namespace
+
+void AcadObject::StoreXData(const std::vector<int16_t>& codes, const std::vector<Variant>& values,
+                            const std::shared_ptr<const XDataEntries>& given) {
     if (codes.empty() || codes.size() != values.size())
         Raise(ErrorCode::InvalidInput, "extended data arrays must be non-empty and of equal length");
     if (codes[0] != 1001) Raise(ErrorCode::InvalidInput, "extended data must start with the application (1001)");
     XDataRecord record;
     record.app = vb::CStr(values[0]);
     if (record.app.empty()) Raise(ErrorCode::InvalidInput, "empty application name");
-    record.codes = codes;
-    record.values.push_back(Variant(record.app));
+    // Values already of their code's type are kept as they are; while all are, the given
+    // record itself is stored.
+    bool asGiven = given != nullptr && values[0].IsString();
+    std::vector<Variant> converted;
+    if (!asGiven) {
+        converted.reserve(values.size());
+        converted.push_back(Variant(record.app));
+    }
     bool strict = Database()->StrictXDataLimits();
     std::size_t bytes = record.app.size() + 1;
     for (std::size_t i = 1; i < codes.size(); ++i) {
+        const VarType type = StoredType(codes[i]);
         Variant stored;
-        switch (codes[i]) {
-        case 1000: {
-            std::string text = vb::CStr(values[i]);
-            if (strict && text.size() > 255)
+        const bool convert = values[i].Type() != type;
+        if (convert) {
+            stored = AsStored(codes[i], values[i]);
+            if (asGiven) {
+                asGiven = false;
+                converted.assign(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(i));
+            }
+        }
+        const Variant& value = convert ? stored : values[i];
+        switch (type) {
+        case VarType::String:
+            if (strict && value.Str().size() > 255)
                 Raise(ErrorCode::InvalidInput, "extended data text longer than 255 bytes at entry " + std::to_string(i));
-            bytes += text.size() + 1;
-            stored = Variant(std::move(text));
+            bytes += value.Str().size() + 1;
             break;
+        case VarType::Double: bytes += 8; break;
+        case VarType::Integer: bytes += 2; break;
+        default: bytes += 4; break;
         }
-        case 1040: stored = Variant(vb::CDbl(values[i])); bytes += 8; break;
-        case 1070: stored = Variant(vb::CInt(values[i])); bytes += 2; break;
-        case 1071: stored = Variant(vb::CLng(values[i])); bytes += 4; break;
-        case 1001: Raise(ErrorCode::InvalidInput, "one application per record");
-        default: Raise(ErrorCode::InvalidInput, "unsupported extended data group code " + std::to_string(codes[i]));
-        }
-        record.values.push_back(std::move(stored));
+        if (!asGiven) converted.push_back(convert ? std::move(stored) : values[i]);
     }
     if (strict && bytes > 16383) Raise(ErrorCode::InvalidInput, "extended data of an object exceeds 16 KB");
+    record.entries = asGiven ? given : std::make_shared<XDataEntries>(XDataEntries{codes, std::move(converted)});
     for (auto it = xdata_.begin(); it != xdata_.end(); ++it) {
         if (SameSymbolName(it->app, record.app)) {
             if (codes.size() == 1)
@@ -115,8 +169,8 @@ std::vector<std::string> AcadObject::XDataApplications() const {
 std::vector<std::string> AcadObject::XDataTexts(std::string_view appName) const {
     std::vector<std::string> texts;
     if (const XDataRecord* r = FindXData(appName))
-        for (std::size_t i = 0; i < r->codes.size(); ++i)
-            if (r->codes[i] == 1000) texts.push_back(r->values[i].Str());
+        for (std::size_t i = 0; i < r->entries->codes.size(); ++i)
+            if (r->entries->codes[i] == 1000) texts.push_back(r->entries->values[i].Str());
     return texts;
 }
 

@@ -26,6 +26,14 @@ class AcadBlock;
 class AcadLayer;
 class AcadAcCmColor;
 
+// One application's extended data as the drawing stores it: shared with those who read it
+// and never changed in place (a write stores another). Always made as a changeable object,
+// so that its last owner may change it.
+struct XDataEntries {
+    std::vector<int16_t> codes;
+    std::vector<com::Variant> values;  // values[0] the application
+};
+
 class AcadObject : public com::Dispatch {
 public:
     const com::DispatchTable& Table() const override;
@@ -47,6 +55,11 @@ public:
     std::vector<std::string> XDataTexts(std::string_view appName) const;
 
     // Stand-in plumbing (not automation members).
+    // GetXData and SetXData without the automation arrays in between, with the same checks:
+    // the record as stored, shared (nullptr without one); and a record stored as it is when
+    // every value already has its code's type, otherwise converted as SetXData converts.
+    std::shared_ptr<const XDataEntries> ReadXData(std::string_view appName) const;
+    void WriteXData(const std::shared_ptr<const XDataEntries>& entries);
     std::shared_ptr<AcadDatabase> Database() const;  // raises when the drawing is gone
     uint64_t CreationOrder() const noexcept { return order_; }
     void CheckAlive() const;  // raises ObjectErased for an erased object
@@ -65,10 +78,13 @@ private:
     friend class AcadDatabase;
     struct XDataRecord {
         std::string app;
-        std::vector<int16_t> codes;
-        std::vector<com::Variant> values;
+        std::shared_ptr<const XDataEntries> entries;
     };
     const XDataRecord* FindXData(std::string_view app) const;
+    // SetXData's checks and storing, on the arrays as vectors; `given` holds them when it
+    // may be stored as it is.
+    void StoreXData(const std::vector<int16_t>& codes, const std::vector<com::Variant>& values,
+                    const std::shared_ptr<const XDataEntries>& given);
 
     std::weak_ptr<AcadDatabase> db_;
     int32_t id_ = 0;

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -100,6 +101,28 @@ void RoundDecimal(Decimal& d, int64_t decimals) {
         }
     }
     Normalize(d);
+}
+
+// The powers of ten a Double holds exactly, as far as rounding goes.
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// Round without the decimal form, where the answer is sure to be the one the decimal form
+// gives: a whole value stays (0 loses its sign); otherwise the value scaled to whole units
+// of the last place decides when it lies further from a half than the 15-digit form can
+// lie from the value (5e-15 of it), and the whole number of units divided by the power
+// of ten is the Double that form reads as. Nothing where that is not sure.
+std::optional<double> QuickRound(double value, int32_t decimals) {
+    if (std::trunc(value) == value) return value == 0 ? 0.0 : value;
+    const double scale = kPowersOfTen[decimals];
+    const double scaled = std::fabs(value) * scale;
+    if (!(scaled < 1e14)) return std::nullopt;
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;
+    if (std::fabs(fraction - 0.5) <= scaled * 1e-14) return std::nullopt;
+    const double units = fraction > 0.5 ? whole + 1 : whole;
+    if (units == 0) return 0.0;
+    return value < 0 ? -(units / scale) : units / scale;
 }
 
 double ToDouble(const Decimal& d, bool negative) {
@@ -220,6 +243,12 @@ double Val(std::string_view text) {
 
 std::string CStr(double value) {
     if (!std::isfinite(value)) Raise(ErrorCode::Overflow);
+    // A whole number of up to 15 digits is its own decimal form.
+    if (std::fabs(value) < 1e15 && std::trunc(value) == value) {
+        char buf[24];
+        auto r = std::to_chars(buf, buf + sizeof buf, static_cast<int64_t>(value));
+        return std::string(buf, r.ptr);
+    }
     Decimal d = Digits15(std::fabs(value));
     return (value < 0 && !d.digits.empty() ? "-" : "") + Positional(d);
 }
@@ -256,6 +285,7 @@ double CDbl(const Variant& v) {
 double Round(double value, int32_t decimals) {
     if (decimals < 0) Raise(ErrorCode::InvalidProcedureCall, "negative number of decimals");
     if (!std::isfinite(value) || decimals > 15) return value;
+    if (std::optional<double> quick = QuickRound(value, decimals)) return *quick;
     Decimal d = Digits15(std::fabs(value));
     // Past the 15 digits the decimal form holds there is nothing left to decide.
     if (d.point + decimals > 15) return decimals == 0 ? std::nearbyint(value) : value;

@@ -66,10 +66,21 @@ std::vector<std::size_t> Starts(std::string_view s) {
     return starts;
 }
 
+// An ASCII byte is a character of its own wherever it stands: no sequence takes it as a
+// continuation byte.
+bool IsAscii(char c) { return static_cast<unsigned char>(c) < 0x80; }
+bool IsAscii(std::string_view s) {
+    for (char c : s)
+        if (!IsAscii(c)) return false;
+    return true;
+}
+
+std::size_t CharSize(std::string_view s, std::size_t i) { return IsAscii(s[i]) ? 1 : DecodeChar(s, i).size; }
+
 // Byte offset after `count` characters from the start (the end when the text is shorter).
 std::size_t Advance(std::string_view s, std::size_t count) {
     std::size_t i = 0;
-    for (; i < s.size() && count > 0; --count) i += DecodeChar(s, i).size;
+    for (; i < s.size() && count > 0; --count) i += CharSize(s, i);
     return i;
 }
 
@@ -146,6 +157,16 @@ std::vector<std::string> Split(std::string_view text, std::string_view delimiter
     std::vector<std::string> out;
     if (text.empty()) return out;
     if (delimiter.empty()) return {std::string(text)};
+    // An ASCII delimiter matches on character boundaries only, wherever it is found.
+    if (IsAscii(delimiter)) {
+        std::size_t start = 0;
+        for (std::size_t p = text.find(delimiter); p != std::string_view::npos; p = text.find(delimiter, start)) {
+            out.emplace_back(text.substr(start, p - start));
+            start = p + delimiter.size();
+        }
+        out.emplace_back(text.substr(start));
+        return out;
+    }
     Finder finder(text);
     std::size_t start = 0;
     for (std::size_t p = finder.Next(delimiter, 0); p != std::string_view::npos; p = finder.Next(delimiter, start)) {
@@ -167,7 +188,7 @@ std::string Join(const std::vector<std::string>& items, std::string_view delimit
 
 int32_t Len(std::string_view text) {
     int32_t n = 0;
-    for (std::size_t i = 0; i < text.size(); i += DecodeChar(text, i).size) ++n;
+    for (std::size_t i = 0; i < text.size(); i += CharSize(text, i)) ++n;
     return n;
 }
 

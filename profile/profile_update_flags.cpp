@@ -146,12 +146,10 @@ void Profile::DeleteProfileReferenceFromPipe(acad::AcadDocument& AcadActiveDocum
         return;
     if (!ObjectFromIdIfAlive(AcadActiveDocument, PipeOID)) return;
     ElementRecord record = OpenPipeRecord(AcadActiveDocument, PipeOID);
-    record.Set(pipe_entry::kProfileLabels,
-               Variant(general_->DeleteReferenceInReferenceString(record.Get(pipe_entry::kProfileLabels),
-                                                                  refs::ReferenceItem(ProfileName), 0)));
-    record.Set(pipe_entry::kProfileIds,
-               Variant(general_->DeleteReferenceInReferenceString(record.Get(pipe_entry::kProfileIds),
-                                                                  refs::ReferenceItem(ProfileOID), 0)));
+    const refs::ParallelLists kept = refs::WithoutElement(
+        record.Text(pipe_entry::kProfileLabels), record.Text(pipe_entry::kProfileIds), ProfileName, ProfileOID);
+    record.Set(pipe_entry::kProfileLabels, Variant(kept.labels));
+    record.Set(pipe_entry::kProfileIds, Variant(kept.ids));
     record.Write();
 }
 

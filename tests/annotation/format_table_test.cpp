@@ -53,7 +53,8 @@ TEST(FormatTable, RowsTakeTheItemsOfTheirForm) {
     s[41] = "1;3;0";
     s[18] = " 1 x";
     s[7] = "1;%%c;;ignored";
-    fluvanet::AnnoFormatTable t(vs.GetAnnotationFormatArray(AsVariant(s)));
+    Variant table = vs.GetAnnotationFormatArray(AsVariant(s));
+    fluvanet::AnnoFormatTable t(table);
     auto row = [&](int r) {
         std::vector<std::string> cells;
         for (int c = 0; c < 6; ++c) cells.push_back(t.Cell(r, c));
@@ -96,7 +97,8 @@ TEST(FormatTable, TheTableIsReachableLateBound) {
     EXPECT_EQ(table.Array().UBound(1), 42);
     EXPECT_EQ(table.Array().UBound(2), 5);
     EXPECT_EQ(vb::CallByName(vs, "GetPercentString", com::CallType::Method, "1", "1"), Variant("###0.00%"));
-    EXPECT_EQ(ErrorOf([] { fluvanet::AnnoFormatTable(Variant("x")); }), ErrorCode::TypeMismatch);
+    const Variant text("x");
+    EXPECT_EQ(ErrorOf([&] { fluvanet::AnnoFormatTable{text}; }), ErrorCode::TypeMismatch);
 }
 
 }  // namespace

@@ -117,11 +117,38 @@ TEST(ElementRecords, SectionSizeTextByShapeAndCells) {
     auto doc = acad::NewDrawing();
     auto pipe = AddPipe(*doc, "Net", "Gravity", "P-1");
     EXPECT_EQ(general.BuildSectionSizeString(ElementRecord::Read(pipe).ValuesVariant()), "%%c200");
+    EXPECT_EQ(fluvanet::SectionSizeString(ElementRecord::Read(pipe)), "%%c200");
 
     std::vector<Variant> shortRecord{"Fluvamap", "Pipe;Net;P-1", "GravityPipe", circular, 200.0, 200.0};
     EXPECT_EQ(ErrorOf([&] { general.BuildSectionSizeString(Variant(com::SafeArray::FromVariants(shortRecord))); }),
               ErrorCode::SubscriptOutOfRange);
     EXPECT_EQ(ErrorOf([&] { general.BuildSectionSizeString(Variant()); }), ErrorCode::TypeMismatch);
+}
+
+TEST(ElementRecords, ARecordChangesOnlyItselfUntilWritten) {
+    using fluvanet::pipe_entry::kMaterial;
+    using fluvanet::pipe_entry::kSpan;
+    auto doc = acad::NewDrawing();
+    auto pipe = AddPipe(*doc, "Net", "Gravity", "P-1");
+    ElementRecord first = ElementRecord::Read(pipe), second = ElementRecord::Read(pipe);
+    ElementRecord copy = first;
+    first.Set(kMaterial, Variant("Steel"));
+    EXPECT_EQ(ElementRecord::Read(pipe).Text(kMaterial), "PVC");
+    EXPECT_EQ(second.Text(kMaterial), "PVC");
+    EXPECT_EQ(copy.Text(kMaterial), "PVC");
+
+    first.Write();
+    EXPECT_EQ(ElementRecord::Read(pipe).Text(kMaterial), "Steel");
+    EXPECT_EQ(second.Text(kMaterial), "PVC") << "a record read before keeps what it read";
+    first.Set(kMaterial, Variant("Clay"));
+    EXPECT_EQ(ElementRecord::Read(pipe).Text(kMaterial), "Steel");
+
+    // The drawing stores each value as its code's type; the record keeps what it was given.
+    first.Set(kSpan, Variant("300"));
+    first.Write();
+    EXPECT_EQ(ElementRecord::Read(pipe).Get(kSpan), Variant(300.0));
+    EXPECT_EQ(ElementRecord::Read(pipe).Text(kMaterial), "Clay");
+    EXPECT_EQ(first.Get(kSpan), Variant("300"));
 }
 
 TEST(ElementRecords, NodeTypeFromPipeTypeIsExact) {

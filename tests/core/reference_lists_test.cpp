@@ -51,14 +51,19 @@ TEST(ReferenceLists, ParallelListsChangeAnElementAtItsOwnPlaceUnlessOutOfStepThe
     EXPECT_EQ(p.labels, ReferenceList({"X"}));
     EXPECT_EQ(p.ids, ReferenceList({"2"}));
 
-    // Out of step at the identifier (or without it): every item of either key, as a stored
-    // drawing's lists were always handled.
-    for (const char* id : {"3", "9"}) {
-        p = WithoutElement(labels, ids, "X", id);
-        EXPECT_EQ(p.labels, ReferenceList({"Y"})) << id;
+    // Out of step at the identifier: every item of either key, as a stored drawing's lists
+    // were always handled.
+    for (const char* id : {"3", "9"})
         EXPECT_EQ(Relabelled(labels, ids, id, "X", "Z"), ReferenceList({"Z", "Z", "Y"})) << id;
-    }
-    EXPECT_EQ(WithoutElement(labels, ids, "X", "3").ids, ReferenceList({"1", "2"}));
+    p = WithoutElement(labels, ids, "X", "3");
+    EXPECT_EQ(p.labels, ReferenceList({"Y"}));
+    EXPECT_EQ(p.ids, ReferenceList({"1", "2"}));
+    // Without the identifier, lists of one length name other elements only and stay; lists
+    // of different lengths lose every item of either key.
+    p = WithoutElement(labels, ids, "X", "9");
+    EXPECT_EQ(p.labels + "|" + p.ids, labels + "|" + ids);
+    p = WithoutElement(labels, ReferenceList({"1", "2"}), "X", "9");
+    EXPECT_EQ(p.labels + "|" + p.ids, ReferenceList({"Y"}) + "|" + ReferenceList({"1", "2"}));
     // A label list shorter than its identifiers keeps what it has.
     p = WithoutIds(ReferenceList({"X"}), ids, {"2"});
     EXPECT_EQ(p.labels, ReferenceList({"X"}));

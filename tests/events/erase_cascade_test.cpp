@@ -193,6 +193,28 @@ TEST(EraseCascade, AnOwnerForgetsOnlyTheLabelOrArrowThatItStillNames) {
     EXPECT_EQ(ErrorOf([&] { d.events->ArrowWillBeErased(*d.doc, Block(arrow), erased); }), ErrorCode::TypeMismatch);
 }
 
+// A copy made while the host forwarded no events carries its source's record: it names the
+// source's nodes, pipes, labels, crossings and leaders, and nothing names it.
+TEST(EraseCascade, ACopyThatNothingNamesTakesNothingWithItAndChangesNoCount) {
+    for (const char* kind : {"node", "pipe", "crossing", "profile"}) {
+        CascadeDrawing d;
+        const std::string k = kind;
+        std::shared_ptr<acad::AcadEntity> source = k == "node"       ? d.C()
+                                                   : k == "pipe"     ? d.P(0).polyline
+                                                   : k == "crossing" ? d.Crossing(0)
+                                                                     : d.profile.block;
+        const std::vector<std::string> records = d.Records();
+        const std::string usage = d.Usage();
+        d.general->TurnEventsOff(*d.doc);
+        auto copy = d.host.Copy({source}, {0, 0, 0}, {0, 100, 0}).copies.at(0);
+        d.general->TurnEventsOn(*d.doc);
+        EXPECT_EQ(d.host.Erase({copy}).toBeErased, "") << kind;
+        EXPECT_EQ(d.Records(), records) << kind;
+        EXPECT_EQ(d.Usage(), usage) << kind;
+        d.Sound();
+    }
+}
+
 TEST(EraseCascade, WhatIsGoneIsPassedOverAndAWrongReferenceRefusesBeforeAnyWrite) {
     CascadeDrawing d;
     auto crossing = d.Crossing(0);

@@ -53,7 +53,7 @@ TEST_F(FollowUps, AMoveThroughTheHostLeavesASoundDrawing) {
     Sound();
 }
 
-TEST_F(FollowUps, ARebuildLeavesQueuedAnnotationsAndDropsGoneOnesWithTheEventsOff) {
+TEST_F(FollowUps, ARebuildLeavesQueuedAnnotationsAndThoseOfOtherPipesAndDropsGoneOnesWithTheEventsOff) {
     const std::vector<std::string> old = Crossings(sewer[0]);
     // The second annotation is gone with its leader; both pipes still list it.
     LeaderOf(old[1])->Delete();
@@ -77,6 +77,22 @@ TEST_F(FollowUps, ARebuildLeavesQueuedAnnotationsAndDropsGoneOnesWithTheEventsOf
     EXPECT_EQ(queued, Id(leader) + ";");
     EXPECT_THAT(Crossings(main[2]), ElementsAre(testing::Ne(now[1])));
     leader->Delete();
+    Sound();
+
+    // A copy made with the events off lists its source's annotation, which names the source:
+    // moved, the copy only forgets it.
+    const std::string source = Crossings(main[3]).at(0);
+    general->TurnEventsOff(*doc);
+    auto copy = host.Copy({main[3].polyline}, {0, 0, 0}, {5, 0, 0}).copies.at(0);
+    general->TurnEventsOn(*doc);
+    host.Move({copy}, {0, 0, 0}, {1, 0, 0});
+    ASSERT_NE(Annotation(source), nullptr);
+    EXPECT_THAT(Crossings(main[3]), ElementsAre(source));
+    EXPECT_THAT(Crossings(sewer[2]), testing::Contains(source));
+    EXPECT_THAT(fluvanet::refs::LeadingKeys(RecordText(copy, pe::kCrossingIds)),
+                testing::Not(testing::Contains(source)));
+    host.Erase({copy});
+    EXPECT_THAT(Crossings(sewer[2]), ElementsAre(source));
     Sound();
 }
 

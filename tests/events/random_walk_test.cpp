@@ -1,9 +1,9 @@
 // A seeded random walk: a drawing of two gravity networks and a pressure network with a
 // profile, changed step by step as the host and its user change it: conversion, level edits,
 // splits, merges and reversals through the editing steps, copies, moves and erasures through
-// the host, identifier rebuilds after a reopen. After every step the drawing is sound, the
-// libraries count the pipes there are, and nothing has raised but the refusals that the
-// operations own to. A failing seed prints its steps.
+// the host, copies the library never sees erased again, identifier rebuilds after a reopen.
+// After every step the drawing is sound, the libraries count the pipes there are, and nothing
+// has raised but the refusals that the operations own to. A failing seed prints its steps.
 //
 // FLUVANET_RANDOM_WALK_SEEDS runs more seeds: a count N (seeds 1 to N) or seeds joined by ",".
 // FLUVANET_RANDOM_WALK_STEPS sets the steps per seed.
@@ -149,7 +149,8 @@ public:
     std::string Run(int steps) {
         const std::vector<std::pair<int, void (Walk::*)()>> operations{
             {2, &Walk::Convert}, {2, &Walk::EditLevels}, {2, &Walk::Split}, {2, &Walk::Merge}, {1, &Walk::Reverse},
-            {2, &Walk::Copy},    {2, &Walk::Move},       {2, &Walk::Erase}, {1, &Walk::Rebuild}};
+            {2, &Walk::Copy},    {2, &Walk::Move},       {2, &Walk::Erase}, {1, &Walk::Rebuild},
+            {1, &Walk::CopyUnseen}};
         int total = 0;
         for (const auto& op : operations) total += op.first;
         try {
@@ -486,6 +487,41 @@ private:
         const Entities picked = Pick(c, true);
         Logged("erase", picked);
         host_.Erase(picked);
+    }
+
+    // A copy made while the events flag is off carries its source's records: it names the
+    // source's neighbours and dependants, and nothing names it. The copies go again in the
+    // same step, alone, after their sources or mixed with them.
+    void CopyUnseen() {
+        const Census c(*doc_);
+        if (c.pipes.empty()) return Log("copy unseen: no pipe left");
+        const Entities picked = Pick(c, true);
+        const acad::Point3 by = Offset({0, 0, 0}, 30);
+        Logged("copy with the events off", picked, by);
+        general_->TurnEventsOff(*doc_);
+        const Entities copies = host_.Copy(picked, {0, 0, 0}, by).copies;
+        general_->TurnEventsOn(*doc_);
+        auto shuffled = [&](Entities entities) {
+            std::shuffle(entities.begin(), entities.end(), std::mt19937(static_cast<uint32_t>(dice_.Below(1 << 30))));
+            return entities;
+        };
+        switch (dice_.Below(3)) {
+        case 0:
+            Log(", erase the copies");
+            host_.Erase(shuffled(copies));
+            break;
+        case 1:
+            Log(", erase the sources, then the copies");
+            host_.Erase(picked);
+            host_.Erase(shuffled(copies));
+            break;
+        default: {
+            Log(", erase sources and copies at once");
+            Entities both = picked;
+            both.insert(both.end(), copies.begin(), copies.end());
+            host_.Erase(shuffled(both));
+        }
+        }
     }
 
     void Rebuild() {

@@ -26,6 +26,10 @@ TEST(AcadLayers, TableOrderLookupAndAddFollowSymbolRules) {
     EXPECT_EQ(ErrorOf([&] { layers->Add(""); }), ErrorCode::InvalidInput);
     EXPECT_EQ(ErrorOf([&] { layers->Add("a*b"); }), ErrorCode::InvalidInput);
     EXPECT_EQ(layers->Add("Main - Low&High Points")->Name(), "Main - Low&High Points");
+    auto c = layers->Add("Kanäle - Network");
+    EXPECT_EQ(layers->Item("KANÄLE - NETWORK"), c) << "letters beyond ASCII in any case too";
+    EXPECT_EQ(ErrorOf([&] { layers->Item("Kanäle - Networ"); }), ErrorCode::KeyNotFound);
+    EXPECT_EQ(ErrorOf([&] { layers->Item("Main - Networ"); }), ErrorCode::KeyNotFound);
 }
 
 TEST(AcadLayers, ActiveLayerCannotBeFrozenAndFrozenLayerCannotBeActive) {

@@ -29,6 +29,8 @@ TEST(VbText, SplitAndJoin) {
     EXPECT_EQ(vb::Split("x" + euro + "y" + euro, euro), (Items{"x", "y", ""}));
     // A stray byte never splits a character it happens to end.
     EXPECT_EQ(vb::Split(e + "\xA9", "\xA9"), (Items{e, ""}));
+    // A lead byte without its continuation is a character of its own; the ";" after it splits.
+    EXPECT_EQ(vb::Split("\xC3;" + e + ";" + clef, ";"), (Items{"\xC3", e, clef}));
 
     EXPECT_EQ(vb::Join({}), "");
     EXPECT_EQ(vb::Join({"a"}, ";"), "a");

@@ -1,0 +1,37 @@
+#pragma once
+// What labelling reads of the drawing, read once by an operation that labels many elements
+// (nothing in it can change while the operation runs) and handed to each label it inserts
+// or refreshes. The public operations read it afresh on every call and then do the same.
+
+#include <string>
+
+#include "core/element_records.h"
+#include "platform/acad_document.h"
+#include "platform/variant.h"
+
+namespace fluvanet {
+
+class General;
+class ViewStyle;
+
+struct LabelContext {
+    com::Variant table;  // the active view style's annotation format table
+    std::string units;   // the model units
+    double correction = 0;
+};
+
+namespace labels {
+
+// GetAnnotationStrings of the entity's record as read, with the model units given.
+com::Variant AnnotationStrings(General& general, acad::AcadDocument& doc, acad::AcadEntity& entity,
+                               const ElementRecord& record, const com::Variant& table, const std::string& units);
+// InsertAnnotationsForNewEntity with what it reads given.
+void InsertForNewEntity(ViewStyle& viewStyle, General& general, acad::AcadDocument& doc, acad::AcadEntity& entity,
+                        const LabelContext& context);
+// UpdateAnnotationsAfterEditing with what it reads given.
+void UpdateAfterEditing(ViewStyle& viewStyle, General& general, acad::AcadDocument& doc, const std::string& ids,
+                        bool updateLocation, const LabelContext& context);
+
+}  // namespace labels
+
+}  // namespace fluvanet
