@@ -160,9 +160,11 @@ std::string DrawingText(acad::AcadDocument& doc) {
     return out;
 }
 
-std::string DrawingDigest(acad::AcadDocument& doc) {
+std::string DrawingDigest(acad::AcadDocument& doc) { return TextDigest(DrawingText(doc)); }
+
+std::string TextDigest(const std::string& text) {
     uint64_t hash = 14695981039346656037ULL;
-    for (unsigned char c : DrawingText(doc)) {
+    for (unsigned char c : text) {
         hash ^= c;
         hash *= 1099511628211ULL;
     }

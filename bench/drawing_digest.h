@@ -19,5 +19,7 @@ namespace bench_support {
 std::string DrawingText(acad::AcadDocument& doc);
 // FNV-1a of DrawingText, as 16 hex digits.
 std::string DrawingDigest(acad::AcadDocument& doc);
+// FNV-1a of any text, as 16 hex digits.
+std::string TextDigest(const std::string& text);
 
 }  // namespace bench_support

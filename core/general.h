@@ -16,6 +16,7 @@ namespace fluvanet {
 
 class Crossing;
 class Editing;
+class IdListIndex;
 class Library;
 class LowHigh;
 class Profile;
@@ -162,6 +163,7 @@ protected:
 
 private:
     server::LiveInstance live_;
+    std::shared_ptr<IdListIndex> idLists_;  // Check_ID_Exists's, made on first use
 };
 
 }  // namespace fluvanet

@@ -1,6 +1,11 @@
 #include "core/project_record.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 
 #include "core/general.h"
 #include "core/reference_lists.h"
@@ -80,15 +85,78 @@ std::string General::GetModelUnits(acad::AcadDocument& AcadActiveDocument) {
     return ProjectRecord::Read(AcadActiveDocument).Text(project_entry::kModelUnits);
 }
 
+// The pieces of the identifier lists Check_ID_Exists was asked about, kept so that a long
+// list that has only grown since is not split again: the erase cascade asks about lists of
+// thousands of items several times for every object it erases. A list is known again by
+// its text, so an index never answers for a list that has changed otherwise.
+class IdListIndex {
+public:
+    // Whether a piece of `text` split at ";" equals `id`. The pieces are counted as a 16-bit
+    // index would walk them.
+    bool Contains(std::string_view text, std::string_view id) {
+        if (text.size() < kIndexedFrom) return Scan(text, id);
+        List& list = Indexed(text);
+        vb::Count16(list.complete + 1);
+        // The piece after the last ";" is not indexed: the list may grow there.
+        const std::string_view last = text.substr(list.text.size());
+        return last == id || list.items.contains(std::string(id));
+    }
+
+private:
+    static constexpr std::size_t kIndexedFrom = 4096;  // bytes; shorter lists are read through
+    static constexpr std::size_t kLists = 4;
+
+    struct List {
+        std::string text;  // up to and with the last ";" indexed
+        std::unordered_set<std::string> items;
+        std::size_t complete = 0;  // pieces that a ";" ends, repeats counted
+        uint64_t used = 0;
+    };
+
+    static bool Scan(std::string_view text, std::string_view id) {
+        vb::Count16(static_cast<std::size_t>(std::count(text.begin(), text.end(), ';')) + 1);
+        for (std::size_t start = 0;;) {
+            const std::size_t end = text.find(';', start);
+            if (text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start) == id)
+                return true;
+            if (end == std::string_view::npos) return false;
+            start = end + 1;
+        }
+    }
+
+    // The kept list that `text` continues, grown to its last ";"; else the least recently
+    // used one, made anew.
+    List& Indexed(std::string_view text) {
+        List* best = nullptr;
+        for (List& list : lists_)
+            if (text.starts_with(list.text) && (!best || list.text.size() > best->text.size())) best = &list;
+        if (!best) {
+            best = &*std::min_element(lists_.begin(), lists_.end(),
+                                      [](const List& a, const List& b) { return a.used < b.used; });
+            *best = List{};
+        }
+        const std::size_t end = text.rfind(';') + 1;  // 0 without a ";"
+        for (std::size_t start = best->text.size(); start < end;) {
+            const std::size_t stop = text.find(';', start);
+            best->items.emplace(text.substr(start, stop - start));
+            ++best->complete;
+            start = stop + 1;
+        }
+        if (end > best->text.size()) best->text.append(text.substr(best->text.size(), end - best->text.size()));
+        best->used = ++clock_;
+        return *best;
+    }
+
+    std::array<List, kLists> lists_;
+    uint64_t clock_ = 0;
+};
+
 bool General::Check_ID_Exists(const Variant& ObjectID, const std::string& Text) {
     if (Text.empty()) return false;
     std::string id = vb::CStr(ObjectID);
-    std::vector<std::string> pieces = vb::Split(Text, ";");
-    vb::Count16(pieces.size());
     // Every piece counts, the empty one after the final ";" too.
-    for (const std::string& piece : pieces)
-        if (piece == id) return true;
-    return false;
+    if (!idLists_) idLists_ = std::make_shared<IdListIndex>();
+    return idLists_->Contains(Text, id);
 }
 
 Variant General::GetSurfaceNames(acad::AcadDocument& AcadActiveDocument, const int16_t& ErrMsgIndex) {

@@ -31,6 +31,8 @@ std::string TrailingList(const std::vector<std::string>& items);
 inline std::string TrailingAppend(std::string_view list, std::string_view item) {
     return std::string(list) + std::string(item) + ";";
 }
+// The same in place, for a list that grows to thousands of items.
+inline void TrailingAppendInPlace(std::string& list, std::string_view item) { list.append(item).append(";"); }
 
 // ---- leading form --------------------------------------------------------------------
 // The items as stored ("RelatedTo12" in a reference list); the text before the first ";"

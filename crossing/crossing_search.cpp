@@ -1,6 +1,11 @@
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/element_records.h"
@@ -45,6 +50,83 @@ PlanBox BoxOf(const acad::AcadEntity& entity) {
 bool Overlap(const PlanBox& a, const PlanBox& b) {
     return a.minX <= b.maxX && b.minX <= a.maxX && a.minY <= b.maxY && b.minY <= a.maxY;
 }
+
+// The boxes of one group in a uniform grid, so that a pipe is tested only against the pipes
+// near it. The candidates are a superset of the boxes that overlap, in the group's order.
+class BoxGrid {
+public:
+    explicit BoxGrid(const std::vector<PlanBox>& boxes) : boxes_(boxes) {
+        double minX = std::numeric_limits<double>::infinity(), minY = minX;
+        double maxX = -minX, maxY = -minX, sides = 0;
+        std::size_t finite = 0;
+        for (const PlanBox& b : boxes) {
+            if (!Finite(b)) continue;
+            minX = std::min(minX, b.minX), minY = std::min(minY, b.minY);
+            maxX = std::max(maxX, b.maxX), maxY = std::max(maxY, b.maxY);
+            sides += std::max(b.maxX - b.minX, b.maxY - b.minY);
+            ++finite;
+        }
+        if (finite == 0) return;
+        // About one cell per box, and no smaller than a box on average.
+        originX_ = minX, originY_ = minY;
+        cell_ = std::max({std::max(maxX - minX, maxY - minY) / std::sqrt(static_cast<double>(finite)),
+                          sides / static_cast<double>(finite), 1e-9});
+        for (std::size_t j = 0; j < boxes.size(); ++j) {
+            Range r;
+            if (!Cells(boxes[j], r) || r.Count() > kMaxCellsPerBox) {
+                everywhere_.push_back(j);
+                continue;
+            }
+            for (int64_t x = r.x0; x <= r.x1; ++x)
+                for (int64_t y = r.y0; y <= r.y1; ++y) cells_[Key(x, y)].push_back(j);
+        }
+    }
+
+    void Candidates(const PlanBox& box, std::vector<std::size_t>& out) const {
+        out.clear();
+        Range r;
+        if (cell_ == 0 || !Cells(box, r) || r.Count() > static_cast<double>(boxes_.size())) {
+            for (std::size_t j = 0; j < boxes_.size(); ++j) out.push_back(j);
+            return;
+        }
+        for (int64_t x = r.x0; x <= r.x1; ++x)
+            for (int64_t y = r.y0; y <= r.y1; ++y)
+                if (auto it = cells_.find(Key(x, y)); it != cells_.end())
+                    out.insert(out.end(), it->second.begin(), it->second.end());
+        out.insert(out.end(), everywhere_.begin(), everywhere_.end());
+        std::sort(out.begin(), out.end());
+        out.erase(std::unique(out.begin(), out.end()), out.end());
+    }
+
+private:
+    static constexpr double kMaxCellsPerBox = 64;
+    static constexpr double kMaxIndex = 1 << 30;
+    struct Range {
+        int64_t x0, y0, x1, y1;
+        double Count() const { return (static_cast<double>(x1 - x0) + 1) * (static_cast<double>(y1 - y0) + 1); }
+    };
+    static bool Finite(const PlanBox& b) {
+        return std::isfinite(b.minX) && std::isfinite(b.minY) && std::isfinite(b.maxX) && std::isfinite(b.maxY);
+    }
+    // The cells a box touches; false for one the grid cannot hold.
+    bool Cells(const PlanBox& b, Range& r) const {
+        if (!Finite(b)) return false;
+        const double x0 = std::floor((b.minX - originX_) / cell_), x1 = std::floor((b.maxX - originX_) / cell_);
+        const double y0 = std::floor((b.minY - originY_) / cell_), y1 = std::floor((b.maxY - originY_) / cell_);
+        for (double v : {x0, x1, y0, y1})
+            if (!(std::abs(v) < kMaxIndex)) return false;
+        r = {static_cast<int64_t>(x0), static_cast<int64_t>(y0), static_cast<int64_t>(x1), static_cast<int64_t>(y1)};
+        return true;
+    }
+    static uint64_t Key(int64_t x, int64_t y) {
+        return (static_cast<uint64_t>(x) << 32) ^ (static_cast<uint64_t>(y) & 0xffffffffULL);
+    }
+
+    const std::vector<PlanBox>& boxes_;
+    double originX_ = 0, originY_ = 0, cell_ = 0;
+    std::unordered_map<uint64_t, std::vector<std::size_t>> cells_;
+    std::vector<std::size_t> everywhere_;  // too large for the grid, or not finite
+};
 
 // Column 0 of every row: the network names, "" for the one row of a drawing without networks.
 std::vector<std::string> RowNames(const SafeArray& definitions) {
@@ -103,11 +185,13 @@ std::vector<CrossingPipeGroup> GroupPipes(General& general, acad::AcadDocument& 
     return groups;
 }
 
-bool SamePair(const CrossPoint& a, const CrossPoint& b) {
-    return (a.Pipe1Net == b.Pipe1Net && a.Pipe1Label == b.Pipe1Label && a.Pipe2Net == b.Pipe2Net &&
-            a.Pipe2Label == b.Pipe2Label) ||
-           (a.Pipe2Net == b.Pipe1Net && a.Pipe2Label == b.Pipe1Label && a.Pipe1Net == b.Pipe2Net &&
-            a.Pipe1Label == b.Pipe2Label);
+// One pipe pair by networks and labels, in the order given: two records are the same
+// crossing when one's pair equals the other's either way round.
+std::string PairKey(const std::string& net1, const std::string& label1, const std::string& net2,
+                    const std::string& label2) {
+    std::string key;
+    for (const std::string* text : {&net1, &label1, &net2, &label2}) key += std::to_string(text->size()) + ":" + *text;
+    return key;
 }
 
 // An annotation names the pair by networks and label references, either way round.
@@ -188,6 +272,10 @@ std::vector<CrossPoint> Crossing::SearchCrossings(acad::AcadDocument& AcadActive
         boxes.emplace_back();
         for (const auto& pipe : group.pipes) boxes.back().push_back(BoxOf(*pipe));
     }
+    std::vector<BoxGrid> grids;
+    for (const std::vector<PlanBox>& groupBoxes : boxes) grids.emplace_back(groupBoxes);
+    std::vector<std::size_t> near;
+    std::unordered_set<std::string> pairs;  // of the crossings found, as found
 
     std::vector<CrossPoint> found;
     const int32_t count = MyPipesSet.Count();
@@ -200,7 +288,8 @@ std::vector<CrossPoint> Crossing::SearchCrossings(acad::AcadDocument& AcadActive
         for (std::size_t g = 0; g < groups.size(); ++g) {
             const CrossingPipeGroup& group = groups[g];
             if (group.network == pNetwork || !Contains(networks, group.network)) continue;
-            for (std::size_t j = 0; j < group.pipes.size(); ++j) {
+            grids[g].Candidates(pBox, near);
+            for (std::size_t j : near) {
                 if (!Overlap(pBox, boxes[g][j])) continue;
                 const auto& q = group.pipes[j];
                 // Only the first point the platform reports counts, however many there are.
@@ -215,8 +304,11 @@ std::vector<CrossPoint> Crossing::SearchCrossings(acad::AcadDocument& AcadActive
                 double ratio2 = vb::Divide(general_->GetStation(Variant(q), x, y), PipeLength(q));
                 CrossPoint crossing =
                     GetSingleCrossPointData(pRecord.ValuesVariant(), qRecord.ValuesVariant(), ratio1, ratio2, units);
-                if (std::any_of(found.begin(), found.end(),
-                                [&](const CrossPoint& stored) { return SamePair(stored, crossing); }))
+                if (pairs.contains(PairKey(crossing.Pipe2Net, crossing.Pipe2Label, crossing.Pipe1Net,
+                                           crossing.Pipe1Label)) ||
+                    !pairs.insert(PairKey(crossing.Pipe1Net, crossing.Pipe1Label, crossing.Pipe2Net,
+                                          crossing.Pipe2Label))
+                         .second)
                     continue;
                 crossing.Easting = x;
                 crossing.Northing = y;

@@ -32,7 +32,7 @@ bool Listed(General& general, const std::string& id, const std::string& list) {
     return !id.empty() && general.Check_ID_Exists(Variant(id), list);
 }
 
-void Append(std::string& list, const std::string& id) { list = refs::TrailingAppend(list, id); }
+void Append(std::string& list, const std::string& id) { refs::TrailingAppendInPlace(list, id); }
 
 // The key of a single reference to a dependant of `owner` that is still there, checked to
 // be of `type`; "" for an empty reference, an object that is gone, or one that names

@@ -49,10 +49,12 @@ bool AcadBlock::IsLayout() const {
 }
 int32_t AcadBlock::Count() const {
     CheckAlive();
+    Settle();
     return static_cast<int32_t>(entities_.size());
 }
 std::shared_ptr<AcadEntity> AcadBlock::Item(int32_t index) const {
     CheckAlive();
+    Settle();
     if (index < 0 || static_cast<std::size_t>(index) >= entities_.size())
         Raise(ErrorCode::InvalidInput, "block item " + std::to_string(index));
     return entities_[static_cast<std::size_t>(index)];
@@ -68,7 +70,7 @@ void AcadBlock::Delete() {
                 ref && !ref->Erased() && SameSymbolName(ref->BlockName(), name_))
                 Raise(ErrorCode::CannotDelete, "the block " + name_ + " is referenced");
     // Erasing an entity takes it out of entities_, so the walk goes over a copy.
-    std::vector<std::shared_ptr<AcadEntity>> entities = entities_;
+    std::vector<std::shared_ptr<AcadEntity>> entities = Entities();
     for (const auto& e : entities) e->EraseOwned();
     auto& table = db->BlockTable();
     table.erase(std::remove_if(table.begin(), table.end(), [&](const auto& b) { return b.get() == this; }), table.end());
@@ -85,9 +87,17 @@ void AcadBlock::Append(const std::shared_ptr<AcadEntity>& entity) {
         for (const auto& a : ref->attributes_) db->Register(a);
 }
 
-void AcadBlock::Remove(const AcadEntity& entity) {
-    entities_.erase(std::remove_if(entities_.begin(), entities_.end(), [&](const auto& e) { return e.get() == &entity; }),
-                    entities_.end());
+const std::vector<std::shared_ptr<AcadEntity>>& AcadBlock::Entities() const {
+    Settle();
+    return entities_;
+}
+
+void AcadBlock::Remove(const AcadEntity& entity) { removed_.insert(&entity); }
+
+void AcadBlock::Settle() const {
+    if (removed_.empty()) return;
+    std::erase_if(entities_, [&](const auto& e) { return removed_.contains(e.get()); });
+    removed_.clear();
 }
 
 template <class T>

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/acad_entities.h"
@@ -49,7 +50,7 @@ public:
                                                     double xScale, double yScale, double zScale, double rotation);
 
     // Stand-in plumbing.
-    const std::vector<std::shared_ptr<AcadEntity>>& Entities() const { return entities_; }
+    const std::vector<std::shared_ptr<AcadEntity>>& Entities() const;
     // Puts a new entity (made by CloneEntity or a constructor) into the block and the database.
     void Append(const std::shared_ptr<AcadEntity>& entity);
     void Remove(const AcadEntity& entity);
@@ -57,10 +58,13 @@ public:
 private:
     template <class T>
     std::shared_ptr<T> AddNew(std::shared_ptr<T> entity);
+    // Takes out the removed entities in one pass, so that erasing many stays linear.
+    void Settle() const;
 
     std::string name_;
     Point3 origin_;
-    std::vector<std::shared_ptr<AcadEntity>> entities_;
+    mutable std::vector<std::shared_ptr<AcadEntity>> entities_;
+    mutable std::unordered_set<const AcadEntity*> removed_;  // still in entities_ until the next read
 };
 
 class AcadBlocks : public com::Dispatch {

@@ -101,6 +101,7 @@ template <>
 struct Convert<std::string> {
     static std::string From(const Variant& v) { return vb::CStr(v); }
     static Variant To(const std::string& v) { return Variant(v); }
+    static Variant To(std::string&& v) { return Variant(std::move(v)); }
 };
 template <>
 struct Convert<bool> {
@@ -251,9 +252,10 @@ public:
             return std::move(value_);
         }
     }
+    // Once, after the call: the value is handed over, not copied.
     void WriteBack() {
         if constexpr (kWriteBack) {
-            if (slot_ != nullptr) *slot_ = Convert<D>::To(value_);
+            if (slot_ != nullptr) *slot_ = Convert<D>::To(std::move(value_));
         }
     }
 

@@ -26,7 +26,7 @@ std::vector<std::string> ReferenceKeys(const std::string& references) {
 
 namespace {
 
-std::vector<std::string> ListItems(const std::string& list) {
+std::vector<std::string> ListItems(std::string_view list) {
     std::vector<std::string> items = vb::Split(list, ";");
     if (!items.empty()) items.pop_back();  // the text after the last ";"
     return items;
@@ -97,12 +97,27 @@ void EventDriver::EraseOne(const std::shared_ptr<acad::AcadEntity>& entity, bool
         throw;
     }
     erasingItself_ = outer;
-    op.erased = Variant(vb::CStr(op.erased) + std::to_string(entity->ObjectID()) + ";");
+    // One copy of a list that grows with every erasure.
+    const std::string& before = op.erased.Str();
+    const std::string id = std::to_string(entity->ObjectID());
+    std::string erased;
+    erased.reserve(before.size() + id.size() + 1);
+    erased.append(before).append(id).append(";");
+    op.erased = Variant(std::move(erased));
 }
 
 void EventDriver::Finish(Operation& op) {
+    // The list is read again at every step; only what it has grown by is split.
+    std::string read;
+    std::vector<std::string> ids;
     for (std::size_t next = 0;; ++next) {
-        std::vector<std::string> ids = ListItems(vb::CStr(op.toBeErased));
+        const std::string& list = op.toBeErased.Str();  // not kept past the erasure below
+        if (!list.starts_with(read)) {
+            read.clear();
+            ids.clear();
+        }
+        for (std::string& id : ListItems(std::string_view(list).substr(read.size()))) ids.push_back(std::move(id));
+        read.append(list, read.size(), list.rfind(';') + 1 - read.size());
         if (next >= ids.size()) break;
         std::shared_ptr<acad::AcadEntity> entity;
         try {

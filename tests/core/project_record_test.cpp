@@ -162,6 +162,34 @@ TEST_F(ProjectRecordTest, IdentifierMembershipComparesWholePieces) {
     // The empty piece after the final ";" is compared too: an empty identifier is found.
     EXPECT_TRUE(general.Check_ID_Exists(Variant(""), "412;"));
     EXPECT_FALSE(general.Check_ID_Exists(Variant(""), "412"));
+
+    // Long lists asked about again and again, as the erase cascade asks: grown, changed in
+    // place and taken in turns, each is answered as it reads now.
+    std::string erased, queued;
+    for (int i = 0; i < 3000; ++i) erased += std::to_string(1000000000 + i) + ";";
+    for (int i = 0; i < 3000; ++i) queued += std::to_string(2000000000 + i) + ";";
+    EXPECT_TRUE(general.Check_ID_Exists(Variant("1000000000"), erased));
+    EXPECT_TRUE(general.Check_ID_Exists(Variant("1000002999"), erased));
+    EXPECT_FALSE(general.Check_ID_Exists(Variant("100000299"), erased));
+    EXPECT_TRUE(general.Check_ID_Exists(Variant(""), erased));
+    EXPECT_FALSE(general.Check_ID_Exists(Variant("1000000000"), queued));
+    erased += "77";
+    EXPECT_TRUE(general.Check_ID_Exists(Variant("77"), erased));
+    EXPECT_FALSE(general.Check_ID_Exists(Variant(""), erased));
+    erased += "8;9;";
+    EXPECT_FALSE(general.Check_ID_Exists(Variant("77"), erased));
+    EXPECT_TRUE(general.Check_ID_Exists(Variant("778"), erased));
+    EXPECT_TRUE(general.Check_ID_Exists(Variant("2000001500"), queued));
+    erased.replace(0, 10, "3000000000");
+    EXPECT_FALSE(general.Check_ID_Exists(Variant("1000000000"), erased));
+    EXPECT_TRUE(general.Check_ID_Exists(Variant("3000000000"), erased));
+    EXPECT_TRUE(general.Check_ID_Exists(Variant("1000000001"), erased));
+
+    // The host's lists keep the 16-bit index: 32,767 pieces at most.
+    const std::string most(32766, ';');
+    EXPECT_FALSE(general.Check_ID_Exists(Variant("1"), most));
+    EXPECT_EQ(ErrorOf([&] { general.Check_ID_Exists(Variant("1"), most + ";"); }), ErrorCode::Overflow);
+    EXPECT_EQ(ErrorOf([&] { general.Check_ID_Exists(Variant("1"), erased + most); }), ErrorCode::Overflow);
 }
 
 }  // namespace

@@ -98,6 +98,27 @@ TEST_F(CrossingSearch, APairCrossingTwiceGivesOneRecordAtTheFirstPoint) {
     EXPECT_EQ(RecordText(Only(), ce::kPoint), "10;0");
 }
 
+TEST_F(CrossingSearch, ManyCrossingsComeInTheOtherNetworksOrderWhateverTheirSize) {
+    TestPipe main = Pipe(a, {0, 500}, {1000, 500});
+    // Short pipes all over, in no order of place, a tenth of them across the main; and one
+    // pipe across the whole field.
+    std::vector<std::string> crossed;
+    for (int k = 0; k < 400; ++k) {
+        const std::string n = std::to_string(k);
+        if (k == 200) {
+            b.AddPipe(b.AddNode(0, 0, "S-" + n), b.AddNode(1000, 1000, "E-" + n), "Long", {});
+            crossed.push_back("Long");
+            continue;
+        }
+        const double x = 5 + 10 * ((k * 37) % 97), y = k % 10 == 0 ? 500 : 10 + 2.5 * ((k * 53) % 389);
+        b.AddPipe(b.AddNode(x, y - 1, "S-" + n), b.AddNode(x, y + 1, "E-" + n), "P-" + n, {});
+        if (y == 500) crossed.push_back("P-" + n);
+    }
+    std::vector<std::string> found;
+    for (const CrossPoint& c : Search({main})) found.push_back(c.Pipe2Label);
+    EXPECT_EQ(found, crossed);
+}
+
 TEST_F(CrossingSearch, AnAnnotatedPairIsNeverAnnotatedAgain) {
     TestPipe a1 = Pipe(a, {0, 0}, {40, 0});
     TestPipe b1 = Pipe(b, {10, -10}, {10, 10});
