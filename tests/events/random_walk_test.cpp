@@ -124,12 +124,6 @@ private:
     std::mt19937 gen_;  // the same numbers on every platform
 };
 
-double DistanceToSegment(double px, double py, double ax, double ay, double bx, double by) {
-    const double dx = bx - ax, dy = by - ay, squared = dx * dx + dy * dy;
-    const double t = squared == 0 ? 0 : std::clamp(((px - ax) * dx + (py - ay) * dy) / squared, 0.0, 1.0);
-    return std::hypot(px - ax - t * dx, py - ay - t * dy);
-}
-
 class Walk {
 public:
     explicit Walk(uint32_t seed) : dice_(seed) {
@@ -337,12 +331,12 @@ private:
             user->QueuePoint({v[0], v[1], 0});
             Log(", its start picked first");
         }
-        // Beside the segment, where no other segment of the pipe runs.
+        // Beside the segment, where no other segment of the pipe runs. Lying on the pipe is
+        // the library's rounded test, which takes in more than a fixed distance does.
         const double length = std::hypot(dx, dy);
         const acad::Point3 off{at[0] - 2 * dy / length, at[1] + 2 * dx / length, 0};
-        bool clear = true;
-        for (std::size_t i = 0; i + 3 < v.size(); i += 2)
-            clear = clear && DistanceToSegment(off[0], off[1], v[i], v[i + 1], v[i + 2], v[i + 3]) > 0.01;
+        const bool clear =
+            general_->PointIsOnPolyline(com::Variant(com::SafeArray::FromDoubles({off[0], off[1], 0})), *pipe) == 0;
         if (clear && dice_.Chance(15)) {
             user->QueuePoint(off);
             Log(", a point beside it first");
