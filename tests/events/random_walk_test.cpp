@@ -310,6 +310,11 @@ private:
         host_.Command([&] { ClassifyLowHigh(*set, Piece(e, 1)); });
     }
 
+    // 0 off the pipe, 1 at an end, 2 inside, by the library's rounded test.
+    int16_t Place(const acad::Point3& p, const Entity& pipe) {
+        return general_->PointIsOnPolyline(com::Variant(com::SafeArray::FromDoubles({p[0], p[1], 0})), *pipe);
+    }
+
     void Split() {
         const Census c(*doc_);
         if (c.pipes.empty()) return Log("split: no pipe left");
@@ -321,6 +326,8 @@ private:
         Log("split " + Name(pipe) + " at " + Text(at));
         // Shorter, a point inside would round onto a vertex.
         if (std::hypot(dx, dy) < 0.01) return Log(": too short a segment");
+        // Where the pipe runs back over one of its ends, the point may be that end.
+        if (Place(at, pipe) != 2) return Log(": an end of the pipe");
         auto user = doc_->Utility();
         if (dice_.Chance(15)) {
             user->QueuePick(dice_.Pick(c.nodes));
@@ -335,8 +342,7 @@ private:
         // the library's rounded test, which takes in more than a fixed distance does.
         const double length = std::hypot(dx, dy);
         const acad::Point3 off{at[0] - 2 * dy / length, at[1] + 2 * dx / length, 0};
-        const bool clear =
-            general_->PointIsOnPolyline(com::Variant(com::SafeArray::FromDoubles({off[0], off[1], 0})), *pipe) == 0;
+        const bool clear = Place(off, pipe) == 0;
         if (clear && dice_.Chance(15)) {
             user->QueuePoint(off);
             Log(", a point beside it first");
