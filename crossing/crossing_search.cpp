@@ -299,7 +299,9 @@ std::vector<CrossPoint> Crossing::SearchCrossings(acad::AcadDocument& AcadActive
                 Variant point(SafeArray::FromDoubles({x, y, points[2]}));
                 if (!CheckIntersectionPoint(point, Variant(p), Variant(q))) continue;
                 ElementRecord qRecord = PipeRecord(q);
-                // A pipe of no length has no place along it to take a level from.
+                // A pipe of no length, its nodes moved onto one place, has no place along it to
+                // take a level from: it crosses nothing.
+                if (PipeLength(p) == 0 || PipeLength(q) == 0) continue;
                 double ratio1 = vb::Divide(general_->GetStation(Variant(p), x, y), PipeLength(p));
                 double ratio2 = vb::Divide(general_->GetStation(Variant(q), x, y), PipeLength(q));
                 CrossPoint crossing =

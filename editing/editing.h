@@ -267,6 +267,10 @@ private:
     // which follow their segments into the joined path.
     plan::Path MergeTwoPaths(const com::Variant& FirstArray, const std::vector<double>& FirstBulges,
                              const com::Variant& SecondArray, const std::vector<double>& SecondBulges);
+    // The two paths joined at the ends given, whatever other ends coincide: the first's end
+    // (its start when reversed) must be the second's start (its end when reversed).
+    plan::Path JoinPaths(const com::Variant& FirstArray, const std::vector<double>& FirstBulges, bool reverseFirst,
+                         const com::Variant& SecondArray, const std::vector<double>& SecondBulges, bool reverseSecond);
 
     server::LiveInstance live_;
 };

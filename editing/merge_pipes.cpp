@@ -257,11 +257,24 @@ std::shared_ptr<acad::AcadLWPolyline> Editing::CreateMergedPipe(
     }
     const std::vector<std::size_t> order = ChainOrder(pipes);
 
-    // The whole line is known before anything is drawn, arcs and all.
-    plan::Path merged{CoordinatesOf(pipes[order[0]]).Array().ToDoubles(), BulgesOf(pipes[order[0]])};
-    for (std::size_t k = 1; k < order.size(); ++k)
-        merged = MergeTwoPaths(Variant(SafeArray::FromDoubles(merged.coordinates)), merged.bulges,
-                               CoordinatesOf(pipes[order[k]]), BulgesOf(pipes[order[k]]));
+    // The whole line is known before anything is drawn, arcs and all. Each pipe joins it at
+    // the node it shares with the one before: where two nodes lie on one place, as the ends of
+    // a line closing in plan, the vertices alone would join it at the wrong end.
+    const MergePipe& head = pipes[order[0]];
+    const bool headTurned = head.start == pipes[order[1]].start || head.start == pipes[order[1]].end;
+    std::string joint = headTurned ? head.start : head.end;
+    plan::Path merged{CoordinatesOf(head).Array().ToDoubles(), BulgesOf(head)};
+    for (std::size_t k = 1; k < order.size(); ++k) {
+        const MergePipe& pipe = pipes[order[k]];
+        const bool turned = pipe.start != joint;
+        if (turned && pipe.end != joint)
+            Raise(ErrorCode::InvalidProcedureCall,
+                  "the pipes to merge are no single line: pipe " + IdText(*pipe.entity) +
+                      " meets the one before away from the end of the line");
+        merged = JoinPaths(Variant(SafeArray::FromDoubles(merged.coordinates)), merged.bulges, k == 1 && headTurned,
+                           CoordinatesOf(pipe), BulgesOf(pipe), turned);
+        joint = turned ? pipe.start : pipe.end;
+    }
     const std::string layer = pipes[0].entity->Layer();
     // A polyline drawn on a locked layer could neither be moved to its layer nor taken out again.
     if (auto active = AcadActiveDocument.ActiveLayer(); active && active->Lock())

@@ -26,6 +26,14 @@ std::vector<double> CoordinateValues(const Variant& coordinates) {
     return values;
 }
 
+// A path to join: without a vertex it has no end to join at.
+std::vector<double> JoinableValues(const Variant& coordinates) {
+    std::vector<double> values = CoordinateValues(coordinates);
+    if (values.empty())
+        Raise(ErrorCode::SubscriptOutOfRange, "a coordinate array without a vertex has no end to join at");
+    return values;
+}
+
 bool SameVertex(const std::vector<double>& a, std::size_t i, const std::vector<double>& b, std::size_t j) {
     return a[i] == b[j] && a[i + 1] == b[j + 1];
 }
@@ -49,10 +57,8 @@ Variant Editing::MergeTwoCoordinatesArrays(const Variant& FirstArray, const Vari
 
 plan::Path Editing::MergeTwoPaths(const Variant& FirstArray, const std::vector<double>& FirstBulges,
                                   const Variant& SecondArray, const std::vector<double>& SecondBulges) {
-    const std::vector<double> first = CoordinateValues(FirstArray);
-    const std::vector<double> second = CoordinateValues(SecondArray);
-    if (first.empty() || second.empty())
-        Raise(ErrorCode::SubscriptOutOfRange, "a coordinate array without a vertex has no end to join at");
+    const std::vector<double> first = JoinableValues(FirstArray);
+    const std::vector<double> second = JoinableValues(SecondArray);
     const std::size_t firstLast = first.size() - 2, secondLast = second.size() - 2;
 
     // The ends are compared exactly: a pipe's end either is its neighbour's or it is not.
@@ -71,6 +77,21 @@ plan::Path Editing::MergeTwoPaths(const Variant& FirstArray, const std::vector<d
                   vb::CStr(second[0]) + ", " + vb::CStr(second[1]) + ")-(" + vb::CStr(second[secondLast]) + ", " +
                   vb::CStr(second[secondLast + 1]) + ")");
     }
+    return JoinPaths(FirstArray, FirstBulges, reverseFirst, SecondArray, SecondBulges, reverseSecond);
+}
+
+plan::Path Editing::JoinPaths(const Variant& FirstArray, const std::vector<double>& FirstBulges, bool reverseFirst,
+                              const Variant& SecondArray, const std::vector<double>& SecondBulges,
+                              bool reverseSecond) {
+    const std::vector<double> first = JoinableValues(FirstArray);
+    const std::vector<double> second = JoinableValues(SecondArray);
+    const std::size_t firstEnd = reverseFirst ? 0 : first.size() - 2;
+    const std::size_t secondEnd = reverseSecond ? second.size() - 2 : 0;
+    if (!SameVertex(second, secondEnd, first, firstEnd))
+        Raise(ErrorCode::InvalidProcedureCall,
+              "the coordinate arrays do not meet where they are joined: (" + vb::CStr(first[firstEnd]) + ", " +
+                  vb::CStr(first[firstEnd + 1]) + ") and (" + vb::CStr(second[secondEnd]) + ", " +
+                  vb::CStr(second[secondEnd + 1]) + ")");
     std::vector<double> merged = reverseFirst ? ReversePolylineCoordinates(FirstArray).Array().ToDoubles() : first;
     const std::vector<double> tail =
         reverseSecond ? ReversePolylineCoordinates(SecondArray).Array().ToDoubles() : second;

@@ -136,6 +136,37 @@ TEST_F(MergePick, TheChainStartsAtTheHigherEndAndRunsThroughEveryVertexAndArc) {
     EXPECT_EQ(line->Layer(), "Picked first");
 }
 
+TEST_F(MergePick, EachPipeJoinsTheLineAtTheNodeItSharesWithTheOneBefore) {
+    // Two nodes on one spot: a line that closes in plan, and one that comes back onto its
+    // start node's place. Joined where the vertices first agree, the first ran from an inner
+    // node round to it, the second came back at its start, could not go on, and raised.
+    Convert({{50, 0, 60, 0}});  // the label blocks
+    NetworkBuilder net(*doc, "Main");
+    TestNode a = net.AddNode(0, 0), b = net.AddNode(10, 0), c = net.AddNode(10, 10), d = net.AddNode(0, 0);
+    TestPipe ring1 = net.AddPipe(a, b), ring2 = net.AddPipe(b, c), ring3 = net.AddPipe(c, d);
+    TestNode e = net.AddNode(0, 30), f = net.AddNode(10, 30), g = net.AddNode(0, 30), h = net.AddNode(0, 40);
+    TestPipe back1 = net.AddPipe(e, f), back2 = net.AddPipe(f, g), back3 = net.AddPipe(g, h);
+    ring1.SetInverts(1, 0);
+    back1.SetInverts(1, 0);
+    Sound();
+    std::vector<std::shared_ptr<acad::AcadEntity>> chain;
+    std::string labels, ids;
+    auto line = editing->CreateMergedPipe(*doc, *Pick({ring3.polyline, ring2.polyline, ring1.polyline}), chain,
+                                          labels, ids);
+    EXPECT_EQ(Line(line), (std::vector<double>{0, 0, 10, 0, 10, 10, 0, 0}));
+    line->Delete();
+    line = editing->CreateMergedPipe(*doc, *Pick({back2.polyline, back3.polyline, back1.polyline}), chain, labels,
+                                     ids);
+    EXPECT_EQ(Line(line), (std::vector<double>{0, 30, 10, 30, 0, 30, 0, 40}));
+    line->Delete();
+
+    // Carried through, the line runs between its two end nodes.
+    line = Merge({ring1.polyline, ring2.polyline, ring3.polyline});
+    EXPECT_EQ(Line(line), (std::vector<double>{0, 0, 10, 0, 10, 10, 0, 0}));
+    EXPECT_EQ(RecordText(line, pe::kStartNodeId), Ref(a.Id()));
+    EXPECT_EQ(RecordText(line, pe::kEndNodeId), Ref(d.Id()));
+}
+
 TEST_F(MergePick, JoiningCoordinatesTakesTheFirstSharedEndInCaseOrder) {
     auto merge = [&](std::vector<double> a, std::vector<double> b) {
         Variant first(com::SafeArray::FromDoubles(a)), second(com::SafeArray::FromDoubles(b));

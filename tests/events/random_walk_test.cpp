@@ -124,12 +124,6 @@ private:
     std::mt19937 gen_;  // the same numbers on every platform
 };
 
-double DistanceToSegment(double px, double py, double ax, double ay, double bx, double by) {
-    const double dx = bx - ax, dy = by - ay, squared = dx * dx + dy * dy;
-    const double t = squared == 0 ? 0 : std::clamp(((px - ax) * dx + (py - ay) * dy) / squared, 0.0, 1.0);
-    return std::hypot(px - ax - t * dx, py - ay - t * dy);
-}
-
 class Walk {
 public:
     explicit Walk(uint32_t seed) : dice_(seed) {
@@ -316,6 +310,11 @@ private:
         host_.Command([&] { ClassifyLowHigh(*set, Piece(e, 1)); });
     }
 
+    // 0 off the pipe, 1 at an end, 2 inside, by the library's rounded test.
+    int16_t Place(const acad::Point3& p, const Entity& pipe) {
+        return general_->PointIsOnPolyline(com::Variant(com::SafeArray::FromDoubles({p[0], p[1], 0})), *pipe);
+    }
+
     void Split() {
         const Census c(*doc_);
         if (c.pipes.empty()) return Log("split: no pipe left");
@@ -327,6 +326,8 @@ private:
         Log("split " + Name(pipe) + " at " + Text(at));
         // Shorter, a point inside would round onto a vertex.
         if (std::hypot(dx, dy) < 0.01) return Log(": too short a segment");
+        // Where the pipe runs back over one of its ends, the point may be that end.
+        if (Place(at, pipe) != 2) return Log(": an end of the pipe");
         auto user = doc_->Utility();
         if (dice_.Chance(15)) {
             user->QueuePick(dice_.Pick(c.nodes));
@@ -337,12 +338,11 @@ private:
             user->QueuePoint({v[0], v[1], 0});
             Log(", its start picked first");
         }
-        // Beside the segment, where no other segment of the pipe runs.
+        // Beside the segment, where no other segment of the pipe runs. Lying on the pipe is
+        // the library's rounded test, which takes in more than a fixed distance does.
         const double length = std::hypot(dx, dy);
         const acad::Point3 off{at[0] - 2 * dy / length, at[1] + 2 * dx / length, 0};
-        bool clear = true;
-        for (std::size_t i = 0; i + 3 < v.size(); i += 2)
-            clear = clear && DistanceToSegment(off[0], off[1], v[i], v[i + 1], v[i + 2], v[i + 3]) > 0.01;
+        const bool clear = Place(off, pipe) == 0;
         if (clear && dice_.Chance(15)) {
             user->QueuePoint(off);
             Log(", a point beside it first");
