@@ -162,8 +162,15 @@ protected:
     vb::AutoNew<ViewStyle> viewStyle_;
 
 private:
+    friend bool ListedInGrowingList(General& general, std::string_view id, std::string_view list);
     server::LiveInstance live_;
     std::shared_ptr<IdListIndex> idLists_;  // Check_ID_Exists's, made on first use
 };
+
+// Check_ID_Exists on a list of one erase operation, which only ever grows at its end (the
+// host appends what it erased, the handlers what must go with it): an index kept of it is
+// known again by the ends of what it read, not by reading the whole list at every question,
+// which would make erasing a large network quadratic. Otherwise as Check_ID_Exists.
+bool ListedInGrowingList(General& general, std::string_view id, std::string_view list);
 
 }  // namespace fluvanet

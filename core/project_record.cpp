@@ -88,15 +88,15 @@ std::string General::GetModelUnits(acad::AcadDocument& AcadActiveDocument) {
 // The pieces of the identifier lists Check_ID_Exists was asked about, kept so that a long
 // list that has only grown since is not split again: the erase cascade asks about lists of
 // thousands of items several times for every object it erases. A list is known again by
-// its text, so an index never answers for a list that has changed otherwise.
+// its text, so an index never answers for a list that has changed otherwise; a list known
+// to grow only at its end is known again by the ends of what was read of it.
 class IdListIndex {
 public:
-    // Whether a piece of `text` split at ";" equals `id`. The pieces are counted as a 16-bit
-    // index would walk them.
-    bool Contains(std::string_view text, std::string_view id) {
+    // Whether a piece of `text` split at ";" equals `id`. The lists are the erase lists that
+    // the handlers grow with every dependent of what is erased: they have no size limit.
+    bool Contains(std::string_view text, std::string_view id, bool growsAtItsEnd) {
         if (text.size() < kIndexedFrom) return Scan(text, id);
-        List& list = Indexed(text);
-        vb::Count16(list.complete + 1);
+        List& list = Indexed(text, growsAtItsEnd);
         // The piece after the last ";" is not indexed: the list may grow there.
         const std::string_view last = text.substr(list.text.size());
         return last == id || list.items.contains(std::string(id));
@@ -105,16 +105,15 @@ public:
 private:
     static constexpr std::size_t kIndexedFrom = 4096;  // bytes; shorter lists are read through
     static constexpr std::size_t kLists = 4;
+    static constexpr std::size_t kEnds = 64;  // bytes compared at each end of a growing list
 
     struct List {
         std::string text;  // up to and with the last ";" indexed
         std::unordered_set<std::string> items;
-        std::size_t complete = 0;  // pieces that a ";" ends, repeats counted
         uint64_t used = 0;
     };
 
     static bool Scan(std::string_view text, std::string_view id) {
-        vb::Count16(static_cast<std::size_t>(std::count(text.begin(), text.end(), ';')) + 1);
         for (std::size_t start = 0;;) {
             const std::size_t end = text.find(';', start);
             if (text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start) == id)
@@ -126,10 +125,17 @@ private:
 
     // The kept list that `text` continues, grown to its last ";"; else the least recently
     // used one, made anew.
-    List& Indexed(std::string_view text) {
+    List& Indexed(std::string_view text, bool growsAtItsEnd) {
+        auto continues = [&](const std::string& read) {
+            if (!growsAtItsEnd) return text.starts_with(read);
+            if (text.size() < read.size()) return false;
+            const std::size_t ends = std::min<std::size_t>(kEnds, read.size());
+            return text.substr(0, ends) == std::string_view(read).substr(0, ends) &&
+                   text.substr(read.size() - ends, ends) == std::string_view(read).substr(read.size() - ends);
+        };
         List* best = nullptr;
         for (List& list : lists_)
-            if (text.starts_with(list.text) && (!best || list.text.size() > best->text.size())) best = &list;
+            if (continues(list.text) && (!best || list.text.size() > best->text.size())) best = &list;
         if (!best) {
             best = &*std::min_element(lists_.begin(), lists_.end(),
                                       [](const List& a, const List& b) { return a.used < b.used; });
@@ -139,7 +145,6 @@ private:
         for (std::size_t start = best->text.size(); start < end;) {
             const std::size_t stop = text.find(';', start);
             best->items.emplace(text.substr(start, stop - start));
-            ++best->complete;
             start = stop + 1;
         }
         if (end > best->text.size()) best->text.append(text.substr(best->text.size(), end - best->text.size()));
@@ -156,7 +161,13 @@ bool General::Check_ID_Exists(const Variant& ObjectID, const std::string& Text) 
     std::string id = vb::CStr(ObjectID);
     // Every piece counts, the empty one after the final ";" too.
     if (!idLists_) idLists_ = std::make_shared<IdListIndex>();
-    return idLists_->Contains(Text, id);
+    return idLists_->Contains(Text, id, false);
+}
+
+bool ListedInGrowingList(General& general, std::string_view id, std::string_view list) {
+    if (list.empty()) return false;
+    if (!general.idLists_) general.idLists_ = std::make_shared<IdListIndex>();
+    return general.idLists_->Contains(list, id, true);
 }
 
 Variant General::GetSurfaceNames(acad::AcadDocument& AcadActiveDocument, const int16_t& ErrMsgIndex) {

@@ -38,7 +38,7 @@ void UpdateNodeGround(const std::shared_ptr<acad::AcadEntity>& entity, const com
             for (const std::string& id : refs::LeadingKeys(node.Text(side))) pipes = refs::TrailingAppend(pipes, id);
         node.Set(node_entry::kGroundLevel, ground);
         node.Write();
-        updated.nodes = refs::TrailingAppend(updated.nodes, IdText(*entity));
+        refs::TrailingAppendInPlace(updated.nodes, IdText(*entity));
         updated.pipes += pipes;
     } catch (const com::Error&) {
         // Outside the surface, or not a node: this node keeps its ground.

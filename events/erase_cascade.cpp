@@ -29,7 +29,7 @@ namespace {
 constexpr int32_t kOwnerIdEntry = 4;
 
 bool Listed(General& general, const std::string& id, const std::string& list) {
-    return !id.empty() && general.Check_ID_Exists(Variant(id), list);
+    return !id.empty() && ListedInGrowingList(general, id, list);
 }
 
 void Append(std::string& list, const std::string& id) { refs::TrailingAppendInPlace(list, id); }

@@ -30,7 +30,7 @@ namespace {
 constexpr std::string_view kPipesForCrossingSet = "SetPipesForCrossing";
 
 bool Listed(General& general, const std::string& id, const std::string& list) {
-    return general.Check_ID_Exists(Variant(id), list);
+    return ListedInGrowingList(general, id, list);
 }
 
 // The insertion point of the node a single ID reference names, checked to be a node;
@@ -69,8 +69,8 @@ void Events::AnalyzeLowHighAfterDeleting(acad::AcadDocument& AcadActiveDocument,
     }
 
     std::string list;
-    vb::Count16(ArNodesForLowHighOID.size());  // the host's list
-    for (const std::string& id : ArNodesForLowHighOID) list = refs::TrailingAppend(list, id);
+    // The erase handlers collected these nodes from the drawing: a list of any length.
+    for (const std::string& id : ArNodesForLowHighOID) refs::TrailingAppendInPlace(list, id);
     // Nodes erased meanwhile open nothing and are not in it; each node is in it once.
     auto nodes = general_->ConvertOIDStringToSelectionSet(AcadActiveDocument, list);
     const int32_t members = nodes->Count();

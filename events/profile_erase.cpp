@@ -51,10 +51,10 @@ void Events::ProfileWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::A
                                  std::string& ErasedEntitesObjectID, std::string& EntitiesToBeErasedObjectID) {
     const std::string profileId = IdText(ProfileBlock);
     // Whoever queued it made the others forget it then; nothing is written or queued again.
-    if (general_->Check_ID_Exists(Variant(profileId), EntitiesToBeErasedObjectID)) return;
+    if (ListedInGrowingList(*general_, profileId, EntitiesToBeErasedObjectID)) return;
     auto inAList = [&](const std::string& id) {
-        return general_->Check_ID_Exists(Variant(id), ErasedEntitesObjectID) ||
-               general_->Check_ID_Exists(Variant(id), EntitiesToBeErasedObjectID);
+        return ListedInGrowingList(*general_, id, ErasedEntitesObjectID) ||
+               ListedInGrowingList(*general_, id, EntitiesToBeErasedObjectID);
     };
 
     // Everything that is written below is read and checked first: a refusal changes nothing.

@@ -225,13 +225,17 @@ T FromVariant(const Variant& v) {
 namespace detail {
 
 // One argument of a late-bound call: converted in, and written back when the member
-// takes it by non-const reference.
+// takes it by non-const reference. A text variable passed by reference is the caller's own
+// text, as a by-reference string is: taken over without a copy and handed back after the
+// call, a failed one too, so the member's changes stand (the erase lists grow with every
+// handler call, and copying them in and out would make a long erasure quadratic).
 template <class P>
 class ArgHolder {
     using D = std::remove_cvref_t<P>;
     static constexpr bool kObjectRef = kIsDispatchClass<D>;
     static constexpr bool kWriteBack =
         std::is_lvalue_reference_v<P> && !std::is_const_v<std::remove_reference_t<P>> && !kObjectRef;
+    static constexpr bool kTextByReference = kWriteBack && std::is_same_v<D, std::string>;
 
 public:
     ArgHolder(ArgRefs args, std::size_t index) : slot_(index < args.size() ? args[index] : nullptr) {
@@ -239,8 +243,24 @@ public:
             if (slot_ != nullptr) object_ = Convert<std::shared_ptr<D>>::From(*slot_);
             if (!object_) Raise(ErrorCode::ObjectRequired);
         } else if (slot_ != nullptr && !(kWriteBack && slot_->IsEmpty())) {
+            if constexpr (kTextByReference) {
+                if (slot_->IsString()) {
+                    value_ = std::move(slot_->Str());
+                    taken_ = true;
+                    return;
+                }
+            }
             // An Empty variable passed by reference is an output still to be filled.
             value_ = Convert<D>::From(*slot_);
+        }
+    }
+    ArgHolder(ArgHolder&& other) noexcept
+        : slot_(other.slot_), taken_(std::exchange(other.taken_, false)), value_(std::move(other.value_)),
+          object_(std::move(other.object_)) {}
+    ArgHolder& operator=(ArgHolder&&) = delete;
+    ~ArgHolder() {
+        if constexpr (kTextByReference) {
+            if (taken_) slot_->Str() = std::move(value_);
         }
     }
     decltype(auto) Get() {
@@ -256,11 +276,13 @@ public:
     void WriteBack() {
         if constexpr (kWriteBack) {
             if (slot_ != nullptr) *slot_ = Convert<D>::To(std::move(value_));
+            if constexpr (kTextByReference) taken_ = false;
         }
     }
 
 private:
     Variant* slot_;
+    bool taken_ = false;
     std::conditional_t<kObjectRef, std::shared_ptr<D>, D> value_{};
     std::shared_ptr<D> object_;
 };

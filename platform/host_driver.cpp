@@ -97,22 +97,30 @@ void EventDriver::EraseOne(const std::shared_ptr<acad::AcadEntity>& entity, bool
         throw;
     }
     erasingItself_ = outer;
-    // One copy of a list that grows with every erasure.
-    const std::string& before = op.erased.Str();
-    const std::string id = std::to_string(entity->ObjectID());
-    std::string erased;
-    erased.reserve(before.size() + id.size() + 1);
-    erased.append(before).append(id).append(";");
-    op.erased = Variant(std::move(erased));
+    AppendErased(op, entity->ObjectID());
+}
+
+void EventDriver::AppendErased(Operation& op, int32_t id) {
+    // The list grows with every erasure: appended to where it stands.
+    if (!op.erased.IsString()) op.erased = Variant(vb::CStr(op.erased));
+    op.erased.Str().append(std::to_string(id)).append(";");
 }
 
 void EventDriver::Finish(Operation& op) {
-    // The list is read again at every step; only what it has grown by is split.
+    // The list is read again at every step; only what it has grown by is split. The handlers
+    // only append to it, so what was read is known again by its ends: comparing all of it at
+    // every step would make erasing a large network quadratic here.
     std::string read;
     std::vector<std::string> ids;
+    auto continues = [&read](std::string_view list) {
+        constexpr std::size_t kEnds = 64;
+        const std::size_t ends = std::min(kEnds, read.size());
+        return list.size() >= read.size() && list.substr(0, ends) == std::string_view(read).substr(0, ends) &&
+               list.substr(read.size() - ends, ends) == std::string_view(read).substr(read.size() - ends);
+    };
     for (std::size_t next = 0;; ++next) {
         const std::string& list = op.toBeErased.Str();  // not kept past the erasure below
-        if (!list.starts_with(read)) {
+        if (!continues(list)) {
             read.clear();
             ids.clear();
         }
@@ -244,7 +252,7 @@ void EventDriver::LibraryErasing(const acad::AcadEntity& entity, bool before) {
     Pending pending = std::move(*it);
     pending_.erase(std::next(it).base());
     Operation& op = *pending.operation;
-    op.erased = Variant(vb::CStr(op.erased) + std::to_string(id) + ";");
+    AppendErased(op, id);
     if (pending.own) Finish(op);
 }
 

@@ -103,6 +103,7 @@ private:
     // The handler of the entity's element type, if it has one; true when one was called.
     bool Report(const std::shared_ptr<acad::AcadEntity>& entity, Operation& operation);
     void EraseOne(const std::shared_ptr<acad::AcadEntity>& entity, bool report, Operation& operation);
+    static void AppendErased(Operation& operation, int32_t id);
     // Point 5: the to-be-erased list erased, then the low/high classification.
     void Finish(Operation& operation);
     void LibraryErasing(const acad::AcadEntity& entity, bool before);

@@ -99,6 +99,10 @@ const std::string& Variant::Str() const {
     if (Type() != VarType::String) Mismatch(Type(), "String");
     return std::get<std::string>(value_);
 }
+std::string& Variant::Str() {
+    if (Type() != VarType::String) Mismatch(Type(), "String");
+    return std::get<std::string>(value_);
+}
 const ObjectPtr& Variant::Object() const {
     if (Type() != VarType::Object) Mismatch(Type(), "Object");
     return std::get<ObjectPtr>(value_);

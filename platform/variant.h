@@ -109,6 +109,7 @@ public:
     int32_t Long() const;
     double Dbl() const;
     const std::string& Str() const;
+    std::string& Str();
     const ObjectPtr& Object() const;
     const SafeArray& Array() const;
     SafeArray& Array();

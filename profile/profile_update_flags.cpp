@@ -141,8 +141,8 @@ void Profile::DeleteProfileReferenceFromPipe(acad::AcadDocument& AcadActiveDocum
                                              const std::string& ErasedEntitesObjectID,
                                              const std::string& EntitiesToBeErasedObjectID) {
     // A pipe on its way out keeps its references.
-    if (general_->Check_ID_Exists(Variant(PipeOID), ErasedEntitesObjectID) ||
-        general_->Check_ID_Exists(Variant(PipeOID), EntitiesToBeErasedObjectID))
+    if (ListedInGrowingList(*general_, PipeOID, ErasedEntitesObjectID) ||
+        ListedInGrowingList(*general_, PipeOID, EntitiesToBeErasedObjectID))
         return;
     if (!ObjectFromIdIfAlive(AcadActiveDocument, PipeOID)) return;
     ElementRecord record = OpenPipeRecord(AcadActiveDocument, PipeOID);

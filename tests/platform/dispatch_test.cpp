@@ -28,10 +28,11 @@ public:
     }
     int32_t Value() const { return value_; }
     void SetValue(int32_t v) { value_ = v; }
-    // by-reference text updated in place; the step is optional
+    // by-reference text updated in place; the step is optional and never negative
     int32_t Add(std::string& log, int16_t step) {
-        value_ += step == 0 ? 1 : step;
         log += "+";
+        if (step < 0) com::Raise(ErrorCode::InvalidProcedureCall);
+        value_ += step == 0 ? 1 : step;
         return value_;
     }
     double Twice(double x) const { return 2 * x; }
@@ -53,6 +54,10 @@ TEST(Dispatch, CallsMembersByNameWithCoercionAndByRefWriteBack) {
     EXPECT_EQ(log, Variant("+"));
     EXPECT_EQ(vb::CallByName(c, "ADD", CallType::Method, log), Variant(int32_t{6}));  // optional step omitted
     EXPECT_EQ(log, Variant("++"));
+    // The text is the caller's own: what the member did to it stands when it then fails.
+    EXPECT_EQ(ErrorOf([&] { vb::CallByName(c, "Add", CallType::Method, log, int16_t{-1}); }),
+              ErrorCode::InvalidProcedureCall);
+    EXPECT_EQ(log, Variant("+++"));
     vb::CallByName(c, "Value", CallType::Let, int32_t{40});
     EXPECT_EQ(vb::CallByName(c, "Value", CallType::Get), Variant(int32_t{40}));
     EXPECT_EQ(vb::CallByName(c, "Twice", CallType::Get, 1.25), Variant(2.5));
