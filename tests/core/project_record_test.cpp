@@ -185,6 +185,18 @@ TEST_F(ProjectRecordTest, IdentifierMembershipComparesWholePieces) {
     EXPECT_TRUE(general.Check_ID_Exists(Variant("3000000000"), erased));
     EXPECT_TRUE(general.Check_ID_Exists(Variant("1000000001"), erased));
 
+    // A list of one erase operation grows only at its end; the next operation's is new.
+    std::string ops = erased;
+    EXPECT_TRUE(fluvanet::ListedInGrowingList(general, "3000000000", ops));
+    ops += "42;";
+    EXPECT_TRUE(fluvanet::ListedInGrowingList(general, "42", ops));
+    EXPECT_FALSE(fluvanet::ListedInGrowingList(general, "43", ops));
+    EXPECT_FALSE(fluvanet::ListedInGrowingList(general, "42", queued));
+    EXPECT_TRUE(fluvanet::ListedInGrowingList(general, "2000002999", queued));
+    ops = "7;" + queued;
+    EXPECT_TRUE(fluvanet::ListedInGrowingList(general, "7", ops));
+    EXPECT_FALSE(fluvanet::ListedInGrowingList(general, "42", ops));
+
     // The erase lists hold every dependent of what is erased: no 16-bit limit.
     const std::string many(40000, ';');
     EXPECT_FALSE(general.Check_ID_Exists(Variant("1"), many));
