@@ -105,7 +105,6 @@ public:
 private:
     static constexpr std::size_t kIndexedFrom = 4096;  // bytes; shorter lists are read through
     static constexpr std::size_t kLists = 4;
-    static constexpr std::size_t kEnds = 64;  // bytes compared at each end of a growing list
 
     struct List {
         std::string text;  // up to and with the last ";" indexed
@@ -127,11 +126,7 @@ private:
     // used one, made anew.
     List& Indexed(std::string_view text, bool growsAtItsEnd) {
         auto continues = [&](const std::string& read) {
-            if (!growsAtItsEnd) return text.starts_with(read);
-            if (text.size() < read.size()) return false;
-            const std::size_t ends = std::min<std::size_t>(kEnds, read.size());
-            return text.substr(0, ends) == std::string_view(read).substr(0, ends) &&
-                   text.substr(read.size() - ends, ends) == std::string_view(read).substr(read.size() - ends);
+            return growsAtItsEnd ? vb::GrownAtItsEnd(text, read) : text.starts_with(read);
         };
         List* best = nullptr;
         for (List& list : lists_)

@@ -108,19 +108,12 @@ void EventDriver::AppendErased(Operation& op, int32_t id) {
 
 void EventDriver::Finish(Operation& op) {
     // The list is read again at every step; only what it has grown by is split. The handlers
-    // only append to it, so what was read is known again by its ends: comparing all of it at
-    // every step would make erasing a large network quadratic here.
+    // only append to it, so what was read is known again by its ends.
     std::string read;
     std::vector<std::string> ids;
-    auto continues = [&read](std::string_view list) {
-        constexpr std::size_t kEnds = 64;
-        const std::size_t ends = std::min(kEnds, read.size());
-        return list.size() >= read.size() && list.substr(0, ends) == std::string_view(read).substr(0, ends) &&
-               list.substr(read.size() - ends, ends) == std::string_view(read).substr(read.size() - ends);
-    };
     for (std::size_t next = 0;; ++next) {
         const std::string& list = op.toBeErased.Str();  // not kept past the erasure below
-        if (!continues(list)) {
+        if (!vb::GrownAtItsEnd(list, read)) {
             read.clear();
             ids.clear();
         }
