@@ -94,12 +94,6 @@ bool HoldsLines(const acad::AcadBlock& block, int16_t lines) {
     return attributes >= lines;
 }
 
-// Entities of a locked layer can be neither erased nor moved to "0": checked first, so
-// that a locked layer fails the call before any block is emptied.
-void RequireUnlocked(acad::AcadDocument& doc, const std::string& layerName) {
-    if (doc.Layers()->Item(Variant(layerName))->Lock()) com::Raise(ErrorCode::OnLockedLayer, layerName);
-}
-
 }  // namespace
 
 void ViewStyle::DefineAttributeBlocks(acad::AcadDocument& AcadActiveDocument, const Variant& ArAnnoFormat) {
@@ -136,11 +130,13 @@ void ViewStyle::InitializeAttributeBlocks(acad::AcadDocument& AcadActiveDocument
             if (!blocks[b] && acad::SameSymbolName(block->Name(), BlockName(b))) blocks[b] = block;
     }
 
-    RequireUnlocked(AcadActiveDocument, AcadActiveDocument.ActiveLayer()->Name());
+    // Entities of a locked layer can be neither erased nor moved to "0": checked first, so
+    // that a locked layer fails the call before any block is emptied.
+    RequireUnlockedLayer(AcadActiveDocument, AcadActiveDocument.ActiveLayer()->Name());
     for (const auto& block : blocks) {
         if (!block) continue;
         const int32_t entities = block->Count();
-        for (int32_t i = 0; i < entities; ++i) RequireUnlocked(AcadActiveDocument, block->Item(i)->Layer());
+        for (int32_t i = 0; i < entities; ++i) RequireUnlockedLayer(AcadActiveDocument, block->Item(i)->Layer());
     }
 
     // Emptied, not replaced: the ids stay, and existing references keep their attributes.

@@ -97,11 +97,8 @@ void RequireElementType(const ElementRecord& record, std::initializer_list<std::
 
 bool NamesBack(const ElementRecord& record, std::initializer_list<int32_t> entries, std::string_view id) {
     if (id.empty()) return false;
-    for (int32_t entry : entries) {
-        if (entry >= record.Count()) continue;
-        for (const std::string& key : refs::LeadingKeys(record.Text(entry)))
-            if (key == id) return true;
-    }
+    for (int32_t entry : entries)
+        if (entry < record.Count() && refs::KeyPosition(record.Text(entry), id) >= 0) return true;
     return false;
 }
 

@@ -64,7 +64,8 @@ public:
         int32_t upper = items.UBound(1);
         for (int32_t i = 0; i <= upper; ++i) items_.push_back(vb::CDbl(items.Get(i)));
     }
-    VertexList(const Variant& list, std::vector<double> bulges) : VertexList(list) { bulges_ = std::move(bulges); }
+    VertexList(std::vector<double> items, std::vector<double> bulges)
+        : items_(std::move(items)), bulges_(std::move(bulges)) {}
     // The entity's vertices and the bulge of each segment, both read by name.
     static VertexList Of(const Variant& entity) {
         VertexList vertices(PropertyOf(entity, "Coordinates"));
@@ -220,13 +221,11 @@ int32_t General::RoundUp(const double& MyDouble) {
 }
 
 double plan::StationOnPath(const Path& path, Point p) {
-    return VertexList(Variant(SafeArray::FromDoubles(path.coordinates)), path.bulges).Station(p);
+    return VertexList(path.coordinates, path.bulges).Station(p);
 }
 
 plan::Point plan::PointAtStation(const Path& path, double station) {
-    return VertexList(Variant(SafeArray::FromDoubles(path.coordinates)), path.bulges)
-        .PointAtStation(station)
-        .value_or(Point{0, 0});
+    return VertexList(path.coordinates, path.bulges).PointAtStation(station).value_or(Point{0, 0});
 }
 
 }  // namespace fluvanet
