@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,9 +19,11 @@
 #include "annotation/view_style.h"
 #include "editing/editing.h"
 #include "editing/label_numbers.h"
+#include "editing/pipe_follow_ups.h"
 #include "editing/pipe_node_records.h"
 #include "platform/vb_convert.h"
 #include "platform/vb_text.h"
+#include "profile/profile.h"
 
 namespace fluvanet {
 
@@ -153,6 +156,23 @@ void UnlistPipeAtNode(const std::shared_ptr<acad::AcadBlockReference>& node, int
     ElementRecord record = ElementRecord::Read(node);
     UnlistPipeFromNode(record, labelsEntry, idsEntry, pipeId);
     record.Write();
+}
+
+// What matching at a node may rewrite in a pipe's record: its inverts and node labels.
+constexpr int32_t kMatchedEntries[] = {pipe_entry::kStartInvert, pipe_entry::kEndInvert, pipe_entry::kStartNodeLabel,
+                                       pipe_entry::kEndNodeLabel};
+
+// The pipes the nodes list, once each, as they are before the new pipe joins them.
+std::vector<ElementRecord> PipesAtNodes(acad::AcadDocument& doc, const EndNodes& ends) {
+    std::vector<ElementRecord> pipes;
+    for (const auto& node : {ends.start, ends.end}) {
+        if (!node) continue;
+        for (ElementRecord& pipe : PipesAtNode(doc, ElementRecord::Read(node))) {
+            auto same = [&](const ElementRecord& p) { return p.Object() == pipe.Object(); };
+            if (std::none_of(pipes.begin(), pipes.end(), same)) pipes.push_back(std::move(pipe));
+        }
+    }
+    return pipes;
 }
 
 // The object a reference names, deleted when it is alive and of the expected type.
@@ -409,6 +429,13 @@ void Editing::ConvertPolyline(acad::AcadDocument& AcadActiveDocument, acad::Acad
     EndNodes ends = index ? index->nodes.Find(startAt, endAt) : ScanEndNodes(SetExistingNodes, startAt, endAt);
     for (const auto& node : {ends.start, ends.end})
         if (node) RequireNodeRecord(ElementRecord::Read(node));
+    // Matching rewrites the pipes already at the nodes; a failure after it puts them back.
+    const std::vector<ElementRecord> pipesAtEnds = PipesAtNodes(AcadActiveDocument, ends);
+    RequireUnlockedLayer(AcadActiveDocument, pipe->Layer());
+    for (const auto& node : {ends.start, ends.end})
+        if (node) RequireUnlockedLayer(AcadActiveDocument, node->Layer());
+    for (const ElementRecord& other : pipesAtEnds)
+        RequireUnlockedLayer(AcadActiveDocument, acad::Cast<acad::AcadEntity>(other.Object())->Layer());
     const int32_t newNodes = (ends.start ? 0 : 1) + (ends.end ? 0 : 1);
     const std::string nodeType = NetworkType + "Node";
     const std::string pipeType = NetworkType + "Pipe";
@@ -444,15 +471,15 @@ void Editing::ConvertPolyline(acad::AcadDocument& AcadActiveDocument, acad::Acad
         const std::string label =
             index ? index->pipeLabels.Allocate() : pipeNumbers->Next();
 
-        recordWritten = true;
         NewPipeRecord(pipe, NetworkName, NetworkType, label, units,
                       {startLabel, IdText(*ends.start), endLabel, IdText(*ends.end)})
             .Write();
+        recordWritten = true;
         pipe->SetLayer(NetworkLayer(NetworkName));
-        listedAtStart = true;
         ListPipeAtNode(ends.start, node_entry::kStartPipeLabels, node_entry::kStartPipeIds, label, pipeId);
-        listedAtEnd = true;
+        listedAtStart = true;
         ListPipeAtNode(ends.end, node_entry::kEndPipeLabels, node_entry::kEndPipeIds, label, pipeId);
+        listedAtEnd = true;
         SetNodesForLowHigh.AddItems({ends.start, ends.end});
 
         for (const auto& node : {ends.start, ends.end}) {
@@ -464,7 +491,8 @@ void Editing::ConvertPolyline(acad::AcadDocument& AcadActiveDocument, acad::Acad
         }
         InsertLabels(AcadActiveDocument, *pipe, index);
     } catch (...) {
-        // What this call made goes again; nodes found in the set keep everything but this pipe.
+        // What this call made goes again; nodes found in the set keep everything but this
+        // pipe, and the pipes at them what matching changed. The entity is left as drawn.
         std::optional<EventsOffGuard> eventsOff;
         EventsOffIfPossible(eventsOff, *general_, AcadActiveDocument);
         auto isMade = [&](const std::shared_ptr<acad::AcadBlockReference>& node) {
@@ -472,36 +500,52 @@ void Editing::ConvertPolyline(acad::AcadDocument& AcadActiveDocument, acad::Acad
         };
         auto unlist = [&](const std::shared_ptr<acad::AcadBlockReference>& node, bool listed, int32_t labels,
                           int32_t ids) {
-            if (!listed || !node || isMade(node)) return;
-            try {
-                UnlistPipeAtNode(node, labels, ids, pipeId);
-            } catch (const com::Error&) {
-            }
+            if (listed && !isMade(node)) UnlistPipeAtNode(node, labels, ids, pipeId);
         };
-        unlist(ends.start, listedAtStart, node_entry::kStartPipeLabels, node_entry::kStartPipeIds);
-        unlist(ends.end, listedAtEnd, node_entry::kEndPipeLabels, node_entry::kEndPipeIds);
+        std::vector<std::function<void()>> undo;
         if (recordWritten) {
-            try {
+            undo.push_back([&] {
                 ElementRecord record = ElementRecord::Read(pipe);
                 if (record.Exists() && record.Count() > pipe_entry::kArrowId) {
                     DeleteReferenced(AcadActiveDocument, record.Text(pipe_entry::kLabelBlockId),
                                      element_type::kAnnotation);
                     DeleteReferenced(AcadActiveDocument, record.Text(pipe_entry::kArrowId), element_type::kArrow);
                 }
-            } catch (const com::Error&) {
-            }
-            try {
-                // A record of the application entry alone removes the record.
+            });
+            // A record of the application entry alone removes the record.
+            undo.push_back([&] {
                 pipe->SetXData(Variant(SafeArray::FromInt16s({1001})), Variant(SafeArray::FromVariants({Variant(kAppName)})));
-            } catch (const com::Error&) {
-            }
-            try {
+            });
+            undo.push_back([&] {
                 if (pipe->Layer() != layer) pipe->SetLayer(layer);
-            } catch (const com::Error&) {
-            }
+            });
         }
-        for (const auto& node : madeNodes) DeleteNewNode(AcadActiveDocument, node, {&SetExistingNodes, &SetNodesForLowHigh});
-        throw;
+        undo.push_back([&] { unlist(ends.start, listedAtStart, node_entry::kStartPipeLabels, node_entry::kStartPipeIds); });
+        undo.push_back([&] { unlist(ends.end, listedAtEnd, node_entry::kEndPipeLabels, node_entry::kEndPipeIds); });
+        for (const ElementRecord& before : pipesAtEnds) {
+            undo.push_back([&] {
+                ElementRecord now = ElementRecord::Read(before.Object());
+                bool changed = false;
+                for (int32_t entry : kMatchedEntries) {
+                    if (now.Get(entry) == before.Get(entry)) continue;
+                    now.Set(entry, before.Get(entry));
+                    changed = true;
+                }
+                if (!changed) return;
+                now.Write();
+                const std::string id = IdText(*before.Object());
+                if (index)
+                    PassOnPipeChange(*viewStyle_, *general_, *crossing_, *profile_, AcadActiveDocument, id,
+                                     index->labels);
+                else
+                    PassOnPipeChange(*viewStyle_, *crossing_, *profile_, AcadActiveDocument, id);
+            });
+        }
+        undo.push_back([&] {
+            for (const auto& node : madeNodes)
+                DeleteNewNode(AcadActiveDocument, node, {&SetExistingNodes, &SetNodesForLowHigh});
+        });
+        UndoAndRethrow(undo);
     }
 }
 

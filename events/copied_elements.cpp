@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -199,6 +200,18 @@ void Events::VerifyCopiedElements(acad::AcadDocument& AcadActiveDocument, std::s
 
     auto pipesForCrossing = general_->InitializeSelectionSet(AcadActiveDocument, std::string(kPipesForCrossingSet));
     const double correction = general_->GetCorrectionAngleForCS(AcadActiveDocument);
+    // A copy that cannot take its label stays linked and named, and the others still take
+    // theirs: the first failure is raised once every copy has had its turn.
+    std::optional<com::Error> labelFailure;
+    std::vector<std::string> unlabelled;
+    auto label = [&](const Copy& copy) {
+        try {
+            viewStyle_->InsertAnnotationsForNewEntity(AcadActiveDocument, *copy.entity, correction);
+        } catch (const com::Error& e) {
+            if (!labelFailure) labelFailure = e;
+            unlabelled.push_back(copy.finalLabel);
+        }
+    };
     for (CopiedNetwork& network : networks) {
         CheckAndAddNetworkDefinition(AcadActiveDocument, network.name, network.type);
         for (const char* layer : {"Network", "Annotation", "Arrow"})
@@ -244,13 +257,13 @@ void Events::VerifyCopiedElements(acad::AcadDocument& AcadActiveDocument, std::s
 
         // Labels once both ends are written: a pipe's label may show its nodes.
         for (CopiedPipe& pipe : network.pipes) {
-            viewStyle_->InsertAnnotationsForNewEntity(AcadActiveDocument, *pipe.entity, correction);
+            label(pipe);
             pipesForCrossing->AddItems({pipe.entity});
         }
         // Each network's markers from its own nodes only.
         auto lowHigh = general_->InitializeSelectionSet(AcadActiveDocument, std::string(kNodesForLowHighSet));
         for (CopiedNode& node : network.nodes) {
-            viewStyle_->InsertAnnotationsForNewEntity(AcadActiveDocument, *node.entity, correction);
+            label(node);
             lowHigh->AddItems({node.entity});
         }
         lowHigh_->BuildLowHighPointsAfterImporting(
@@ -258,6 +271,9 @@ void Events::VerifyCopiedElements(acad::AcadDocument& AcadActiveDocument, std::s
             network.name);
     }
     crossing_->BuildCrossingPointsAfterImporting(AcadActiveDocument, *pipesForCrossing, units);
+    if (labelFailure)
+        throw com::Error(labelFailure->Number(),
+                         labelFailure->Description() + "; these copies could not be labelled: " + vb::Join(unlabelled, ", "));
 }
 
 }  // namespace fluvanet

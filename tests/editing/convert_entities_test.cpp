@@ -89,6 +89,15 @@ protected:
     std::string MaterialCount(const std::string& name) { return Count(library.GetMaterialsArray(*doc), name); }
     std::string SizeCount(const std::string& size) { return Count(library.GetSizesArray(*doc, "Circular"), size); }
     std::size_t EntityCount() { return doc->Database()->SpaceEntities().size(); }
+    // Every record of the drawing, in drawing order.
+    std::vector<std::string> Records() {
+        std::vector<std::string> all;
+        for (const auto& e : doc->Database()->SpaceEntities()) {
+            const fluvanet::ElementRecord record = fluvanet::ElementRecord::Read(e);
+            all.push_back(record.Exists() ? vb::Join(record.ValuesVariant().Array().ToStrings(), "|") : "");
+        }
+        return all;
+    }
 
     std::shared_ptr<acad::AcadDocument> doc = NewProjectDrawing();
     fluvanet::General general;
@@ -319,6 +328,10 @@ TEST_F(ConversionAlone, AFailedPipeTakesOutWhatItMadeAndUnlistsItselfFromTheNode
     TestChain chain = net.AddChain({{0, 0}, {10, 0}, {10, 10}});
     for (const TestNode& n : chain.nodes) nodes->AddItems({n.block});
     const TestNode& found = chain.nodes[1];
+    // The node matches inverts: the pipe ending at it takes its sump before the failure.
+    SetRecordEntry(found.block, ne::kMatchingCode, Variant(int16_t{3}));
+    found.SetSump(99);
+    chain.pipes[0].SetInverts(101, 100);
     const std::string startLists = RecordText(found.block, ne::kStartPipeLabels) + RecordText(found.block, ne::kStartPipeIds);
     // The pipe's label block cannot go in; the new end node and its label are made first.
     doc->Blocks()->Item(Variant("Fluvamap_GravityPipeAttribute"))->Delete();
@@ -326,9 +339,11 @@ TEST_F(ConversionAlone, AFailedPipeTakesOutWhatItMadeAndUnlistsItselfFromTheNode
     doc->Layers()->Add("Drawn");
     pipe->SetLayer("Drawn");
     const std::size_t before = EntityCount();
+    const std::vector<std::string> records = Records();
     auto flags = WatchErasures(*doc);
     EXPECT_EQ(ErrorOf([&] { editing.ConvertPlIntoPipe(*doc, *pipe, *nodes, "Sewer", "Gravity", *lowHigh); }),
               ErrorCode::UndefinedBlock);
+    EXPECT_EQ(Records(), records);
     doc->SetEraseObserver(nullptr);
     // The new node and its label went again, with no erase handler told.
     EXPECT_EQ(flags->flags, (std::vector<int16_t>{0, 0}));
@@ -369,6 +384,17 @@ TEST_F(ConversionAlone, ChecksComeBeforeTheFirstObjectGoesIn) {
               ErrorCode::InvalidProcedureCall);
     EXPECT_EQ(EntityCount(), converted);
     EXPECT_EQ(converted, before + 3 + 2 + 2 + 2);  // the three drawn, two nodes, their labels, label and arrow
+    // A polyline on a locked layer could not take its record: no node is made for it first.
+    doc->Layers()->Add("Fixed");
+    auto fixed = Polyline({0, 5, 1, 5});
+    fixed->SetLayer("Fixed");
+    doc->Layers()->Item(Variant("Fixed"))->SetLock(true);
+    auto watch = WatchErasures(*doc);
+    EXPECT_EQ(ErrorOf([&] { editing.ConvertPlIntoPipe(*doc, *fixed, *nodes, "Sewer", "Gravity", *lowHigh); }),
+              ErrorCode::OnLockedLayer);
+    doc->SetEraseObserver(nullptr);
+    EXPECT_THAT(watch->flags, IsEmpty());
+    EXPECT_EQ(EntityCount(), converted + 1);
     Sound();
 }
 

@@ -5,6 +5,8 @@
 #include "tests/support/erase_watch.h"
 #include "tests/support/error_code.h"
 
+#include <optional>
+
 namespace {
 
 using namespace testing_support;
@@ -70,6 +72,32 @@ TEST_F(Copies, APipeWithoutBothNodesGoesWithTheEventsOff) {
     EXPECT_TRUE(host.EventsOn());
     EXPECT_EQ(Usage(), "7/7");
     EXPECT_EQ(Records(source), before);
+    Sound();
+}
+
+TEST_F(Copies, ACopyThatCannotBeLabelledStaysLinkedAndTheOthersAreStillLabelled) {
+    // Main's copies come first and cannot take labels on its locked label layer.
+    Entities picked = WithNodes(main[1]);
+    for (const auto& e : WithNodes(sewer[2])) picked.push_back(e);
+    const Entities c = CopyOf(picked, 50, false);
+    std::string ids, changed;
+    for (const auto& e : c) ids += Id(e) + ";";
+    doc->Layers()->Item(com::Variant("Main - Annotation"))->SetLock(true);
+    std::optional<com::Error> failure;
+    try {
+        events->VerifyCopiedElements(*doc, changed, ids);
+    } catch (const com::Error& e) {
+        failure = e;
+    }
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->Code(), com::ErrorCode::OnLockedLayer);
+    EXPECT_THAT(failure->Description(), testing::EndsWith("could not be labelled: New P-2, New N-2, New N-3"));
+    EXPECT_EQ(LabelOf(c[0]) + "|" + LabelOf(c[1]) + "|" + LabelOf(c[2]), "New P-2|New N-2|New N-3");
+    EXPECT_EQ(RecordText(c[0], pe::kLabelBlockId) + RecordText(c[1], ne::kLabelBlockId), "");
+    EXPECT_EQ(Linked(c[0], pe::kEndNodeId), c[2]);
+    for (const auto& e : {c[3], c[4], c[5]}) EXPECT_TRUE(Linked(e, e == c[3] ? pe::kLabelBlockId : ne::kLabelBlockId));
+    // The crossings come after the last copy all the same.
+    EXPECT_EQ(Crossings({acad::Cast<acad::AcadLWPolyline>(c[3]), ""}).size(), 1u);
     Sound();
 }
 
