@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/element_records.h"
+#include "core/finite_reals.h"
 #include "core/general.h"
 #include "core/layer_state.h"
 #include "core/project_record.h"
@@ -295,6 +296,8 @@ void Crossing::SetCrossingSettings(acad::AcadDocument& AcadActiveDocument, const
     const int16_t rows = SettingsRows(table);
     refs::PairList settings{Cell(table, 0, kFirstNetwork), {}};
     refs::RefuseSeparator(settings.first, "the minimum clearance");
+    // Read by every later upkeep of the crossings.
+    FiniteNumberOfText("the minimum clearance", settings.first);
     for (int16_t r = 1; r < rows; ++r) {
         if (Cell(table, r, kShownColumn) != kShown) continue;
         std::string a = Cell(table, r, kFirstNetwork), b = Cell(table, r, kSecondNetwork);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/element_records.h"
+#include "core/finite_reals.h"
 #include "core/general.h"
 #include "core/layer_state.h"
 #include "core/library.h"
@@ -406,6 +407,8 @@ std::shared_ptr<acad::AcadBlockReference> Editing::CreateNewNode(acad::AcadDocum
                                                                  const std::string& NetworkName,
                                                                  const std::string& NetworkType,
                                                                  acad::AcadSelectionSet& SetExistingNodes) {
+    RequireFinite("the node's x", InsPntX);
+    RequireFinite("the node's y", InsPntY);
     return InsertNode(AcadActiveDocument, InsPntX, InsPntY, NetworkName, NetworkType, SetExistingNodes, nullptr);
 }
 

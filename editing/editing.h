@@ -261,6 +261,11 @@ private:
                           const std::string& NodeLabel, const std::string& PipesAtStartOID,
                           const std::string& PipesAtEndOID, double SumpLevel, int16_t Matching,
                           const LabelContext* labels);
+    // UpdateConnectedNodeAtPipe without putting back what it wrote when it fails: its
+    // callers do.
+    void MatchNodeToPipeEnd(acad::AcadDocument& AcadActiveDocument, const std::string& NodeOID,
+                            const std::string& PipeLabel, const std::string& PipeOID, double InvertLevel,
+                            double Rise);
 
     // ---- Polyline coordinates (editing/polyline_coordinates.cpp) ----
     // MergeTwoCoordinatesArrays with each array's bulges, one per vertex (none: straight),

@@ -1,3 +1,4 @@
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -7,7 +8,9 @@
 #include "annotation/label_names.h"
 #include "annotation/view_style.h"
 #include "core/element_records.h"
+#include "core/finite_reals.h"
 #include "core/general.h"
+#include "core/layer_state.h"
 #include "core/library.h"
 #include "core/reference_lists.h"
 #include "crossing/crossing.h"
@@ -65,14 +68,14 @@ Section SectionOf(const std::string& text) {
     if (vb::Left(text, 3) != kBoxWord) {
         if (vb::Len(text) < kCircularPrefix)
             Raise(ErrorCode::InvalidProcedureCall, "size text \"" + text + "\" is shorter than its prefix");
-        double diameter = vb::Val(vb::Mid(text, kCircularPrefix + 1));
+        double diameter = FiniteNumberOfText("the size", vb::Mid(text, kCircularPrefix + 1));
         return {kCircularShape, kCircularWord, diameter, diameter, vb::CStr(diameter)};
     }
     std::vector<std::string> sides =
         vb::Len(text) < kBoxPrefix ? std::vector<std::string>{} : vb::Split(vb::Mid(text, kBoxPrefix + 1), "x");
     if (sides.size() < 2)
         Raise(ErrorCode::InvalidProcedureCall, "box size text \"" + text + "\" holds no width \"x\" height");
-    double width = vb::Val(sides[0]), height = vb::Val(sides[1]);
+    double width = FiniteNumberOfText("the width", sides[0]), height = FiniteNumberOfText("the height", sides[1]);
     return {kBoxShape, kBoxWord, width, height, vb::CStr(width) + "x" + vb::CStr(height)};
 }
 
@@ -143,9 +146,13 @@ void Editing::UpdateNodeData(acad::AcadDocument& AcadActiveDocument, const std::
                              const std::string& Label, const double& GroundLevel, const double& SumpLevel,
                              const std::string& PipesMatching, acad::AcadSelectionSet& SetNodesForLowHigh) {
     RequireListText("node label", Label, true);
+    RequireFinite("the ground level", GroundLevel);
+    RequireFinite("the sump level", SumpLevel);
     ElementRecord node = OpenNodeRecord(AcadActiveDocument, NodeOID);
     auto entity = acad::Cast<acad::AcadEntity>(node.Object());
-    PipesAtNode(AcadActiveDocument, node);
+    WrittenByFollowUps written(AcadActiveDocument);
+    written.AddNode(node);
+    for (const ElementRecord& pipe : PipesAtNode(AcadActiveDocument, node)) written.AddPipe(pipe);
     const Variant& combined = node.Get(node_entry::kCombinedLabel);
     const std::string network = general_->EntityNetworkFromCombined(combined);
     std::optional<Relabel> relabel;
@@ -162,13 +169,16 @@ void Editing::UpdateNodeData(acad::AcadDocument& AcadActiveDocument, const std::
             if (lowest && SumpLevel > *lowest) node.Set(node_entry::kSumpLevel, *lowest);
         }
     }
-    node.Write();
-    if (relabel) relabel->Write();
-
-    UpdateConnectedPipesAtNode(AcadActiveDocument, *entity, Label, node.Text(node_entry::kStartPipeIds),
-                               node.Text(node_entry::kEndPipeIds), SumpLevel,
-                               vb::CInt(node.Number(node_entry::kMatchingCode)));
-    viewStyle_->UpdateAnnotationsAfterEditing(AcadActiveDocument, refs::TrailingAppend("", NodeOID), false);
+    try {
+        node.Write();
+        if (relabel) relabel->Write();
+        MatchPipesAtNode(AcadActiveDocument, *entity, Label, node.Text(node_entry::kStartPipeIds),
+                         node.Text(node_entry::kEndPipeIds), SumpLevel,
+                         vb::CInt(node.Number(node_entry::kMatchingCode)), nullptr);
+        viewStyle_->UpdateAnnotationsAfterEditing(AcadActiveDocument, refs::TrailingAppend("", NodeOID), false);
+    } catch (...) {
+        UndoAndRethrow(written.Undo());
+    }
     if (node.ElementType() == element_type::kPressureNode) SetNodesForLowHigh.AddItems({entity});
 }
 
@@ -179,6 +189,8 @@ void Editing::UpdatePipeData(acad::AcadDocument& AcadActiveDocument, const std::
                              SafeArray& ArMaterials, acad::AcadSelectionSet& SetNodesForLowHigh) {
     RequireListText("pipe label", Label, true);
     RequireListText("material", Material, false);
+    RequireFinite("the start invert", StartInvert);
+    RequireFinite("the end invert", EndInvert);
     ElementRecord pipe = OpenPipeRecord(AcadActiveDocument, PipeOID);
     const std::string pipeId = IdText(*pipe.Object());
     const Section section = SectionOf(SectionSizeShape);
@@ -186,9 +198,13 @@ void Editing::UpdatePipeData(acad::AcadDocument& AcadActiveDocument, const std::
     const std::string nodeIds[] = {refs::ReferenceKey(pipe.Text(pipe_entry::kStartNodeId)),
                                    refs::ReferenceKey(pipe.Text(pipe_entry::kEndNodeId))};
     std::vector<std::shared_ptr<acad::AcadEntity>> nodes;
+    WrittenByFollowUps written(AcadActiveDocument);
+    written.AddPipe(pipe);
+    written.AddLibraries();
     for (const std::string& id : nodeIds) {
         ElementRecord node = OpenNodeRecord(AcadActiveDocument, id);
-        PipesAtNode(AcadActiveDocument, node);
+        written.AddNode(node);
+        for (const ElementRecord& atNode : PipesAtNode(AcadActiveDocument, node)) written.AddPipe(atNode);
         nodes.push_back(acad::Cast<acad::AcadEntity>(node.Object()));
     }
     const Variant& combined = pipe.Get(pipe_entry::kCombinedLabel);
@@ -205,25 +221,35 @@ void Editing::UpdatePipeData(acad::AcadDocument& AcadActiveDocument, const std::
     pipe.Set(pipe_entry::kSpan, section.span);
     pipe.Set(pipe_entry::kRise, section.rise);
     const double rise = RiseInLevelUnits(general_->GetModelUnits(AcadActiveDocument), section.shape, section.rise);
-
-    // Applied whatever changed: an unchanged size takes -1 and +1.
-    library_->UpdateSizeUsage(AcadActiveDocument, ArCircularSizes, ArBoxSizes,
-                              LibraryChangeTable({{oldSize, oldWord, "-1"},
-                                                  {section.size, std::string(section.word), "1"}}));
-
     const std::string oldMaterial = pipe.Text(pipe_entry::kMaterial);
     pipe.Set(pipe_entry::kCells, Variant(NumberOfCells));
     pipe.Set(pipe_entry::kStartInvert, StartInvert);
     pipe.Set(pipe_entry::kEndInvert, EndInvert);
     pipe.Set(pipe_entry::kMaterial, Material);
-    library_->UpdateMaterialUsage(AcadActiveDocument, ArMaterials,
-                                  LibraryChangeTable({{oldMaterial, "-1"}, {Material, "1"}}));
 
-    pipe.Write();
-    if (relabel) relabel->Write();
-    UpdateConnectedNodeAtPipe(AcadActiveDocument, nodeIds[0], Label, pipeId, StartInvert, rise);
-    UpdateConnectedNodeAtPipe(AcadActiveDocument, nodeIds[1], Label, pipeId, EndInvert, rise);
-    PassOnPipeChange(*viewStyle_, *crossing_, *profile_, AcadActiveDocument, pipeId);
+    // The caller's tables go back with the drawing.
+    const SafeArray circularBefore = ArCircularSizes, boxBefore = ArBoxSizes, materialsBefore = ArMaterials;
+    try {
+        // Applied whatever changed: an unchanged size takes -1 and +1.
+        library_->UpdateSizeUsage(AcadActiveDocument, ArCircularSizes, ArBoxSizes,
+                                  LibraryChangeTable({{oldSize, oldWord, "-1"},
+                                                      {section.size, std::string(section.word), "1"}}));
+        library_->UpdateMaterialUsage(AcadActiveDocument, ArMaterials,
+                                      LibraryChangeTable({{oldMaterial, "-1"}, {Material, "1"}}));
+        pipe.Write();
+        if (relabel) relabel->Write();
+        MatchNodeToPipeEnd(AcadActiveDocument, nodeIds[0], Label, pipeId, StartInvert, rise);
+        MatchNodeToPipeEnd(AcadActiveDocument, nodeIds[1], Label, pipeId, EndInvert, rise);
+        PassOnPipeChange(*viewStyle_, *crossing_, *profile_, AcadActiveDocument, pipeId);
+    } catch (...) {
+        std::vector<std::function<void()>> undo = written.Undo();
+        undo.push_back([&] {
+            ArCircularSizes = circularBefore;
+            ArBoxSizes = boxBefore;
+            ArMaterials = materialsBefore;
+        });
+        UndoAndRethrow(undo);
+    }
     if (pipe.ElementType() == element_type::kPressurePipe) SetNodesForLowHigh.AddItems(nodes);
 }
 

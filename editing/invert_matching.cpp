@@ -5,7 +5,9 @@
 #include "annotation/label_context.h"
 #include "annotation/view_style.h"
 #include "core/element_records.h"
+#include "core/finite_reals.h"
 #include "core/general.h"
+#include "core/layer_state.h"
 #include "core/reference_lists.h"
 #include "crossing/crossing.h"
 #include "editing/editing.h"
@@ -126,8 +128,16 @@ void Editing::UpdateConnectedPipesAtNode(acad::AcadDocument& AcadActiveDocument,
                                          const std::string& NodeLabel, const std::string& PipesAtStartOID,
                                          const std::string& PipesAtEndOID, const double& SumpLevel,
                                          const int16_t& Matching) {
-    MatchPipesAtNode(AcadActiveDocument, NodeEntity, NodeLabel, PipesAtStartOID, PipesAtEndOID, SumpLevel, Matching,
-                     nullptr);
+    RequireFinite("the sump level", SumpLevel);
+    WrittenByFollowUps written(AcadActiveDocument);
+    for (const std::string* list : {&PipesAtStartOID, &PipesAtEndOID})
+        for (const std::string& id : refs::LeadingKeys(*list)) written.AddPipe(OpenPipeRecord(AcadActiveDocument, id));
+    try {
+        MatchPipesAtNode(AcadActiveDocument, NodeEntity, NodeLabel, PipesAtStartOID, PipesAtEndOID, SumpLevel,
+                         Matching, nullptr);
+    } catch (...) {
+        UndoAndRethrow(written.Undo());
+    }
 }
 
 void Editing::MatchPipesAtNode(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& NodeEntity,
@@ -169,6 +179,22 @@ void Editing::MatchPipesAtNode(acad::AcadDocument& AcadActiveDocument, acad::Aca
 void Editing::UpdateConnectedNodeAtPipe(acad::AcadDocument& AcadActiveDocument, const std::string& NodeOID,
                                         const std::string& PipeLabel, const std::string& PipeOID,
                                         const double& InvertLevel, const double& Rise) {
+    RequireFinite("the invert level", InvertLevel);
+    RequireFinite("the rise", Rise);
+    ElementRecord node = OpenNodeRecord(AcadActiveDocument, NodeOID);
+    WrittenByFollowUps written(AcadActiveDocument);
+    written.AddNode(node);
+    for (const ElementRecord& pipe : PipesAtNode(AcadActiveDocument, node)) written.AddPipe(pipe);
+    try {
+        MatchNodeToPipeEnd(AcadActiveDocument, NodeOID, PipeLabel, PipeOID, InvertLevel, Rise);
+    } catch (...) {
+        UndoAndRethrow(written.Undo());
+    }
+}
+
+void Editing::MatchNodeToPipeEnd(acad::AcadDocument& AcadActiveDocument, const std::string& NodeOID,
+                                 const std::string& PipeLabel, const std::string& PipeOID, double InvertLevel,
+                                 double Rise) {
     ElementRecord node = OpenNodeRecord(AcadActiveDocument, NodeOID);
     auto entity = acad::Cast<acad::AcadEntity>(node.Object());
     // Checks every pipe at the node before anything is written.
@@ -190,7 +216,7 @@ void Editing::UpdateConnectedNodeAtPipe(acad::AcadDocument& AcadActiveDocument, 
     node.Set(node_entry::kSumpLevel, level);
     node.Write();
 
-    UpdateConnectedPipesAtNode(AcadActiveDocument, *entity, label, startIds, endIds, level, matching);
+    MatchPipesAtNode(AcadActiveDocument, *entity, label, startIds, endIds, level, matching, nullptr);
     viewStyle_->UpdateAnnotationsAfterEditing(AcadActiveDocument, refs::TrailingAppend("", NodeOID), false);
 }
 

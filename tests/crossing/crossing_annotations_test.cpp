@@ -1,8 +1,6 @@
 // Crossing annotations and their leader lines: texts, block, placement, records and the
 // pipes' references; drawing that fails; the settings table and what it shows.
 
-#include <cmath>
-
 #include "tests/crossing/crossing_drawing.h"
 #include "tests/support/erase_watch.h"
 
@@ -178,7 +176,8 @@ TEST_F(CrossingSettings, PairsFollowTheNetworkListAndTheStoredText) {
     crossing.SetCrossingSettings(*doc, TableVariant({{"-1", "", ""}, {"A", "B", "1"}, {"A", "C", "x"}, {"B", "C", "1"}}));
     EXPECT_EQ(Stored(), "-1;A;B;B;C");
     for (const std::vector<Row>& refused : {std::vector<Row>{{"1;A", "", ""}, {"A", "B", ""}},
-                                            std::vector<Row>{{"1", "", ""}, {"A;B", "C", "1"}}})
+                                            std::vector<Row>{{"1", "", ""}, {"A;B", "C", "1"}},
+                                            std::vector<Row>{{"1e400", "", ""}, {"A", "B", "1"}}})
         EXPECT_EQ(ErrorOf([&] { crossing.SetCrossingSettings(*doc, TableVariant(refused)); }),
                   ErrorCode::InvalidProcedureCall);
     EXPECT_EQ(Stored(), "-1;A;B;B;C");

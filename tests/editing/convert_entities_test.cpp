@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <tuple>
 
@@ -406,6 +407,10 @@ TEST_F(ConversionAlone, ANodeThatCannotBePlacedGoesAgain) {
               ErrorCode::MissingLayer);
     EXPECT_EQ(EntityCount(), before);
     EXPECT_EQ(nodes->Count(), 0);
+    for (double nan : {std::nan(""), -HUGE_VAL})
+        EXPECT_EQ(ErrorOf([&] { editing.CreateNewNode(*doc, 1, nan, "Sewer", "Gravity", *nodes); }),
+                  ErrorCode::InvalidProcedureCall);
+    EXPECT_EQ(EntityCount(), before);
 
     auto node = editing.CreateNewNode(*doc, 1, 2, "Sewer", "Gravity", *nodes);
     EXPECT_EQ(nodes->Members(), Entities{node});

@@ -1,9 +1,12 @@
 // Node and pipe data from the host's dialogs: levels matched at the nodes, labels carried to
 // what names the element, section and material counts, and what is refused unwritten.
 
+#include <cmath>
+
 #include "crossing/crossing.h"
 #include "crossing/crossing_records.h"
 #include "crossing/low_high.h"
+#include "profile/profile.h"
 #include "tests/editing/level_edits.h"
 #include "tests/support/profile_builder.h"
 
@@ -207,8 +210,23 @@ TEST_F(ElementData, TheCallerTablesComeBackWithTheNewCounts) {
 }
 
 TEST_F(ElementData, RefusedDataWritesNothing) {
+    MatchAt(N(2), fluvanet::kMatchInverts);
     const auto before = Records();
     auto refused = [&](auto call) { return ErrorOf(call); };
+    // Levels that are no number, at a node that would carry them to every pipe there.
+    for (double level : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+        EXPECT_EQ(refused([&] { NodeData(N(2), "N-2", level, 1, "Match Inverts"); }), ErrorCode::InvalidProcedureCall);
+        EXPECT_EQ(refused([&] { NodeData(N(2), "N-2", 1, level, "Match Inverts"); }), ErrorCode::InvalidProcedureCall);
+        EXPECT_EQ(refused([&] { PipeData(P(2), "P-2", level, 1); }), ErrorCode::InvalidProcedureCall);
+        EXPECT_EQ(refused([&] { PipeData(P(1), "P-1", 1, level); }), ErrorCode::InvalidProcedureCall);
+    }
+    // A size text whose number is past any real.
+    EXPECT_EQ(refused([&] { PipeData(P(1), "P-1", 1, 1, "PVC", "Circular - 1e400"); }),
+              ErrorCode::InvalidProcedureCall);
+    EXPECT_EQ(refused([&] { PipeData(P(1), "P-1", 1, 1, "PVC", "Box - 1200 x 1e400"); }),
+              ErrorCode::InvalidProcedureCall);
+    EXPECT_EQ(Records(), before);
+    ExpectSound();
     EXPECT_EQ(refused([&] { NodeData(N(2), "", 1, 1, "No Matching"); }), ErrorCode::InvalidProcedureCall);
     EXPECT_EQ(refused([&] { NodeData(N(2), "N;2", 1, 1, "No Matching"); }), ErrorCode::InvalidProcedureCall);
     EXPECT_EQ(refused([&] { PipeData(P(1), "", 1, 1); }), ErrorCode::InvalidProcedureCall);
@@ -240,6 +258,46 @@ TEST_F(ElementData, RefusedDataWritesNothing) {
     gone.block->Delete();
     EXPECT_EQ(refused([&] { editing->UpdateNodeData(*doc, goneId, "N-9", 1, 1, "No Matching", *set); }),
               ErrorCode::ObjectNotFound);
+}
+
+// A crossing with a pipe of a network whose layer is locked stops the upkeep of P-3 after
+// P-2, N-2 and P-1 were written: all of it is put back.
+TEST_F(ElementData, AFailurePartWayPutsBackWhatWasWritten) {
+    NetworkBuilder water(*doc, "Water", "Pressure");
+    TestChain main = water.AddChain({{5, 5}, {15, 5}});
+    fluvanet::Crossing crossing;
+    auto picked = general.InitializeSelectionSet(*doc, "Picked");
+    picked->AddItems({main.pipes[0].polyline});
+    crossing.BuildCrossingPointsAfterImporting(*doc, *picked, "Metric");
+    ASSERT_FALSE(RecordText(P(3).polyline, pe::kCrossingIds).empty());
+    AddProfileStyle(*doc, "Road");
+    TestProfile profile = AddTestProfile(*doc, net, "L-1", "Road", {P(1), P(2)});
+    // Flagged once, a profile stays flagged with its stamp: only its pipe labels are at stake.
+    fluvanet::Profile().FlagProfileForUpdate(*doc, profile.Id());
+    MatchAt(N(2), fluvanet::kMatchInverts);
+    const auto findings = NetworkFindings(*doc);
+    doc->Layers()->Item(Variant("Water - Network"))->SetLock(true);
+    const auto before = Records();
+    SafeArray circular = library.GetSizesArray(*doc, "Circular"), box = library.GetSizesArray(*doc, "Box"),
+              materials = library.GetMaterialsArray(*doc);
+    const auto tables = std::vector<std::string>{CountOf(circular, "200"), CountOf(materials, "PVC")};
+
+    EXPECT_EQ(ErrorOf([&] {
+                  editing->UpdatePipeData(*doc, P(2).Id(), "S-2", 98, 97, "Steel", "Circular - 300", 1, circular,
+                                          box, materials, *set);
+              }),
+              ErrorCode::OnLockedLayer);
+    EXPECT_EQ(Records(), before);
+    EXPECT_EQ((std::vector<std::string>{CountOf(circular, "200"), CountOf(materials, "PVC")}), tables);
+    EXPECT_EQ(ErrorOf([&] { NodeData(N(2), "MH-2", 103, 97, "Match Inverts"); }), ErrorCode::OnLockedLayer);
+    EXPECT_EQ(Records(), before);
+    EXPECT_EQ(NetworkFindings(*doc), findings);
+
+    // Unlocked, the same edits go through.
+    doc->Layers()->Item(Variant("Water - Network"))->SetLock(false);
+    NodeData(N(2), "MH-2", 103, 97, "Match Inverts");
+    EXPECT_EQ(Num(P(3), pe::kEndInvert), 97);
+    ExpectSound();
 }
 
 TEST_F(ElementData, PressureElementsAreCollectedForLowAndHighPoints) {

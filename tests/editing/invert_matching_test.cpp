@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "core/element_records.h"
 #include "core/reference_lists.h"
 #include "editing/editing.h"
@@ -180,6 +182,16 @@ TEST_F(Matching, AListNamingSomethingElseWritesNothing) {
               }),
               ErrorCode::TypeMismatch);
     EXPECT_EQ(Records(), before);
+    // Levels that are no number.
+    for (double level : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+        EXPECT_EQ(ErrorOf([&] { MatchNode(level, fluvanet::kMatchInverts); }), ErrorCode::InvalidProcedureCall);
+        EXPECT_EQ(ErrorOf([&] { editing->UpdateConnectedNodeAtPipe(*doc, Node().Id(), "P-1", In().Id(), level, 0.2); }),
+                  ErrorCode::InvalidProcedureCall);
+        EXPECT_EQ(ErrorOf([&] { editing->UpdateConnectedNodeAtPipe(*doc, Node().Id(), "P-1", In().Id(), 1, level); }),
+                  ErrorCode::InvalidProcedureCall);
+    }
+    EXPECT_EQ(Records(), before);
+    ExpectSound();
     // The node's own lists are read for the largest rise: a broken one stops the call as early.
     SetRecordEntry(Node().block, ne::kEndPipeIds, Variant(Ref(chain.nodes[0].Id())));
     const auto broken = Records();

@@ -59,7 +59,8 @@ protected:
             texts.push_back(a->TextString());
         return texts;
     }
-    // Every record of the drawing and the project's, as texts: what a refused edit leaves alone.
+    // Every record of the drawing and the project's, as texts, and what every block reference
+    // shows: what a refused edit leaves alone.
     std::vector<std::string> Records() {
         std::vector<std::string> all;
         auto add = [&](acad::AcadObject& object) {
@@ -68,6 +69,8 @@ protected:
             std::string text;
             if (values.IsArray())
                 for (const std::string& v : values.Array().ToStrings()) text += v + "|";
+            if (auto block = dynamic_cast<acad::AcadBlockReference*>(&object))
+                for (const auto& a : block->GetAttributes()) text += a->TextString() + "|";
             all.push_back(text);
         };
         add(*doc->ModelSpace());
