@@ -61,7 +61,7 @@ Variant ViewStyle::GetAnnoXYTheta(acad::AcadEntity& ElementEntity, const std::st
                 anchor[0] = at.x;
                 anchor[1] = at.y;
             } else {
-                double share = vb::Divide(half - run, d);
+                double share = plan::PerPlanLength(half - run, d);
                 anchor[0] = x1 + (x2 - x1) * share;
                 anchor[1] = y1 + (y2 - y1) * share;
             }

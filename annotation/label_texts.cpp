@@ -122,8 +122,15 @@ std::vector<std::string> PipeLines(General& general, acad::AcadDocument& doc, ac
             lines.push_back(TextLine(t, row, SectionSizeString(r)));
             break;
         case pipe_item::kSlope: {
+            // A pipe of no length in plan has no slope; its line stays, so that the lines
+            // still meet the block's attributes.
+            const double planLength = length();
+            if (planLength == 0) {
+                lines.emplace_back();
+                break;
+            }
             // Whichever end is lower, the slope is positive.
-            double slope = vb::Divide(std::fabs(invertStart - invertEnd), length());
+            double slope = std::fabs(invertStart - invertEnd) / planLength;
             Variant text = general.BuildSlopeString(slope, t.Cell(row, kPrecision), t.Cell(row, kSlopeDecimals),
                                                     t.Cell(row, kSlopeFormat));
             lines.push_back(TextLine(t, row, vb::CStr(text)));

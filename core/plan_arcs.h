@@ -69,6 +69,10 @@ std::vector<double> ReversedBulges(const std::vector<double>& bulges);
 // Gives the polyline these bulges, vertex by vertex, where they differ from its own.
 void SetPolylineBulges(acad::AcadLWPolyline& polyline, const std::vector<double>& bulges);
 
+// A share of a pipe's plan length, or a slope over it. A pipe of no length in plan, its
+// nodes moved onto one place, has neither: it takes 0, so that its labels and levels stay.
+inline double PerPlanLength(double value, double planLength) { return planLength == 0 ? 0 : value / planLength; }
+
 // A pipe's plan path: its vertex list (x0, y0, x1, y1, ...) and one bulge per vertex.
 struct Path {
     std::vector<double> coordinates;

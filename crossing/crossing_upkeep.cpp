@@ -6,6 +6,7 @@
 #include "core/element_records.h"
 #include "core/general.h"
 #include "core/layer_state.h"
+#include "core/plan_arcs.h"
 #include "core/reference_lists.h"
 #include "crossing/crossing.h"
 #include "crossing/crossing_records.h"
@@ -191,7 +192,7 @@ std::vector<std::string> Crossing::GetCrossingDataOfPipe(acad::AcadDocument& Aca
     // crossing was found at, and the pipe may have been changed since.
     const double station = general_->GetStation(Variant(pipe), IntPnt[0], IntPnt[1]);
     const double invert = InvertAt(record.Number(pipe_entry::kStartInvert), record.Number(pipe_entry::kEndInvert),
-                                   vb::Divide(station, MyPipe.Length()));
+                                   plan::PerPlanLength(station, MyPipe.Length()));
     const double rise = RiseInLevelUnits(general_->GetModelUnits(AcadActiveDocument),
                                          record.Text(pipe_entry::kSectionShape), record.Number(pipe_entry::kRise));
     return {general_->EntityLabelFromCombined(record.Get(pipe_entry::kCombinedLabel)), vb::CStr(invert),

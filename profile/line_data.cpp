@@ -236,7 +236,7 @@ std::string Profile::GetCrossingPipeDataForProfile(acad::AcadDocument& AcadActiv
     const PlanXY at = PointOf(CrossPointCoord);
     double s = plan::StationOnPath(plan::PathOf(*polyline), {at.x, at.y});
     double invert = InvertAt(pipe.Number(pipe_entry::kStartInvert), pipe.Number(pipe_entry::kEndInvert),
-                             vb::Divide(s, polyline->Length()));
+                             plan::PerPlanLength(s, polyline->Length()));
     std::string data;
     AppendItem(data, vb::Round(invert, kLevelDigits));
     data += SectionItems(pipe);
@@ -320,7 +320,7 @@ std::vector<std::string> Profile::GetPipeDataAtStationsArray(
     };
     for (double s : RegularStations(firstStation, StationInterval, length)) {
         const double station = s + StartPartDistance;
-        const double ratio = vb::Divide(s, length);
+        const double ratio = plan::PerPlanLength(s, length);
         const double invert = vb::Round(InvertAt(FirstInvert, SecondInvert, ratio), kLevelDigits);
         std::optional<double> ground;
         if (DrawGroundFromSurface) {

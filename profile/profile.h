@@ -135,7 +135,7 @@ public:
     std::string GetCrossingStringForProfile(acad::AcadDocument& AcadActiveDocument,
                                             const std::string& CrossingPointsOIDs, acad::AcadLWPolyline& OriginalPipe,
                                             const double& StartDistance, const int16_t& DirectionIndex);
-    // A pipe of zero length raises Division by zero.
+    // A pipe of no length in plan gives its start invert.
     std::string GetCrossingPipeDataForProfile(acad::AcadDocument& AcadActiveDocument, const std::string& PipeOID,
                                               const com::Variant& CrossPointCoord);
     // Groups of seven, stable by the numeric value of their first item; an item count that
@@ -149,7 +149,7 @@ public:
                                                const int16_t& ShowCoordAtNodes, const int16_t& ShowCoordAtVertices,
                                                const double& StationInterval);
     // Invert, ground, depth and cover lists at the regular stations. The interval is
-    // checked as above; a pipe of zero length with a station raises Division by zero.
+    // checked as above; a pipe of no length in plan gives its start levels.
     std::vector<std::string> GetPipeDataAtStationsArray(
         const com::ObjectPtr& AeccDoc, acad::AcadLWPolyline& MyPipe, const double& StartPartDistance,
         const double& StartProfileDistance, const int16_t& DirectionIndex, const double& StationInterval,
@@ -263,7 +263,7 @@ public:
                         const std::string& GroundLineString, const double& DatumElevation,
                         const double& VerticalExaggeration);
     // Invert and crown line per pipe, within the manhole walls of a gravity network. A pipe
-    // of length 0 raises Division by zero before anything is drawn.
+    // of length 0 has no slope: its lines join its two inverts, between the walls.
     void DrawPipes(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock& BlockDef,
                    const std::vector<double>& RefPoint, const std::string& LengthString,
                    const std::string& InvertString, const std::string& SizeString, const double& DatumElevation,

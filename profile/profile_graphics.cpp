@@ -6,6 +6,7 @@
 
 #include "core/general.h"
 #include "core/layer_state.h"
+#include "core/plan_arcs.h"
 #include "core/reference_lists.h"
 #include "editing/pipe_node_records.h"
 #include "platform/vb_convert.h"
@@ -153,7 +154,7 @@ void Profile::DrawPipes(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock&
         const double a = vb::Val(ListItem(InvertString, 2 * i - 1));
         const double b = vb::Val(ListItem(InvertString, 2 * i));
         const double length = vb::Val(ListItem(LengthString, i));
-        const double c = vb::Divide((b - a) * w, length);
+        const double c = plan::PerPlanLength((b - a) * w, length);
         const double x1 = ref.x + d + w, x2 = ref.x + d + length - w;
         const double y1 = LevelY(ref, a + c, DatumElevation, v), y2 = LevelY(ref, b - c, DatumElevation, v);
         pipes.push_back({{x1, y1, x2, y2}, {x1, y1 + rise * v, x2, y2 + rise * v}});

@@ -5,6 +5,7 @@
 
 #include "core/element_records.h"
 #include "core/general.h"
+#include "core/plan_arcs.h"
 #include "core/reference_lists.h"
 #include "editing/pipe_node_records.h"
 #include "platform/vb_convert.h"
@@ -174,9 +175,9 @@ Variant Profile::GetProfilePartsDataArrays(acad::AcadDocument& AcadActiveDocumen
             AppendItem(r[pe::kInverts], pipe.startInvertText);
             AppendItem(r[pe::kInverts], pipe.endInvertText);
             r[pe::kSections] += SectionItems(pipe.record);
-            AppendItem(r[pe::kSlopes], vb::Divide(std::abs(pipe.record.Number(pipe_entry::kStartInvert) -
-                                                           pipe.record.Number(pipe_entry::kEndInvert)),
-                                                  pipe.length));
+            AppendItem(r[pe::kSlopes], plan::PerPlanLength(std::abs(pipe.record.Number(pipe_entry::kStartInvert) -
+                                                                    pipe.record.Number(pipe_entry::kEndInvert)),
+                                                           pipe.length));
             AppendItem(r[pe::kMaterials], pipe.record.Text(pipe_entry::kMaterial));
 
             auto node = [&](const std::string& nodeId, const std::string& excluded, double station) {

@@ -84,7 +84,7 @@ TEST_F(LabelTexts, CoversTakeTheRiseInLevelUnits) {
     EXPECT_THAT(LinesOf(*chain.pipes[1].polyline, {{14, "1;;;2;0"}}), ElementsAre("-10.50"));
 }
 
-TEST_F(LabelTexts, SlopeIsPositiveAndAZeroLengthFailsIt) {
+TEST_F(LabelTexts, SlopeIsPositiveAndAPipeOfNoLengthHasAnEmptySlopeLine) {
     NetworkBuilder net(*doc_, "Main");
     auto chain = net.AddChain({{0, 0}, {50, 0}, {100, 0}});
     chain.pipes[0].SetInverts(10, 10.5);
@@ -94,8 +94,9 @@ TEST_F(LabelTexts, SlopeIsPositiveAndAZeroLengthFailsIt) {
     Settings slope{{8, "1;S=;;2;0;1"}};
     EXPECT_THAT(LinesOf(*chain.pipes[0].polyline, slope), ElementsAre("S=1.00%"));
     EXPECT_THAT(LinesOf(*chain.pipes[1].polyline, slope), ElementsAre("S=1.00%"));
-    EXPECT_EQ(ErrorOf([&] { LinesOf(*flat.polyline, slope); }), ErrorCode::DivisionByZero);
-    EXPECT_THAT(LinesOf(*flat.polyline, {{6, "1;;;2;0"}}), ElementsAre("0.00"));
+    flat.SetInverts(10, 10.5);
+    EXPECT_THAT(LinesOf(*flat.polyline, {{5, "1;#;"}, {6, "1;;;2;0"}, {8, "1;S=;;2;0;1"}, {11, "1;;;1;0"}}),
+                ElementsAre("#P-3", "0.00", "", "10.5"));
 }
 
 TEST_F(LabelTexts, NodeLinesEndWithTheCoordinates) {

@@ -184,11 +184,17 @@ TEST_F(LabelUpdate, ApplyPutsLayersAndEventsBackAfterSuccessAndFailure) {
     EXPECT_EQ(Linked(c.pipes[0].polyline, pe::kLabelBlockId)->Layer(), "Main - Annotation");
 
     TestNode lone = net.AddNode(40, 0);
-    net.AddPipe(lone, lone);  // no length, no anchor
-    EXPECT_EQ(ErrorOf([&] { vs.ApplyAnnotationsToNetwork(*doc, "Main", table, 0); }), ErrorCode::DivisionByZero);
+    TestPipe flat = net.AddPipe(lone, lone);  // no length in plan: labelled at its point
+    vs.ApplyAnnotationsToNetwork(*doc, "Main", table, 0);
+    expectRestored(1);
+    EXPECT_NE(Linked(flat.polyline, pe::kLabelBlockId), nullptr);
+
+    // Its node gone, the pipe's ground levels cannot be read.
+    lone.block->Delete();
+    EXPECT_EQ(ErrorOf([&] { vs.ApplyAnnotationsToNetwork(*doc, "Main", table, 0); }), ErrorCode::ObjectNotFound);
     expectRestored(1);
     general.TurnEventsOff(*doc);
-    EXPECT_EQ(ErrorOf([&] { vs.ApplyAnnotationsToNetwork(*doc, "Main", table, 0); }), ErrorCode::DivisionByZero);
+    EXPECT_EQ(ErrorOf([&] { vs.ApplyAnnotationsToNetwork(*doc, "Main", table, 0); }), ErrorCode::ObjectNotFound);
     expectRestored(0);
 }
 

@@ -146,13 +146,13 @@ TEST_F(CrossingUpkeep, StaleReferencesPassAndForeignOnesRaiseBeforeAnyChange) {
     EXPECT_EQ(RecordText(a1.polyline, pe::kCrossingIds), Ref(fluvanet::IdText(*erased)));
 }
 
-TEST_F(CrossingUpkeep, APipeOfNoLengthOrALockedLayerRaisesBeforeAnythingIsWritten) {
+TEST_F(CrossingUpkeep, ALockedLayerRaisesBeforeAnythingIsWrittenAndAPipeOfNoLengthTakesItsStart) {
     Build({a1});
     auto annotation = Only();
     const std::vector<std::string> before = Record(annotation);
     const std::vector<std::string> pipe2Before = Record(b1.polyline);
     b1.polyline->SetCoordinates({10, 0, 10, 0});
-    EXPECT_EQ(ErrorOf([&] { crossing.UpdateCrossingData(*doc, *annotation); }), ErrorCode::DivisionByZero);
+    crossing.UpdateCrossingData(*doc, *annotation);
     EXPECT_EQ(Record(annotation), before);
     EXPECT_EQ(Record(b1.polyline), pipe2Before);
     b1.polyline->SetCoordinates({10, -10, 10, 10});
@@ -174,6 +174,8 @@ TEST_F(CrossingUpkeep, APipeOfNoLengthOrALockedLayerRaisesBeforeAnythingIsWritte
     // Off the pipe the point takes the start invert.
     std::vector<std::string> data = crossing.GetCrossingDataOfPipe(*doc, *a1.polyline, {100, 100, 0});
     EXPECT_THAT(data, ElementsAre("P-9", "10", "0.2", "%%c200"));
+    a1.polyline->SetCoordinates({5, 5, 5, 5});
+    EXPECT_EQ(crossing.GetCrossingDataOfPipe(*doc, *a1.polyline, {5, 5, 0}), data);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // flagged, pipe ends, markers and leader lines put back in place.
 
 #include "crossing/crossing_records.h"
+#include "editing/editing.h"
 #include "profile/profile_records.h"
 #include "tests/events/event_drawing.h"
 #include "tests/support/erase_watch.h"
@@ -50,6 +51,79 @@ TEST_F(FollowUps, AMoveThroughTheHostLeavesASoundDrawing) {
     EXPECT_EQ(Annotation(old[0]), nullptr);
     EXPECT_EQ(RecordText(Annotation(now[0]), fluvanet::crossing_entry::kPoint), "10;1.25");
     EXPECT_EQ(NeedsUpdate(profile), 1);
+    Sound();
+
+    // N-4 onto N-3: P-3 has no length in plan, and the move stands. What labels it after
+    // takes it as slope 0, its slope line empty.
+    const auto n3 = NodeOf(sewer[2], pe::kStartNodeId), n4 = NodeOf(sewer[2], pe::kEndNodeId);
+    host.Move({n4}, {120, 0, 0}, {80, 5, 0});
+    EXPECT_THAT(sewer[2].polyline->Coordinates(), ElementsAre(80, 5, 80, 5));
+    auto editing = std::make_shared<fluvanet::Editing>();
+    auto none = std::optional<com::ErrorCode>();
+    doc->Utility()->QueueSelection({sewer[0].polyline, sewer[2].polyline, sewer[1].polyline});
+    auto reversed = editing->GetPipesToReverse(*doc);
+    EXPECT_EQ(ErrorOf([&] { editing->ReverseSelectedPipes(*doc, *reversed); }), none);
+    EXPECT_THAT(sewer[0].polyline->Coordinates(), ElementsAre(40, 5, 0, 0));
+    EXPECT_THAT(sewer[1].polyline->Coordinates(), ElementsAre(80, 5, 40, 5));
+    EXPECT_EQ(NodeOf(sewer[2], pe::kStartNodeId), n4);
+    Sound();
+
+    const Entities source{sewer[2].polyline, n3, n4};
+    Entities copies;
+    EXPECT_EQ(ErrorOf([&] { copies = host.Copy(source, {0, 0, 0}, {0, 50, 0}).copies; }), none);
+    ASSERT_EQ(copies.size(), 3u);
+    EXPECT_NE(RecordText(copies[0], pe::kLabelBlockId), RecordText(source[0], pe::kLabelBlockId));
+    for (std::size_t k : {1u, 2u})
+        EXPECT_NE(RecordText(copies[k], ne::kLabelBlockId), RecordText(source[k], ne::kLabelBlockId));
+    Sound();
+
+    auto lowHigh = general->InitializeSelectionSet(*doc, "SetNodesForLowHigh");
+    com::SafeArray circular = library.GetSizesArray(*doc, "Circular"), box = library.GetSizesArray(*doc, "Box"),
+                   materials = library.GetMaterialsArray(*doc);
+    EXPECT_EQ(ErrorOf([&] {
+                  editing->UpdatePipeData(*doc, sewer[2].Id(), "P-3", 99.5, 99, "PVC", "Circular - 200", 1, circular,
+                                          box, materials, *lowHigh);
+              }),
+              none);
+    EXPECT_EQ(RecordText(sewer[2].polyline, pe::kEndInvert), "99");
+    std::vector<std::string> texts;
+    for (const auto& a : acad::Cast<acad::AcadBlockReference>(Linked(sewer[2].polyline, pe::kLabelBlockId))
+                             ->GetAttributes())
+        texts.push_back(a->TextString());
+    EXPECT_THAT(texts, ElementsAre("P-3", "L=0.00m", "%%c200", ""));
+    Sound();
+
+    // A line drawn from the copy's node becomes a pipe.
+    auto line = doc->ModelSpace()->AddLine({80, 55, 0}, {60, 70, 0});
+    doc->Utility()->QueueSelection({line});
+    auto drawn = editing->GetEntitiesToConvert(*doc);
+    EXPECT_EQ(ErrorOf([&] { editing->CreateElementsInNetwork(*doc, *drawn, true, "Sewer", "Gravity"); }), none);
+    std::shared_ptr<acad::AcadLWPolyline> converted;
+    for (const auto& e : All())
+        if (auto p = std::dynamic_pointer_cast<acad::AcadLWPolyline>(e))
+            if (p->Coordinates() == std::vector<double>{80, 55, 60, 70}) converted = p;
+    ASSERT_NE(converted, nullptr);
+    EXPECT_NE(RecordText(converted, pe::kLabelBlockId), "");
+    Sound();
+
+    // P-1 and P-2 merged up to N-3, where P-3 is relabelled.
+    doc->Utility()->QueueSelection({sewer[0].polyline, sewer[1].polyline});
+    auto merging = editing->GetPipesToMerge(*doc);
+    ASSERT_EQ(merging->Count(), 2);
+    EXPECT_EQ(ErrorOf([&] {
+                  Entities sequence;
+                  std::string labels, ids, start, end, type, network;
+                  auto merged = editing->CreateMergedPipe(*doc, *merging, sequence, labels, ids);
+                  std::shared_ptr<acad::AcadEntity> first, last;
+                  editing->AssignMergedXdata(*doc, *merged, sequence, labels, ids, first, last, start, end, type,
+                                             network, lowHigh);
+                  editing->UpdateLibrariesAfterMerging(*doc, *first, 2);
+                  editing->UpdateCrossingsAfterMerging(*doc, labels, ids, *merged, *merging);
+                  editing->UpdateProfilesAfterMerging(*doc, *merged, *merging);
+                  editing->DeleteOldMergedPipes(*doc, *merging, start, end);
+              }),
+              none);
+    EXPECT_TRUE(sewer[0].polyline->Erased());
     Sound();
 }
 

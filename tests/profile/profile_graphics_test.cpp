@@ -70,9 +70,12 @@ TEST_F(Graphics, PipesRunBetweenTheManholeWalls) {
     Pipes(";1;4;4;1", "US", "Pressure");
     EXPECT_THAT(Polylines(), ElementsAre(Near({102, 149.6, 148, 140.4}), Near({102, 159.6, 148, 150.4}),
                                          Near({100, 150, 150, 140}), Near({100, 190, 150, 180})));
-    EXPECT_EQ(ErrorOf([&] { Pipes(";0;12;12;1", "US", "Pressure", ";0"); }), ErrorCode::DivisionByZero);
     EXPECT_EQ(ErrorOf([&] { Pipes(";0;12", "US"); }), ErrorCode::SubscriptOutOfRange);
     EXPECT_EQ(block->Count(), 4);
+    // No length in plan, no slope: between the walls from invert to invert.
+    Pipes(";0;300;300;1", "Metric", "Gravity", ";0");
+    EXPECT_THAT(Polylines("Profile - Pipe"), testing::IsSupersetOf({Near({100.6, 150, 99.4, 140}),
+                                                                    Near({100.6, 153, 99.4, 143})}));
 }
 
 TEST_F(Graphics, ManholesFromSumpToGround) {
