@@ -20,10 +20,42 @@ namespace {
 
 bool FitsOnLine(std::string_view field) { return field.find_first_of("\t\r\n") == std::string_view::npos; }
 
-std::vector<RegistryEntry> ReadAll(const fs::path& path) {
+// Where the registry named by `named` lives: a symbolic link is followed to its final
+// target, so that a rewrite replaces the target and keeps the link. Anything but a regular
+// file, or nothing, is refused before it is opened: a FIFO would block the open, a device
+// would be replaced by the rename.
+struct RegistryFile {
+    fs::path path;
+    bool exists = false;
+    bool linked = false;
+};
+
+RegistryFile Locate(const fs::path& named) {
+    RegistryFile file{named};
+    for (int links = 0;; ++links) {
+        std::error_code ec;
+        const fs::file_status status = fs::symlink_status(file.path, ec);
+        switch (status.type()) {
+        case fs::file_type::not_found: return file;
+        case fs::file_type::regular: file.exists = true; return file;
+        case fs::file_type::symlink: break;
+        case fs::file_type::none:
+            Raise(ErrorCode::ServerError, "cannot reach the registry " + file.path.string() + ": " + ec.message());
+        default: Raise(ErrorCode::ServerError, "the registry " + file.path.string() + " is not a regular file");
+        }
+        // As many as the system itself follows.
+        if (links == 40) Raise(ErrorCode::ServerError, "too many symbolic links to the registry " + named.string());
+        fs::path target = fs::read_symlink(file.path, ec);
+        if (ec) Raise(ErrorCode::ServerError, "cannot read the link " + file.path.string() + ": " + ec.message());
+        file.path = target.is_relative() ? file.path.parent_path() / target : target;
+        file.linked = true;
+    }
+}
+
+std::vector<RegistryEntry> ReadAll(const RegistryFile& file) {
     std::vector<RegistryEntry> entries;
-    std::error_code ec;
-    if (!fs::exists(path, ec)) return entries;
+    if (!file.exists) return entries;
+    const fs::path& path = file.path;
     std::ifstream in(path);
     if (!in) Raise(ErrorCode::ServerError, "cannot read the registry " + path.string());
     std::string line;
@@ -38,9 +70,11 @@ std::vector<RegistryEntry> ReadAll(const fs::path& path) {
     return entries;
 }
 
-void WriteAll(const fs::path& path, const std::vector<RegistryEntry>& entries) {
+void WriteAll(const RegistryFile& file, const std::vector<RegistryEntry>& entries) {
+    const fs::path& path = file.path;
     std::error_code ec;
-    if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
+    // The far end of a link is the user's to make.
+    if (!file.linked && path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
     // Per process, so that two programs registering at once never share a temporary.
     fs::path temp = path;
     temp += ".tmp" + std::to_string(::getpid());
@@ -85,22 +119,22 @@ void RegisterServerClass(std::string_view progId, std::string_view clsid, std::s
         Raise(ErrorCode::InvalidProcedureCall, "invalid ProgID");
     if (!IsClsid(clsid)) Raise(ErrorCode::InvalidProcedureCall, "invalid CLSID " + std::string(clsid));
     if (serverPath.empty() || !FitsOnLine(serverPath)) Raise(ErrorCode::InvalidProcedureCall, "invalid server path");
-    fs::path path = RegistryPath();
-    std::vector<RegistryEntry> entries = ReadAll(path);
+    const RegistryFile file = Locate(RegistryPath());
+    std::vector<RegistryEntry> entries = ReadAll(file);
     std::erase_if(entries, [&](const RegistryEntry& e) { return SameIdentifier(e.progId, progId); });
     entries.push_back({std::string(progId), std::string(clsid), std::string(serverPath)});
-    WriteAll(path, entries);
+    WriteAll(file, entries);
 }
 
 void UnregisterServerClass(std::string_view progId) {
-    fs::path path = RegistryPath();
-    std::vector<RegistryEntry> entries = ReadAll(path);
+    const RegistryFile file = Locate(RegistryPath());
+    std::vector<RegistryEntry> entries = ReadAll(file);
     if (std::erase_if(entries, [&](const RegistryEntry& e) { return SameIdentifier(e.progId, progId); }) > 0)
-        WriteAll(path, entries);
+        WriteAll(file, entries);
 }
 
 std::optional<RegistryEntry> LookupProgId(std::string_view progId) {
-    for (RegistryEntry& e : ReadAll(RegistryPath()))
+    for (RegistryEntry& e : ReadAll(Locate(RegistryPath())))
         if (SameIdentifier(e.progId, progId)) return std::move(e);
     return std::nullopt;
 }

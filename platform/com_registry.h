@@ -3,7 +3,9 @@
 // class identifier. It is a text file of our own, one entry a line (ProgID, CLSID and
 // server path separated by tabs); FLUVANET_REGISTRY names it, by default
 // $HOME/.fluvanet/registry. Every change rewrites the whole file through a temporary
-// file and a rename, so a reader never sees half an entry.
+// file and a rename, so a reader never sees half an entry. A symbolic link is written
+// through to its target and stays; a path that names anything but a regular file (or
+// nothing) raises ServerError before it is opened.
 
 #include <filesystem>
 #include <optional>

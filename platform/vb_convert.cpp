@@ -125,6 +125,17 @@ std::optional<double> QuickRound(double value, int32_t decimals) {
     return value < 0 ? -(units / scale) : units / scale;
 }
 
+// The whole number nearest the exact value, halves to the even neighbour. What floor
+// leaves of the magnitude is exact, so neither a decimal form nor the processor's
+// rounding mode has a say.
+double NearestWhole(double value) {
+    const double magnitude = std::fabs(value);
+    double whole = std::floor(magnitude);
+    const double fraction = magnitude - whole;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0)) whole += 1;
+    return value < 0 ? -whole : whole;
+}
+
 double ToDouble(const Decimal& d, bool negative) {
     if (d.digits.empty()) return 0.0;
     std::string text = d.digits + "e" + std::to_string(d.point - static_cast<int64_t>(d.digits.size()));
@@ -295,14 +306,14 @@ double Round(double value, int32_t decimals) {
 
 int32_t CLng(double value) {
     if (!std::isfinite(value)) Raise(ErrorCode::Overflow);
-    double r = Round(value, 0);
+    double r = NearestWhole(value);
     if (!(r >= -2147483648.0 && r <= 2147483647.0)) Raise(ErrorCode::Overflow);
     return static_cast<int32_t>(r);
 }
 
 int16_t CInt(double value) {
     if (!std::isfinite(value)) Raise(ErrorCode::Overflow);
-    double r = Round(value, 0);
+    double r = NearestWhole(value);
     if (!(r >= -32768.0 && r <= 32767.0)) Raise(ErrorCode::Overflow);
     return static_cast<int16_t>(r);
 }

@@ -21,8 +21,9 @@ double Val(std::string_view text);
 // Strict conversions. A text converts only when, apart from surrounding blanks, it is a
 // whole number text (sign, digits, ".", exponent); otherwise Type mismatch. Empty gives
 // 0 / "" / False; Null raises Invalid use of Null; objects, arrays and records raise
-// Type mismatch. Reals go to whole numbers to the nearest value, halves to even, and a
-// result outside the type's range raises Overflow.
+// Type mismatch. Reals go to whole numbers to the nearest value, halves to even, decided
+// on the exact value rather than its decimal form (2.5000000000000004 -> 3, where Round
+// gives 2), and a result outside the type's range raises Overflow.
 std::string CStr(const com::Variant& value);
 int16_t CInt(const com::Variant& value);
 int32_t CLng(const com::Variant& value);

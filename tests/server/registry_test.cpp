@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
+#include <iterator>
+#include <string>
 
 #include "platform/com_registry.h"
 #include "tests/server/temp_registry.h"
@@ -80,6 +83,59 @@ TEST(ServerRegistry, ReportsARegistryThatCannotBeWritten) {
     // A directory where the file should be: neither readable as entries nor replaceable.
     fs::create_directories(registry.File());
     EXPECT_EQ(ErrorOf([] { com::RegisterServerClass("A.B", kClsidA, "/a.so"); }), ErrorCode::ServerError);
+    EXPECT_EQ(ErrorOf([] { com::LookupProgId("A.B"); }), ErrorCode::ServerError);
+    EXPECT_TRUE(fs::is_directory(registry.File()));
+    EXPECT_TRUE(fs::is_empty(registry.File()));
+
+    // A FIFO is refused without being opened, which would wait for a writer for ever.
+    const fs::path fifo = registry.Dir() / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ::setenv("FLUVANET_REGISTRY", fifo.c_str(), 1);
+    EXPECT_EQ(ErrorOf([] { com::RegisterServerClass("A.B", kClsidA, "/a.so"); }), ErrorCode::ServerError);
+    EXPECT_EQ(ErrorOf([] { com::UnregisterServerClass("A.B"); }), ErrorCode::ServerError);
+    EXPECT_EQ(ErrorOf([] { com::LookupProgId("A.B"); }), ErrorCode::ServerError);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+}
+
+TEST(ServerRegistry, WritesThroughASymbolicLinkAndKeepsIt) {
+    testing_support::TempRegistry registry;
+    const fs::path shared = registry.Dir() / "shared";
+    fs::create_directories(shared);
+    std::ofstream(shared / "registry") << "Old.One\t" << kClsidA << "\t/old.so\n";
+    const fs::path link = registry.Dir() / "link";
+    fs::create_symlink("shared/registry", link);
+    ::setenv("FLUVANET_REGISTRY", link.c_str(), 1);
+    com::RegisterServerClass("Fluvanet.Alpha", kClsidB, "/a.so");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::read_symlink(link), "shared/registry");
+    std::ifstream in(shared / "registry");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("Old.One"), std::string::npos);
+    EXPECT_NE(text.find("Fluvanet.Alpha"), std::string::npos);
+
+    // A dangling link makes its target, where the target's directory is there.
+    const fs::path dangling = registry.Dir() / "dangling";
+    fs::create_symlink(shared / "new-registry", dangling);
+    ::setenv("FLUVANET_REGISTRY", dangling.c_str(), 1);
+    com::RegisterServerClass("Fluvanet.Alpha", kClsidB, "/a.so");
+    EXPECT_TRUE(fs::is_symlink(dangling));
+    EXPECT_TRUE(fs::is_regular_file(shared / "new-registry"));
+    EXPECT_TRUE(com::LookupProgId("Fluvanet.Alpha"));
+
+    // No directory is made at the far end of a link.
+    const fs::path nowhere = registry.Dir() / "nowhere";
+    fs::create_symlink(registry.Dir() / "absent" / "registry", nowhere);
+    ::setenv("FLUVANET_REGISTRY", nowhere.c_str(), 1);
+    EXPECT_EQ(ErrorOf([] { com::RegisterServerClass("A.B", kClsidA, "/a.so"); }), ErrorCode::ServerError);
+    EXPECT_TRUE(fs::is_symlink(nowhere));
+    EXPECT_FALSE(fs::exists(registry.Dir() / "absent"));
+
+    // A link to something that is no regular file is refused like the thing itself.
+    const fs::path toDirectory = registry.Dir() / "to-directory";
+    fs::create_directory_symlink(shared, toDirectory);
+    ::setenv("FLUVANET_REGISTRY", toDirectory.c_str(), 1);
+    EXPECT_EQ(ErrorOf([] { com::RegisterServerClass("A.B", kClsidA, "/a.so"); }), ErrorCode::ServerError);
+    EXPECT_TRUE(fs::is_symlink(toDirectory));
 }
 
 }  // namespace
