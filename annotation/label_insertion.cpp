@@ -11,6 +11,7 @@
 #include "annotation/label_names.h"
 #include "annotation/view_style.h"
 #include "core/element_records.h"
+#include "core/finite_reals.h"
 #include "core/general.h"
 #include "core/layer_state.h"
 #include "core/reference_lists.h"
@@ -245,6 +246,7 @@ void InsertLabel(ViewStyle& self, General& general, acad::AcadDocument& doc, aca
 
 void ViewStyle::InsertAnnotationsForNewEntity(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& Entity,
                                               const double& CorrectionAngleForCS) {
+    RequireFinite("the correction angle", CorrectionAngleForCS);
     Variant table = GetAnnotationFormatArray(GetActiveViewStyleSettingsArray(AcadActiveDocument));
     Variant lines = GetAnnotationStrings(AcadActiveDocument, Entity, table);
     InsertLabel(*this, *general_, AcadActiveDocument, Entity, {lines, table, std::nullopt, CorrectionAngleForCS});
@@ -260,6 +262,7 @@ void labels::InsertForNewEntity(ViewStyle& viewStyle, General& general, acad::Ac
 void ViewStyle::InsertAnnotations(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& Entity,
                                   const Variant& ArAnnoStrings, const std::string& NetName,
                                   const double& CorrectionAngleForCS, const Variant& ArAnnoFormat) {
+    RequireFinite("the correction angle", CorrectionAngleForCS);
     InsertLabel(*this, *general_, AcadActiveDocument, Entity, {ArAnnoStrings, ArAnnoFormat, NetName, CorrectionAngleForCS});
 }
 

@@ -10,6 +10,7 @@
 #include "annotation/label_names.h"
 #include "annotation/view_style.h"
 #include "core/element_records.h"
+#include "core/finite_reals.h"
 #include "core/general.h"
 #include "core/layer_state.h"
 #include "core/reference_lists.h"
@@ -40,6 +41,7 @@ bool HasElementType(const ElementRecord& record) { return record.Count() > pipe_
 
 void ViewStyle::ApplyAnnotationsToNetwork(acad::AcadDocument& AcadActiveDocument, const std::string& NetName,
                                           const Variant& ArAnnoFormat, const double& CorrectionAngleForCS) {
+    RequireFinite("the correction angle", CorrectionAngleForCS);
     // A table that cannot be read fails before any old label goes.
     (void)AnnoFormatTable(ArAnnoFormat);
     // Collected before the loop: the labels inserted in it are not in the set and survive.
@@ -105,6 +107,7 @@ void labels::UpdateAfterEditing(ViewStyle& viewStyle, General& general, acad::Ac
 void ViewStyle::UpdateAnnotationsAttributeBlock(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& Entity,
                                                 const Variant& ArAnnoStrings, const Variant& ArAnnoFormat,
                                                 const bool& UpdateBlockLocation, const double& CorrectionAngleForCS) {
+    RequireFinite("the correction angle", CorrectionAngleForCS);
     ElementRecord record =
         ElementRecord::Read(std::static_pointer_cast<acad::AcadObject>(Entity.shared_from_this()));
     // Called for one element, an object without an element type is the caller's fault;

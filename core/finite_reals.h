@@ -4,8 +4,10 @@
 // is refused before the first write.
 
 #include <cmath>
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/error.h"
 #include "platform/vb_convert.h"
@@ -16,6 +18,14 @@ namespace fluvanet {
 inline void RequireFinite(std::string_view what, double value) {
     if (!std::isfinite(value))
         com::Raise(com::ErrorCode::InvalidProcedureCall, std::string(what) + " is not a finite number");
+}
+
+// Every one of several reals for the same thing: a point, a line's coordinates.
+inline void RequireFinite(std::string_view what, std::initializer_list<double> values) {
+    for (double value : values) RequireFinite(what, value);
+}
+inline void RequireFinite(std::string_view what, const std::vector<double>& values) {
+    for (double value : values) RequireFinite(what, value);
 }
 
 // The leading number of a text the caller gives (vb::Val), refused as above when it lies

@@ -113,6 +113,12 @@ void AppendAnnotation(acad::AcadDocument& doc, const std::string& pipeId, const 
     pipe.Write();
 }
 
+// Every real of a record is written into it or drawn.
+void RequireFiniteReals(const CrossPoint& c) {
+    RequireFinite("a level, rise, clearance or place of the crossing",
+                  {c.Pipe1Rise, c.Pipe2Rise, c.Pipe1Invert, c.Pipe2Invert, c.Clearance, c.Easting, c.Northing});
+}
+
 std::string Cell(const SafeArray& table, int16_t row, int32_t column) { return vb::CStr(table.Get(row, column)); }
 
 constexpr int32_t kFirstNetwork = 0;
@@ -166,6 +172,7 @@ std::shared_ptr<acad::AcadSelectionSet> Crossing::GetExistingCrossingPointsSet(a
 
 std::shared_ptr<acad::AcadSelectionSet> Crossing::DrawCrossingPoints(acad::AcadDocument& AcadActiveDocument,
                                                                      const std::vector<CrossPoint>& ArCrossPoints) {
+    for (const CrossPoint& c : ArCrossPoints) RequireFiniteReals(c);
     general_->CreateStandardBlock(AcadActiveDocument, "CrossingPoint");
     // Whatever the annotations are drawn on or write to accepts changes before the first is
     // drawn: a failure could not take an annotation off a locked layer again. An annotation
@@ -217,6 +224,7 @@ std::shared_ptr<acad::AcadSelectionSet> Crossing::DrawCrossingPoints(acad::AcadD
 
 void Crossing::AddCorssingPointXdata(acad::AcadDocument& AcadActiveDocument, const CrossPoint& MyCrossPoint,
                                      acad::AcadBlockReference& CrossPointAnno, acad::AcadLine& CrossPointLine) {
+    RequireFiniteReals(MyCrossPoint);
     // Both pipes are known before anything is written; they are named by the identifier as
     // the drawing writes it.
     ElementRecord pipe1 = OpenCrossingPipe(AcadActiveDocument, MyCrossPoint.Pipe1OID);

@@ -10,6 +10,7 @@
 
 #include "annotation/view_style.h"
 #include "core/element_records.h"
+#include "core/finite_reals.h"
 #include "core/general.h"
 #include "core/layer_state.h"
 #include "core/library.h"
@@ -222,6 +223,7 @@ void Editing::CreateSplitEntities(acad::AcadDocument& AcadActiveDocument, acad::
                                   const acad::Point3& SplitPoint, std::shared_ptr<acad::AcadLWPolyline>& NewPipeEntity1,
                                   std::shared_ptr<acad::AcadLWPolyline>& NewPipeEntity2,
                                   std::shared_ptr<acad::AcadBlockReference>& NewNodeEntity) {
+    RequireFinite("the split point", {SplitPoint[0], SplitPoint[1]});
     SplitPipeRecord(AcadActiveDocument, SplitPipeEntity);
     const Variant point = PointVariant(SplitPoint);
     // Elsewhere a half would have no length, or run off the pipe.
@@ -271,6 +273,7 @@ void Editing::CreateSplitEntities(acad::AcadDocument& AcadActiveDocument, acad::
 void Editing::AssignSplitXdata(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& SplitPipeEntity,
                                const acad::Point3& SplitPoint, acad::AcadLWPolyline& NewPipeEntity1,
                                acad::AcadLWPolyline& NewPipeEntity2, acad::AcadBlockReference& NewNodeEntity) {
+    RequireFinite("the split point", {SplitPoint[0], SplitPoint[1]});
     RequireHalves(SplitPipeEntity, NewPipeEntity1, NewPipeEntity2);
     const ElementRecord split = SplitPipeRecord(AcadActiveDocument, SplitPipeEntity);
     const std::string splitId = IdText(SplitPipeEntity);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "annotation/view_style.h"
+#include "core/finite_reals.h"
 #include "core/general.h"
 #include "core/reference_lists.h"
 #include "platform/vb_convert.h"
@@ -100,6 +101,7 @@ std::vector<double> Profile::DrawHorizontalBand(acad::AcadBlock& BlockDef, std::
                                                 const double& DataTextHeight, const double& BandLabelsPartLength,
                                                 const int16_t& BandIndex, const int16_t& IsLastBandIndicator) {
     RequireBand(BandIndex, kSizeBand, kMaterialBand, "horizontal band");
+    RequireFinite("a text height or the band label column", {LabelsTextHeight, DataTextHeight, BandLabelsPartLength});
     const Band band{BlockDef, BandRefPoint, ReadProfilePoint(BandRefPoint), LabelsTextHeight, BandLabelsPartLength};
     const double t = DataTextHeight;
     const double height = 3 * band.h;
@@ -163,6 +165,7 @@ std::vector<double> Profile::DrawVerticalBand(acad::AcadDocument& AcadActiveDocu
                                               const double& DataTextHeight, const double& BandLabelsPartLength,
                                               const int16_t& BandIndex, const Variant& IsLastBandIndicator) {
     RequireBand(BandIndex, kGroundBand, kLastVerticalBand, "vertical band");
+    RequireFinite("a text height or the band label column", {LabelsTextHeight, DataTextHeight, BandLabelsPartLength});
     const Band band{BlockDef, BandRefPoint, ReadProfilePoint(BandRefPoint), LabelsTextHeight, BandLabelsPartLength};
     const double t = DataTextHeight;
     const std::string& settings = BandSettingsString;
@@ -218,6 +221,7 @@ Variant Profile::DrawDistanceDataBand(acad::AcadDocument& AcadActiveDocument, ac
                                       const int16_t& BandIndex, const int16_t& DrawBandLabel,
                                       const int16_t& IsLastBandIndicator) {
     RequireBand(BandIndex, kGroundBand, kCoordinatesBand, "band of distances");
+    RequireFinite("a text height or the band label column", {LabelsTextHeight, DataTextHeight, BandLabelsPartLength});
     const Band band{BlockDef, BandRefPoint, ReadProfilePoint(BandRefPoint), LabelsTextHeight, BandLabelsPartLength};
     if (BandDataString.empty()) return com::ToVariant(BandRefPoint);
 
@@ -284,6 +288,7 @@ Variant Profile::DrawDistanceDataBand(acad::AcadDocument& AcadActiveDocument, ac
 
 void Profile::AddBandArrow(acad::AcadBlock& BlockDef, const double& X1, const double& X2, const double& Y,
                            const double& BandHeight, acad::AcadText& MiddleText) {
+    RequireFinite("a place or height of the arrow", {X1, X2, Y, BandHeight});
     const double th = MiddleText.Height();
     acad::Point3 low{}, high{};
     MiddleText.GetBoundingBox(low, high);
@@ -303,6 +308,7 @@ void Profile::AddBandArrow(acad::AcadBlock& BlockDef, const double& X1, const do
 }
 
 void Profile::AddBandTick(acad::AcadBlock& BlockDef, const double& X, const double& Y, const double& TickHeight) {
+    RequireFinite("a place or height of the tick", {X, Y, TickHeight});
     AddProfileLine(BlockDef, X, Y, X, Y - TickHeight, profile_layer::kDimension);
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/finite_reals.h"
 #include "platform/vb_convert.h"
 #include "profile/parts_data.h"
 #include "profile/profile.h"
@@ -82,6 +83,7 @@ void Profile::DrawProfileTable(acad::AcadDocument& AcadActiveDocument, acad::Aca
                                const double& DatumElevation, const double& PlotAreaLength,
                                const std::string& ProfileLineName, const int16_t& ProfilePartIndex,
                                const int16_t& CountProfileParts) {
+    RequireFinite("a length or the datum of the table", {BandLabelsPartLength, DatumElevation, PlotAreaLength});
     const std::vector<int16_t> order = BandOrder(ArProfileStyleSettings);
     if (order[0] == kNoBand) return;
 
@@ -134,6 +136,8 @@ void Profile::CompleteProfileFrame(acad::AcadBlock& BlockDef, const std::vector<
                                    const double& LabelsTextHeight, const std::string& /*TextStyle*/,
                                    const std::string& ProfileLineName, const int16_t& ProfilePartIndex,
                                    const int16_t& CountProfileParts, const double& TitleTextHeight) {
+    RequireFinite("a length, text height or the datum of the frame",
+                  {BandLabelsPartLength, DatumElevation, PlotAreaLength, LabelsTextHeight, TitleTextHeight});
     const ProfilePoint origin = ReadProfilePoint(ProfileRefPoint);
     const double bottom = ReadProfilePoint(BandRefPoint).y;
     const double h = LabelsTextHeight;

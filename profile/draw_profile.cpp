@@ -7,6 +7,7 @@
 
 #include "core/block_names.h"
 #include "core/element_records.h"
+#include "core/finite_reals.h"
 #include "core/general.h"
 #include "core/layer_state.h"
 #include "core/reference_lists.h"
@@ -50,7 +51,9 @@ acad::Point3 PointOf(const Variant& point) {
     const com::SafeArray& items = point.Array();
     const int32_t low = items.LBound();
     const double z = items.Size() > 2 ? vb::CDbl(items.Get(low + 2)) : 0;
-    return {vb::CDbl(items.Get(low)), vb::CDbl(items.Get(low + 1)), z};
+    const acad::Point3 p{vb::CDbl(items.Get(low)), vb::CDbl(items.Get(low + 1)), z};
+    RequireFinite("the insertion point", {p[0], p[1], p[2]});
+    return p;
 }
 
 // Nothing when the terrain application does not answer: every surface look-up then takes
@@ -149,6 +152,8 @@ PreparedProfile PrepareProfile(Profile& profile, General& general, acad::AcadDoc
     RequirePipes(doc, request.pipes);
     RequireSettings(prepared.settings);
     PointOf(request.insPoint);
+    // Written into the profile's record even when the datum is found from the sumps.
+    RequireFinite("the custom datum", request.customDatum);
     RequireBlockName(doc, ProfileBlockName(request.network, request.name));
     if (request.showNameOnPlan || request.showStationsOnPlan)
         RequireBlockName(doc, PlanAnnoBlockName(request.network, request.name));
@@ -204,6 +209,7 @@ std::shared_ptr<acad::AcadBlockReference> Profile::CreateProfileBlock(
     const Variant& settings = ArProfileStyleSettings;
     const std::string units = general_->GetModelUnits(AcadActiveDocument);
     const acad::Point3 insertion = PointOf(ProfileInsPoint);
+    if (!DatumAuto) RequireFinite("the custom datum", CustomDatumValue);
     ActiveLayerGuard activeLayer(AcadActiveDocument);
     ActiveTextStyleGuard activeStyle(AcadActiveDocument);
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/finite_reals.h"
 #include "core/general.h"
 #include "core/layer_state.h"
 #include "core/reference_lists.h"
@@ -115,6 +116,7 @@ std::vector<double> Profile::DrawPlotAreaFrame(acad::AcadBlock& BlockDef, const 
                                                const Variant& ArProfileStyleSettings, const double& DatumElevation,
                                                const double& VerticalExaggeration) {
     const ProfilePoint ref = ReadProfilePoint(RefPoint);
+    RequireFinite("the datum", DatumElevation);
     RequireExaggeration(VerticalExaggeration);
     double lengths = 0;
     for (const std::string& item : refs::LeadingItems(PartsEntry(ArPartDataStrings, parts_entry::kLengths)))
@@ -142,6 +144,8 @@ void Profile::DrawProfileGrid(acad::AcadDocument& AcadActiveDocument, acad::Acad
                               const double& DatumElevation, const double& PartStartStation) {
     // Everything is read and every count taken before a layer is opened or a line drawn.
     const ProfilePoint ref = ReadProfilePoint(RefPoint);
+    RequireFinite("a size, the datum or the start station of the grid",
+                  {PlotAreaLength, PlotAreaHeight, DatumElevation, PartStartStation});
     const double v = VerticalExaggeration;
     RequireExaggeration(v);
     const double h = vb::Val(ReadTextSettings(TextSettingsString).labelsHeight);

@@ -6,6 +6,7 @@
 
 #include "annotation/view_style.h"
 #include "core/element_records.h"
+#include "core/finite_reals.h"
 #include "core/general.h"
 #include "core/layer_state.h"
 #include "core/plan_arcs.h"
@@ -144,6 +145,8 @@ plan::Path PartPath(acad::AcadDocument& doc, Editing& editing, const std::string
 void WriteStationOn(ViewStyle& viewStyle, const plan::Path& path, double station, acad::AcadBlock& block,
                     const std::string& text, double h, double correctionAngle) {
     RequireTextHeight(h, "station");
+    RequireFinite("the plan line", path.coordinates);
+    RequireFinite("the station or correction angle", {station, correctionAngle});
     const PlanSpot p = PlanLine(path).Find(station);
     const Segment& s = p.along;
     // The unit direction of the segment; one without length points as a zero angle does
@@ -162,6 +165,8 @@ void WriteStationOn(ViewStyle& viewStyle, const plan::Path& path, double station
 void WriteNameOn(ViewStyle& viewStyle, const plan::Path& path, double station, acad::AcadBlock& block,
                  const std::string& name, double h, double correctionAngle) {
     RequireTextHeight(h, "name");
+    RequireFinite("the plan line", path.coordinates);
+    RequireFinite("the station or correction angle", {station, correctionAngle});
     const PlanSpot p = PlanLine(path).Find(station);
     const Segment& s = p.along;
     const double rotation = viewStyle.GetTextRotation(s.x1, s.y1, s.x2, s.y2, correctionAngle);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/finite_reals.h"
 #include "platform/vb_convert.h"
 #include "profile/parts_data.h"
 #include "profile/profile_records.h"
@@ -37,6 +38,7 @@ std::shared_ptr<acad::AcadTextStyle> ProfileTextStyle(acad::AcadDocument& doc, s
 
 ProfilePoint ReadProfilePoint(const std::vector<double>& point) {
     if (point.size() < 2) Raise(ErrorCode::SubscriptOutOfRange, "a point needs x and y");
+    RequireFinite("a point of the profile", {point[0], point[1]});
     return {point[0], point[1]};
 }
 

@@ -56,7 +56,8 @@ ProfileTextSettings StyleTextSettings(const com::Variant& styleSettings);  // it
 // document's active style: a style missing from the drawing never fails a profile.
 std::shared_ptr<acad::AcadTextStyle> ProfileTextStyle(acad::AcadDocument& doc, std::string_view name);
 
-// x and y of a point passed as an array of reals; fewer than two raise Subscript out of range.
+// x and y of a point passed as an array of reals; fewer than two raise Subscript out of range,
+// and one that is no finite number Invalid procedure call.
 struct ProfilePoint {
     double x = 0;
     double y = 0;

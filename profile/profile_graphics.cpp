@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/finite_reals.h"
 #include "core/general.h"
 #include "core/layer_state.h"
 #include "core/plan_arcs.h"
@@ -99,6 +100,7 @@ void Profile::DrawNodeLabels(acad::AcadDocument& AcadActiveDocument, acad::AcadB
                              const std::string& NodeLabelString, const double& FrameHeight,
                              const Variant& ArProfileStyleSettings) {
     const ProfilePoint ref = ReadProfilePoint(RefPoint);
+    RequireFinite("the frame height", FrameHeight);
     const std::vector<std::string> labels = refs::LeadingItems(NodeLabelString);
     const std::vector<double> stations = NodeStations(LengthString, vb::Count16(labels.size()));
     const ProfileTextSettings text = StyleTextSettings(ArProfileStyleSettings);
@@ -122,6 +124,7 @@ void Profile::DrawGroundLine(acad::AcadBlock& BlockDef, const std::vector<double
                              const std::string& GroundLineString, const double& DatumElevation,
                              const double& VerticalExaggeration) {
     const ProfilePoint ref = ReadProfilePoint(RefPoint);
+    RequireFinite("the datum", DatumElevation);
     RequireExaggeration(VerticalExaggeration);
     const std::vector<double> points = Numbers(GroupedItems(GroundLineString, 2));
     std::vector<double> vertices;
@@ -138,6 +141,7 @@ void Profile::DrawPipes(acad::AcadDocument& AcadActiveDocument, acad::AcadBlock&
                         const double& VerticalExaggeration, const std::string& ModelUnits,
                         const std::string& NetworkType) {
     const ProfilePoint ref = ReadProfilePoint(RefPoint);
+    RequireFinite("the datum", DatumElevation);
     const double v = VerticalExaggeration;
     RequireExaggeration(v);
     // Gravity pipes stop at the manhole walls; others run from node line to node line.
@@ -176,6 +180,7 @@ void Profile::DrawManholes(acad::AcadDocument& AcadActiveDocument, acad::AcadBlo
                            const double& DatumElevation, const double& VerticalExaggeration,
                            const std::string& ModelUnits) {
     const ProfilePoint ref = ReadProfilePoint(RefPoint);
+    RequireFinite("the datum", DatumElevation);
     const double v = VerticalExaggeration;
     RequireExaggeration(v);
     const double w = ManholeHalfWidth(ModelUnits);
@@ -201,6 +206,7 @@ void Profile::DrawConnectedAndCrossing(acad::AcadDocument& AcadActiveDocument, a
                                        const double& DatumElevation, const double& VerticalExaggeration,
                                        const std::string& ModelUnits) {
     const ProfilePoint ref = ReadProfilePoint(RefPoint);
+    RequireFinite("the datum", DatumElevation);
     const double v = VerticalExaggeration;
     RequireExaggeration(v);
     auto shown = [&](int32_t item) {
@@ -244,6 +250,7 @@ void Profile::DrawPipeSectionOnProfile(acad::AcadBlock& BlockDef, const std::vec
                                        const int16_t& ShapeIndex, const double& Span, const double& Rise,
                                        const int16_t& NumCells, const double& VerticalExaggeration) {
     const ProfilePoint p = ReadProfilePoint(PipeInsPnt);
+    RequireFinite("the span or rise", {Span, Rise});
     const double v = VerticalExaggeration;
     RequireExaggeration(v);
     const double n = NumCells;

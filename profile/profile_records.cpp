@@ -1,5 +1,6 @@
 #include "profile/profile_records.h"
 
+#include "core/finite_reals.h"
 #include "core/project_record.h"
 #include "core/reference_lists.h"
 #include "editing/pipe_node_records.h"
@@ -126,6 +127,8 @@ void Profile::BuildProfileBlockXData(acad::AcadDocument& AcadActiveDocument, con
     std::vector<std::shared_ptr<acad::AcadObject>> pipes;
     for (const std::string& id : pipeIds) pipes.push_back(OpenPipeRecord(AcadActiveDocument, id).Object());
     const com::SafeArray& point = InsPoint.Array();
+    RequireFinite("the insertion point or custom datum",
+                  {vb::CDbl(point.Get(0)), vb::CDbl(point.Get(1)), CustomDatumValue});
     std::string insertion = vb::CStr(vb::CDbl(point.Get(0))) + ";" + vb::CStr(vb::CDbl(point.Get(1)));
 
     auto block = std::static_pointer_cast<acad::AcadBlockReference>(ProfileBlock.shared_from_this());

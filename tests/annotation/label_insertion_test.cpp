@@ -1,6 +1,9 @@
 // Inserting a pipe's or node's label block and arrow: where the lines stand, the records
 // on both sides, when an arrow is drawn, and insertions that fail without leaving anything.
 
+#include <cmath>
+#include <functional>
+
 #include "tests/annotation/label_drawing.h"
 
 namespace {
@@ -157,6 +160,16 @@ TEST_F(LabelInsertion, AFailedInsertionLeavesNothingAndTheOwnerAsItWas) {
     EXPECT_EQ(ErrorOf([&] { vs.InsertAnnotations(*doc, *pipe, Lines(1), "Storm", 0, table); }),
               ErrorCode::MissingLayer);
     expectUnchanged("no arrow layer");
+    for (double angle : {std::nan(""), HUGE_VAL}) {
+        for (const auto& call : std::vector<std::function<void()>>{
+                 [&] { vs.InsertAnnotations(*doc, *pipe, Lines(1), "Main", angle, table); },
+                 [&] { vs.InsertAnnotationsForNewEntity(*doc, *pipe, angle); },
+                 [&] { vs.UpdateAnnotationsAttributeBlock(*doc, *pipe, Lines(1), table, true, angle); },
+                 [&] { vs.ApplyAnnotationsToNetwork(*doc, "Main", table, angle); }}) {
+            EXPECT_EQ(ErrorOf(call), ErrorCode::InvalidProcedureCall);
+            expectUnchanged("a correction angle that is no number");
+        }
+    }
 
     // The owner cannot be written: what went in comes out again.
     doc->Layers()->Item(Variant("Main - Network"))->SetLock(true);

@@ -127,6 +127,24 @@ TEST_F(CrossingAnnotations, WhatCannotBeDrawnOrLinkedIsRefusedBeforeTheFirstAnno
         doc->Layers()->Item(Variant(layer))->SetLock(false);
         EXPECT_EQ(unchanged(), before) << layer;
     }
+    // Reals that are no number, in a list or in a direct call for drawn objects.
+    auto anno = doc->ModelSpace()->InsertBlock({0, 0, 0}, "Fluvamap_CrossingAnno_S1", 1, 1, 1, 0);
+    auto line = doc->ModelSpace()->AddLine({0, 0, 0}, {1, 1, 0});
+    const std::string withBoth = unchanged();
+    for (double CrossPoint::*real : {&CrossPoint::Pipe1Rise, &CrossPoint::Pipe2Invert, &CrossPoint::Clearance,
+                                     &CrossPoint::Easting, &CrossPoint::Northing})
+        for (double value : {std::nan(""), -HUGE_VAL}) {
+            CrossPoint nan = Record(a1, b1, 10, 0);
+            nan.*real = value;
+            EXPECT_EQ(refused(nan), ErrorCode::InvalidProcedureCall);
+            EXPECT_EQ(ErrorOf([&] { crossing.AddCorssingPointXdata(*doc, nan, *anno, *line); }),
+                      ErrorCode::InvalidProcedureCall);
+            EXPECT_FALSE(fluvanet::ElementRecord::Read(anno).Exists());
+            EXPECT_EQ(unchanged(), withBoth);
+        }
+    anno->Delete();
+    line->Delete();
+    EXPECT_EQ(unchanged(), before);
     Sound();
 
     // An undo that fails is told, not swallowed: the host refuses the erasure when the block

@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "core/general.h"
 #include "core/library.h"
 #include "core/reference_lists.h"
@@ -294,6 +296,18 @@ TEST_F(Splitting, TheHalvesMustBeTwoEntitiesOtherThanTheSplitPipe) {
                       ErrorCode::InvalidProcedureCall);
         }
     }
+    // A split point that is no number.
+    const std::size_t entities = Entities();
+    for (const acad::Point3& at : {acad::Point3{std::nan(""), 0, 0}, acad::Point3{10, HUGE_VAL, 0}}) {
+        EXPECT_EQ(ErrorOf([&] { editing.AssignSplitXdata(*doc, *pipes[0], at, *h.first, *h.second, *h.node); }),
+                  ErrorCode::InvalidProcedureCall);
+        Halves more;
+        EXPECT_EQ(ErrorOf([&] { editing.CreateSplitEntities(*doc, *pipes[0], at, more.first, more.second, more.node); }),
+                  ErrorCode::InvalidProcedureCall);
+    }
+    EXPECT_EQ(Entities(), entities);
+    for (const auto& half : {std::static_pointer_cast<acad::AcadObject>(h.first), std::static_pointer_cast<acad::AcadObject>(h.node)})
+        EXPECT_FALSE(fluvanet::ElementRecord::Read(half).Exists());
     EXPECT_EQ(RecordText(pipes[0], pe::kCrossingIds), crossings);
     EXPECT_EQ(profile.Record().Text(5), listed);
 }

@@ -2,6 +2,9 @@
 // top at (100, 50); labels and data texts 1 high, so a text is as wide as it has characters;
 // a band label column 10 wide.
 
+#include <cmath>
+#include <functional>
+
 #include "tests/profile/profile_drawing.h"
 
 namespace {
@@ -143,6 +146,39 @@ TEST_F(Bands, MalformedBandInputRaises) {
     point = {100};
     EXPECT_EQ(ErrorOf([&] { Horizontal("1;Size;0;0", ";30", "", 10); }), ErrorCode::SubscriptOutOfRange);
     EXPECT_EQ(block->Count(), 0);
+
+    // Places and sizes that are no number, given to the drawing helpers of a profile.
+    point = {100, 50};
+    auto middle = doc->Blocks()->Add({0, 0, 0}, "Scratch")->AddText("PVC", {50, 48, 0}, 1);
+    const std::size_t blocksBefore = static_cast<std::size_t>(doc->Blocks()->Count());
+    for (double bad : {std::nan(""), HUGE_VAL}) {
+        std::vector<double> nowhere{100, bad};
+        const std::vector<std::function<void()>> calls{
+            [&] { profile.AddBandTick(*block, bad, 10, 2); },
+            [&] { profile.AddBandArrow(*block, 0, 100, 50, bad, *middle); },
+            [&] { profile.DrawHorizontalBand(*block, nowhere, "1;Material;0;0", "", "", "Standard", 1, 1, 10, 13, 0); },
+            [&] { profile.DrawHorizontalBand(*block, point, "1;Material;0;0", "", "", "Standard", bad, 1, 10, 13, 0); },
+            [&] { profile.DrawGroundLine(*block, ref, ";0;100;30;101", bad, 10); },
+            [&] { profile.DrawPipeSectionOnProfile(*block, {100, 50}, 0, 1, bad, 1, 10); },
+            [&] { profile.CompleteProfileFrame(*block, ref, {100, 0}, 10, 95, 100, 1, "Standard", "L", 0, 1, bad); },
+            [&] { profile.WritePlanStation({0, 0, 100, 0}, bad, *block, "0+000", 1, 0); },
+            [&] { profile.WritePlanName({0, 0, 100, 0}, 50, *block, "P", 1, bad); },
+            [&] { profile.DrawPlanStations(*block, ";0;0", "Standard", 1, "9;Stations;0;0;0", {0, bad, 100, 0}, 0); },
+            [&] {
+                profile.CreateProfileBlock(*doc, "N", "Main", "Gravity", Variant(com::SafeArray::FromDoubles({bad, 0, 0})),
+                                           Variant(), Settings(), true, 0);
+            },
+            [&] {
+                profile.CreateProfileBlock(*doc, "N", "Main", "Gravity", Variant(com::SafeArray::FromDoubles({0, 0, 0})),
+                                           Variant(), Settings(), false, bad);
+            },
+        };
+        for (std::size_t k = 0; k < calls.size(); ++k) {
+            EXPECT_EQ(ErrorOf(calls[k]), ErrorCode::InvalidProcedureCall) << k;
+            EXPECT_EQ(block->Count(), 0) << k;
+            EXPECT_EQ(static_cast<std::size_t>(doc->Blocks()->Count()), blocksBefore) << k;
+        }
+    }
 
     // Without band data a horizontal band is its label and two lines.
     Afresh();

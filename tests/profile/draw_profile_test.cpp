@@ -2,6 +2,7 @@
 // crossing once, a terrain surface and a style of the test support; the blocks read back,
 // refusals that change nothing, the state put back, and redrawing from the record.
 
+#include <cmath>
 #include <functional>
 #include <set>
 
@@ -27,6 +28,9 @@ struct Request {
     std::string style = "Road";
     std::vector<std::string> pipes = {};  // all of the sewer when empty
     bool plan = true;
+    std::vector<double> at = {1000, 2000, 0};
+    bool datumAuto = true;
+    double datum = 0;
 };
 
 // Split into parts of one pipe each (100 long, h 3.5: plot areas of 170); ground 106 from
@@ -69,8 +73,9 @@ protected:
     }
     std::string Draw(Request r = {}) {
         if (r.pipes.empty()) r.pipes = ProfilePipeLists(sewer);
-        std::string id = profile.DrawProfile(*doc, r.name, r.net, r.type, r.style, r.pipes, At(1000, 2000), true,
-                                             "Ground", true, 0, r.plan, r.plan);
+        std::string id = profile.DrawProfile(*doc, r.name, r.net, r.type, r.style, r.pipes,
+                                             Variant(com::SafeArray::FromDoubles(r.at)), true, "Ground", r.datumAuto,
+                                             r.datum, r.plan, r.plan);
         Drawing(r.net, r.name);
         return id;
     }
@@ -211,6 +216,12 @@ TEST_F(DrawnProfiles, InputThatWouldFailMidwayIsRefusedBeforeAnythingIsDrawn) {
         {"labels height no number", style(5, "Standard;2.5;abc;5")},
         {"title height below 0", style(5, "Standard;2.5;3.5;-1")},
         {"a name that is no block name", [](Request& r) { r.name = "P;1"; }},
+        {"an insertion point that is no number", [](Request& r) { r.at[1] = std::nan(""); }},
+        {"a custom datum that is infinite",
+         [](Request& r) {
+             r.datumAuto = false;
+             r.datum = -HUGE_VAL;
+         }},
         {"the plan block taken but for case",
          [this](Request& r) { doc->Blocks()->Add({0, 0, 0}, "FLUVAMAP_PLANANNO_Sewer_" + r.name); },
          ErrorCode::DuplicateName},
