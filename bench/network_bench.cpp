@@ -6,6 +6,7 @@
 #include "bench/bench_drawings.h"
 #include "bench/bench_run.h"
 #include "core/general.h"
+#include "crossing/crossing.h"
 
 namespace {
 
@@ -30,5 +31,24 @@ void BM_DeleteNetwork(benchmark::State& state) {
         [&](Drawing& d) { general.DeleteNetwork(*d.doc, "Sewer"); });
 }
 BENCHMARK(BM_DeleteNetwork)->Apply([](auto* b) { Growth(b, {1000, 10000, 50000}); });
+
+// A definition table of n rows, the first "Sewer", over a drawing of 1,000 pipes: one set
+// per row, made afresh and then made again over the first call's sets.
+void BM_GetNetworkSetsAll(benchmark::State& state) {
+    fluvanet::Crossing crossing;
+    const int32_t rows = static_cast<int32_t>(state.range(0));
+    com::SafeArray table = com::SafeArray::Matrix(com::VarType::String, rows, 2);
+    for (int32_t i = 0; i < rows; ++i)
+        table.Put(i, 0, com::Variant(i == 0 ? std::string("Sewer") : "Net" + std::to_string(i)));
+    const com::Variant definitions(std::move(table));
+    OnFreshDrawings(
+        state, [&] { return SewerLoop(1000, false); },
+        [&](Drawing& d) {
+            for (int call = 0; call < 2; ++call)
+                if (crossing.GetNetworkSetsAll(*d.doc, definitions)[0]->Count() != 1000)
+                    Fail(state, "the first row's set misses pipes of the network");
+        });
+}
+BENCHMARK(BM_GetNetworkSetsAll)->Apply([](auto* b) { Growth(b, {1000, 4000, 16000}); });
 
 }  // namespace

@@ -43,13 +43,17 @@ private:
     std::function<void()> restore_;
 };
 
+// RestoreLockedLayers of the list UnlockAllLayers made of the drawing's layers, which may be
+// longer than the host's 16-bit indices reach.
+void RelockLayers(acad::AcadDocument& doc, const com::Variant& lockedLayers);
+
 // UnlockAllLayers now, RestoreLockedLayers at the end.
 class UnlockedLayersGuard : public StateGuard {
 public:
     UnlockedLayersGuard(General& general, acad::AcadDocument& doc) {
         locked_ = general.UnlockAllLayers(doc);
         // The state goes into the closure: the base restores after this object's members are gone.
-        Arm([&general, &doc, locked = locked_] { general.RestoreLockedLayers(doc, locked); });
+        Arm([&doc, locked = locked_] { RelockLayers(doc, locked); });
     }
     const com::Variant& LockedLayers() const { return locked_; }
 

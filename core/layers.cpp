@@ -154,6 +154,11 @@ Variant General::UnlockAllLayers(acad::AcadDocument& AcadActiveDocument) {
 }
 
 void General::RestoreLockedLayers(acad::AcadDocument& AcadActiveDocument, const Variant& ArLockedLayers) {
+    vb::Count16(ArLockedLayers.Array().Size());  // the host's list
+    RelockLayers(AcadActiveDocument, ArLockedLayers);
+}
+
+void RelockLayers(acad::AcadDocument& AcadActiveDocument, const Variant& ArLockedLayers) {
     const SafeArray& list = ArLockedLayers.Array();
     if (vb::CStr(list.Get(list.LBound(1))).empty()) return;
     auto layers = AcadActiveDocument.Layers();

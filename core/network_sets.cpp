@@ -67,16 +67,16 @@ void AddReferenced(acad::AcadDocument& doc, acad::AcadSelectionSet& set, const s
 std::shared_ptr<acad::AcadSelectionSet> General::InitializeSelectionSet(acad::AcadDocument& AcadActiveDocument,
                                                                         const std::string& SelectionSetName) {
     auto sets = AcadActiveDocument.SelectionSets();
-    const int32_t count = sets->Count();
-    for (int32_t i = 0; i < count; ++i) {
-        auto set = sets->Item(Variant(i));
-        if (set->Name() == SelectionSetName) {
-            set->Delete();
-            break;
-        }
+    // Looked up by name, not walked, so that making a set costs the same among any number.
+    // The lookup ignores case; only the set of exactly this name goes, and Add fails on one
+    // whose name differs only in case.
+    std::shared_ptr<acad::AcadSelectionSet> old;
+    try {
+        old = sets->Item(Variant(SelectionSetName));
+    } catch (const com::Error& e) {
+        if (e.Code() != ErrorCode::KeyNotFound) throw;
     }
-    // Add compares names without regard to case: a set whose name differs only in case
-    // makes it fail.
+    if (old && old->Name() == SelectionSetName) old->Delete();
     return sets->Add(SelectionSetName);
 }
 

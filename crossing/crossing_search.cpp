@@ -231,8 +231,9 @@ std::vector<CrossPoint> Crossing::GetCrossingPointsArrayForSetOfPipes(acad::Acad
 
 std::vector<std::shared_ptr<acad::AcadSelectionSet>> Crossing::GetNetworkSetsAll(acad::AcadDocument& AcadActiveDocument,
                                                                                  const Variant& ArNetworkDefinitions) {
-    std::vector<CrossingPipeGroup> groups =
-        GroupPipes(*general_, AcadActiveDocument, RowNames(ArNetworkDefinitions.Array()));
+    const std::vector<std::string> rows = RowNames(ArNetworkDefinitions.Array());
+    vb::Count16(rows.size());  // the host's table, before any set is made
+    std::vector<CrossingPipeGroup> groups = GroupPipes(*general_, AcadActiveDocument, rows);
     std::vector<std::shared_ptr<acad::AcadSelectionSet>> sets;
     for (std::size_t i = 0; i < groups.size(); ++i) {
         auto set = general_->InitializeSelectionSet(AcadActiveDocument,

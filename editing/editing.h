@@ -280,4 +280,8 @@ private:
     server::LiveInstance live_;
 };
 
+// ReversePolylineCoordinates of the library's own vertices, which may be more than the
+// host's 16-bit indices reach.
+std::vector<double> ReversedVertices(const std::vector<double>& coordinates);
+
 }  // namespace fluvanet

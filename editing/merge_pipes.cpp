@@ -213,6 +213,8 @@ std::shared_ptr<acad::AcadSelectionSet> Editing::GetPipesToMerge(acad::AcadDocum
 
 bool Editing::CheckInternalNodes(acad::AcadDocument& AcadActiveDocument, const SafeArray& ArNodes,
                                  const int16_t& CountPipes) {
+    // The host's table, however few of its rows are counted.
+    if (ArNodes.Dims() >= 1) vb::Count16(static_cast<std::size_t>(int64_t{ArNodes.UBound(1)} - ArNodes.LBound(1) + 1));
     auto cell = [&](int32_t row, int32_t column) { return vb::CStr(ArNodes.Get(row, column)); };
     // As many slots as a single line has inner nodes; a pair beyond them overflows.
     const std::size_t slots = CountPipes > 1 ? static_cast<std::size_t>(CountPipes - 1) : 0;

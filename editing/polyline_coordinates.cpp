@@ -17,12 +17,15 @@ namespace {
 
 // The values of a coordinate array, x and y of each vertex in turn. Half a vertex cannot
 // be reversed or joined: its partner would lie outside the array.
-std::vector<double> CoordinateValues(const Variant& coordinates) {
-    std::vector<double> values = coordinates.Array().ToDoubles();
-    const std::size_t count = values.size();
+void CheckPairs(std::size_t count) {
     if (count % 2 != 0)
         Raise(ErrorCode::SubscriptOutOfRange,
               "a coordinate array holds x and y of each vertex; " + std::to_string(count) + " values do not pair up");
+}
+
+std::vector<double> CoordinateValues(const Variant& coordinates) {
+    std::vector<double> values = coordinates.Array().ToDoubles();
+    CheckPairs(values.size());
     return values;
 }
 
@@ -40,15 +43,21 @@ bool SameVertex(const std::vector<double>& a, std::size_t i, const std::vector<d
 
 }  // namespace
 
-Variant Editing::ReversePolylineCoordinates(const Variant& ArCoordinates) {
-    const std::vector<double> items = CoordinateValues(ArCoordinates);
-    const std::size_t count = items.size();
+std::vector<double> ReversedVertices(const std::vector<double>& coordinates) {
+    const std::size_t count = coordinates.size();
+    CheckPairs(count);
     std::vector<double> reversed(count);
     for (std::size_t i = 0; i < count; i += 2) {
-        reversed[i] = items[count - i - 2];
-        reversed[i + 1] = items[count - i - 1];
+        reversed[i] = coordinates[count - i - 2];
+        reversed[i + 1] = coordinates[count - i - 1];
     }
-    return Variant(SafeArray::FromDoubles(reversed));
+    return reversed;
+}
+
+Variant Editing::ReversePolylineCoordinates(const Variant& ArCoordinates) {
+    const std::vector<double> items = ArCoordinates.Array().ToDoubles();
+    vb::Count16(items.size());  // the host's array
+    return Variant(SafeArray::FromDoubles(ReversedVertices(items)));
 }
 
 Variant Editing::MergeTwoCoordinatesArrays(const Variant& FirstArray, const Variant& SecondArray) {
@@ -92,9 +101,8 @@ plan::Path Editing::JoinPaths(const Variant& FirstArray, const std::vector<doubl
               "the coordinate arrays do not meet where they are joined: (" + vb::CStr(first[firstEnd]) + ", " +
                   vb::CStr(first[firstEnd + 1]) + ") and (" + vb::CStr(second[secondEnd]) + ", " +
                   vb::CStr(second[secondEnd + 1]) + ")");
-    std::vector<double> merged = reverseFirst ? ReversePolylineCoordinates(FirstArray).Array().ToDoubles() : first;
-    const std::vector<double> tail =
-        reverseSecond ? ReversePolylineCoordinates(SecondArray).Array().ToDoubles() : second;
+    std::vector<double> merged = reverseFirst ? ReversedVertices(first) : first;
+    const std::vector<double> tail = reverseSecond ? ReversedVertices(second) : second;
     merged.insert(merged.end(), tail.begin() + 2, tail.end());
 
     // The first path's segments, then from the shared vertex on the second's.

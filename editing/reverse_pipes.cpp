@@ -134,8 +134,7 @@ void Editing::ReverseSelectedPipes(acad::AcadDocument& AcadActiveDocument,
         ListPipe(endNode, 0, label, id);
 
         std::vector<double> coordinates = pipe.polyline->Coordinates();
-        pipe.polyline->SetCoordinates(
-            ReversePolylineCoordinates(Variant(SafeArray::FromDoubles(coordinates))).Array().ToDoubles());
+        pipe.polyline->SetCoordinates(ReversedVertices(coordinates));
         ReverseBulges(*pipe.polyline, coordinates.size() / 2);
 
         pipe.startNode.Write();

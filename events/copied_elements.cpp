@@ -86,6 +86,7 @@ Variant WithLabel(const ElementRecord& record, const std::string& label) {
 }  // namespace
 
 std::string Events::GetFinalLabel(const std::string& OriginalLabel, const std::vector<std::string>& ExLabelsArray) {
+    vb::Count16(ExLabelsArray.size());  // the host's list
     // The last element is a spare and not compared.
     const auto last = ExLabelsArray.empty() ? ExLabelsArray.end() : ExLabelsArray.end() - 1;
     std::string label = OriginalLabel;

@@ -29,6 +29,10 @@ bool SameSymbolName(std::string_view a, std::string_view b) {
     return a.size() == b.size();
 }
 
+// Capitals character by character: the prefix SameSymbolName compares by capitals capitalises
+// alike, and the rest is what it compares in capitals.
+std::string SymbolKey(std::string_view name) { return vb::UCase(name); }
+
 std::shared_ptr<AcadDatabase> OpenDatabase(const std::weak_ptr<AcadDatabase>& db) {
     auto p = db.lock();
     if (!p) Raise(ErrorCode::ObjectErased, "the drawing is closed");

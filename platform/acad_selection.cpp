@@ -21,28 +21,57 @@ const com::DispatchTable& AcadSelectionSets::Table() const {
     return table;
 }
 
-int32_t AcadSelectionSets::Count() const { return static_cast<int32_t>(sets_.size()); }
+int32_t AcadSelectionSets::Count() const { return static_cast<int32_t>(sets_.size() - gaps_); }
+
+void AcadSelectionSets::Close() const {
+    if (gaps_ == 0) return;
+    std::vector<std::size_t> moved(sets_.size());
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < sets_.size(); ++i) {
+        if (!sets_[i]) continue;
+        moved[i] = kept;
+        sets_[kept++] = std::move(sets_[i]);
+    }
+    sets_.resize(kept);
+    for (auto& [key, position] : byName_) position = moved[position];
+    gaps_ = 0;
+}
 
 std::shared_ptr<AcadSelectionSet> AcadSelectionSets::Item(const Variant& index) const {
+    if (index.IsString()) {
+        auto it = byName_.find(SymbolKey(index.Str()));
+        if (it == byName_.end()) Raise(ErrorCode::KeyNotFound, "selection set " + index.Str());
+        return sets_[it->second];
+    }
+    Close();
     return CollectionItem(sets_, index, "selection set");
 }
 
 std::shared_ptr<AcadSelectionSet> AcadSelectionSets::Add(const std::string& name) {
     if (name.empty()) Raise(ErrorCode::InvalidInput, "empty selection set name");
-    for (const auto& set : sets_)
-        if (SameSymbolName(set->Name(), name)) Raise(ErrorCode::DuplicateName, "selection set " + name);
+    std::string key = SymbolKey(name);
+    if (byName_.contains(key)) Raise(ErrorCode::DuplicateName, "selection set " + name);
     auto set = std::make_shared<AcadSelectionSet>(doc_, name);
     sets_.push_back(set);
+    byName_.emplace(std::move(key), sets_.size() - 1);
     return set;
 }
 
 void AcadSelectionSets::Remove(const AcadSelectionSet& set) {
-    sets_.erase(std::remove_if(sets_.begin(), sets_.end(), [&](const auto& s) { return s.get() == &set; }), sets_.end());
+    auto it = byName_.find(SymbolKey(set.name_));
+    if (it == byName_.end() || sets_[it->second].get() != &set) return;
+    sets_[it->second] = nullptr;
+    byName_.erase(it);
+    // Never more gaps than sets, so that sets made again and again leave no growing trail.
+    if (++gaps_ > sets_.size() / 2) Close();
 }
 
 void AcadSelectionSets::Clear() {
-    for (const auto& set : sets_) set->MarkDeleted();
+    for (const auto& set : sets_)
+        if (set) set->MarkDeleted();
     sets_.clear();
+    byName_.clear();
+    gaps_ = 0;
 }
 
 // ---- AcadSelectionSet ---------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -32,8 +33,15 @@ public:
     void Clear();
 
 private:
+    // Closes the gaps removed sets left, so that positions count the sets there are.
+    void Close() const;
     std::weak_ptr<AcadDocument> doc_;
-    std::vector<std::shared_ptr<AcadSelectionSet>> sets_;
+    // In creation order. A removed set leaves a gap until a position is asked for, and the
+    // sets are found by name through an index, so that adding, finding and removing a set
+    // cost the same among any number of sets.
+    mutable std::vector<std::shared_ptr<AcadSelectionSet>> sets_;
+    mutable std::unordered_map<std::string, std::size_t> byName_;  // by SymbolKey
+    mutable std::size_t gaps_ = 0;
 };
 
 class AcadSelectionSet : public com::Dispatch {
@@ -68,6 +76,7 @@ public:
     void MarkDeleted() { deleted_ = true; }
 
 private:
+    friend class AcadSelectionSets;
     void CheckAlive() const;
     void AddOne(const std::shared_ptr<AcadEntity>& entity);
     std::weak_ptr<AcadDocument> doc_;

@@ -17,6 +17,8 @@ class AcadDatabase;
 // Symbol names: not empty, none of < > / \ " : ; ? * | = ` ,
 void CheckSymbolName(const std::string& name);
 bool SameSymbolName(std::string_view a, std::string_view b);
+// Equal for two names exactly when SameSymbolName holds, for indexing names by.
+std::string SymbolKey(std::string_view name);
 std::shared_ptr<AcadDatabase> OpenDatabase(const std::weak_ptr<AcadDatabase>& db);
 
 // A text index is a name (KeyNotFound when missing); anything else a 0-based position

@@ -43,9 +43,9 @@ Variant StoredCoordinates(const acad::AcadLWPolyline& pipe) {
 }
 
 // The vertices in profile direction: reversed for a pipe against the profile.
-Variant ProfileCoordinates(Editing& editing, const acad::AcadLWPolyline& pipe, int16_t direction) {
-    Variant stored = StoredCoordinates(pipe);
-    return direction == 0 ? stored : editing.ReversePolylineCoordinates(stored);
+Variant ProfileCoordinates(const acad::AcadLWPolyline& pipe, int16_t direction) {
+    if (direction == 0) return StoredCoordinates(pipe);
+    return Variant(SafeArray::FromDoubles(ReversedVertices(pipe.Coordinates())));
 }
 
 // The same vertices with the bulges of their segments, so that stations run along arcs.
@@ -176,7 +176,7 @@ std::string Profile::GetGroundLineStringForProfile(const ObjectPtr& AeccDoc, aca
         double samples = std::floor(quotient) == quotient ? std::floor(quotient) : std::floor(quotient) + 1;
 
         // The points first: a broken pipe is no surface failure and is not hidden by one.
-        const Variant coordinates = ProfileCoordinates(*editing_, MyPipe, DirectionIndex);
+        const Variant coordinates = ProfileCoordinates(MyPipe, DirectionIndex);
         const plan::Path path = ProfilePath(coordinates, MyPipe, DirectionIndex);
         std::vector<std::pair<double, PlanXY>> points;
         double distance = 0, station = StartDistance;
@@ -270,7 +270,7 @@ std::string Profile::GetCoordinatesStringForProfile(acad::AcadLWPolyline& MyPipe
                                                     const int16_t& ShowCoordAtNodes,
                                                     const int16_t& ShowCoordAtVertices,
                                                     const double& StationInterval) {
-    const Variant coordinates = ProfileCoordinates(*editing_, MyPipe, DirectionIndex);
+    const Variant coordinates = ProfileCoordinates(MyPipe, DirectionIndex);
     const std::vector<double> xy = VertexValues(coordinates);
     const plan::Path path = ProfilePath(coordinates, MyPipe, DirectionIndex);
     const double length = RoundedLength(MyPipe);
@@ -311,7 +311,7 @@ std::vector<std::string> Profile::GetPipeDataAtStationsArray(
     const double& FirstGround, const double& SecondGround, const double& FirstInvert, const double& SecondInvert,
     const bool& DrawGroundFromSurface, const std::string& GroundSurfaceName, const double& RiseInElevationUnits) {
     const double firstStation = FirstRegularStation(StartProfileDistance, StationInterval);
-    const plan::Path path = ProfilePath(ProfileCoordinates(*editing_, MyPipe, DirectionIndex), MyPipe, DirectionIndex);
+    const plan::Path path = ProfilePath(ProfileCoordinates(MyPipe, DirectionIndex), MyPipe, DirectionIndex);
     const double length = RoundedLength(MyPipe);
     std::vector<std::string> data(4);
     auto append = [&](std::size_t list, double station, double value) {

@@ -116,8 +116,7 @@ private:
 
 // The part's pipes in profile order, each reversed with its bulges where it runs against
 // the profile; a shared vertex once, the segment leaving it the later pipe's.
-plan::Path PartPath(acad::AcadDocument& doc, Editing& editing, const std::string& ids,
-                    const std::string& directions) {
+plan::Path PartPath(acad::AcadDocument& doc, const std::string& ids, const std::string& directions) {
     plan::Path total;
     const std::vector<std::string> pipes = refs::LeadingItems(ids);
     for (std::size_t i = 0; i < pipes.size(); ++i) {
@@ -126,7 +125,7 @@ plan::Path PartPath(acad::AcadDocument& doc, Editing& editing, const std::string
         std::vector<double> c = pipe->Coordinates();
         std::vector<double> bulges = plan::PolylineBulges(*pipe);
         if (RunsAgainst(direction)) {
-            c = editing.ReversePolylineCoordinates(Variant(SafeArray::FromDoubles(c))).Array().ToDoubles();
+            c = ReversedVertices(c);
             bulges = plan::ReversedBulges(bulges);
         }
         // From the second pipe on, its first vertex is the previous pipe's last.
@@ -226,7 +225,7 @@ std::shared_ptr<acad::AcadBlockReference> Profile::CreatePlanAnnotationBlockForP
     for (int16_t k = 0; k < count; ++k) {
         const std::vector<std::string> record = records.Get(records.LBound() + k).Array().ToStrings();
         PlanPart part;
-        part.line = PartPath(AcadActiveDocument, *editing_, PartsEntry(record, parts_entry::kPipeIds),
+        part.line = PartPath(AcadActiveDocument, PartsEntry(record, parts_entry::kPipeIds),
                              PartsEntry(record, parts_entry::kDirections));
         part.stations = PartsEntry(record, parts_entry::kStations);
         part.titles = PartsEntry(record, parts_entry::kTitlePositions);
@@ -255,7 +254,7 @@ std::shared_ptr<acad::AcadBlockReference> Profile::CreatePlanAnnotationBlockForP
 std::vector<double> Profile::GetTotalPipeCoordinates(acad::AcadDocument& AcadActiveDocument,
                                                      const std::string& PipeOIDsString,
                                                      const std::string& PipeDirectionsString) {
-    return PartPath(AcadActiveDocument, *editing_, PipeOIDsString, PipeDirectionsString).coordinates;
+    return PartPath(AcadActiveDocument, PipeOIDsString, PipeDirectionsString).coordinates;
 }
 
 // A bare vertex list is straight throughout; the annotation's own parts walk their arcs.

@@ -127,11 +127,13 @@ std::vector<std::string> Profile::GetSplitPipesOIDArray(acad::AcadDocument& Acad
 
 std::vector<std::string> Profile::GetSplitPipesDirectionArray(const std::string& ProfilePipesDirections,
                                                               const std::vector<std::string>& ArSplitPipesOID) {
+    vb::Count16(ArSplitPipesOID.size());  // the host's lists
     std::vector<std::string> directions;
     int32_t k = 1;
     for (const std::string& part : ArSplitPipesOID) {
         std::string list;
-        for (std::size_t i = 0; i < refs::LeadingItems(part).size(); ++i) AppendItem(list, ListItem(ProfilePipesDirections, k++));
+        const std::size_t pipes = vb::Count16(refs::LeadingItems(part).size());
+        for (std::size_t i = 0; i < pipes; ++i) AppendItem(list, ListItem(ProfilePipesDirections, k++));
         directions.push_back(list);
     }
     return directions;

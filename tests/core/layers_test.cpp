@@ -122,6 +122,10 @@ TEST_F(LayersTest, UnlockAllAndRelockPassOverALayerDeletedInBetween) {
     EXPECT_EQ(locked.Array().ToStrings(), (std::vector<std::string>{"A", "B", "C"}));
     EXPECT_FALSE(a->Lock() || b->Lock() || c->Lock());
     b->Delete();
+    // The host's list keeps 16-bit indices: a longer one locks nothing.
+    const Variant tooLong(com::SafeArray::FromStrings(std::vector<std::string>(32768, "A")));
+    EXPECT_EQ(ErrorOf([&] { general.RestoreLockedLayers(*doc, tooLong); }), ErrorCode::Overflow);
+    EXPECT_FALSE(a->Lock());
     general.RestoreLockedLayers(*doc, locked);
     EXPECT_TRUE(a->Lock());
     EXPECT_TRUE(c->Lock());

@@ -163,6 +163,11 @@ TEST_F(CrossingSearch, NetworksAreGroupedByExactNameAndUndefinedOnesTakeNoPart) 
     EXPECT_EQ(sets[3]->Name(), "CrossingNetworkSet3");
     EXPECT_EQ(sets[3]->Members(), (std::vector<std::shared_ptr<acad::AcadEntity>>{m.polyline}));
     EXPECT_EQ(sets[1]->Count(), 0);  // "B": its one pipe names an undefined network
+    // The host's table keeps 16-bit indices: a longer one makes no set at all.
+    const int32_t setsBefore = doc->SelectionSets()->Count();
+    const Variant tooLong(com::SafeArray::Matrix(com::VarType::String, 32768, 2));
+    EXPECT_EQ(ErrorOf([&] { crossing.GetNetworkSetsAll(*doc, tooLong); }), ErrorCode::Overflow);
+    EXPECT_EQ(doc->SelectionSets()->Count(), setsBefore);
     std::vector<CrossPoint> viaSets = crossing.GetCrossPointsFromNetSetsAndPipeSet(*doc, sets, *Picked({u, ghost}));
     ASSERT_EQ(viaSets.size(), 1u);
     EXPECT_THAT((std::vector{viaSets[0].Pipe1Net, viaSets[0].Pipe2Net}), ElementsAre("MAIN", "A"));

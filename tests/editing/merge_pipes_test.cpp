@@ -93,6 +93,9 @@ TEST_F(MergePick, MoreSharedPairsThanInnerNodesAreRefusedSilently) {
     com::SafeArray star = com::SafeArray::Matrix(com::VarType::String, 3, 4);
     for (int32_t row = 0; row < 3; ++row) star.Put(row, 0, Variant(Ref("N-1")));
     EXPECT_EQ(ErrorOf([&] { editing->CheckInternalNodes(*doc, star, 3); }), ErrorCode::SubscriptOutOfRange);
+    // The host's table keeps 16-bit indices, however few of its rows are counted.
+    const com::SafeArray tooLong = com::SafeArray::Matrix(com::VarType::String, 32768, 4);
+    EXPECT_EQ(ErrorOf([&] { editing->CheckInternalNodes(*doc, tooLong, 2); }), ErrorCode::Overflow);
 
     // One pipe comes back unchecked; a cancel gives an empty set; neither says anything.
     host::Ui().Clear();

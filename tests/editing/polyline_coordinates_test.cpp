@@ -36,6 +36,11 @@ TEST(PolylineCoordinates, AnOddCountOrNoArrayIsRefused) {
     EXPECT_EQ(ErrorOf([&] { editing.ReversePolylineCoordinates(Variant(SafeArray::FromDoubles({7}))); }),
               ErrorCode::SubscriptOutOfRange);
     EXPECT_EQ(ErrorOf([&] { editing.ReversePolylineCoordinates(Variant()); }), ErrorCode::TypeMismatch);
+    // The host's array keeps 16-bit indices.
+    const Variant tooLong(SafeArray::FromDoubles(std::vector<double>(32768)));
+    EXPECT_EQ(ErrorOf([&] { editing.ReversePolylineCoordinates(tooLong); }), ErrorCode::Overflow);
+    const Variant longest(SafeArray::FromDoubles(std::vector<double>(32766)));
+    EXPECT_EQ(editing.ReversePolylineCoordinates(longest).Array().Size(), 32766u);
 }
 
 }  // namespace

@@ -203,6 +203,12 @@ TEST_F(Copies, NetworkDefinitionsAndFinalLabels) {
         EXPECT_EQ(vb::CStr(vb::CallByName(events, "GetFinalLabel", com::CallType::Method, "P-7",
                                           com::Variant(com::SafeArray::FromStrings(taken)))),
                   label);
+    // The host's list keeps 16-bit indices.
+    std::vector<std::string> taken(32767, "P-8");
+    taken.front() = "P-7";
+    EXPECT_EQ(events->GetFinalLabel("P-7", taken), "New P-7");
+    taken.emplace_back();
+    EXPECT_EQ(ErrorOf([&] { events->GetFinalLabel("P-7", taken); }), com::ErrorCode::Overflow);
 }
 
 }  // namespace

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "platform/acad_document.h"
+#include "platform/acad_symbols.h"
 #include "platform/civil.h"
 #include "platform/ui_log.h"
 #include "platform/vb_text.h"
@@ -96,6 +100,37 @@ TEST_F(AcadSelection, SetsAreNamedOnceAndStaleReferencesRaise) {
     EXPECT_EQ(ErrorOf([&] { a->AddItems({pipe1}); }), ErrorCode::ObjectErased);
     EXPECT_EQ(ErrorOf([&] { sets->Item("Missing"); }), ErrorCode::KeyNotFound);
     EXPECT_FALSE(pipe1->Erased()) << "deleting a set keeps its entities";
+
+    // Sets made, found and deleted give what a walk over the names in order gives.
+    sets->Clear();
+    const std::vector<std::string> pieces = {"a", "A", "\xC3\xA9", "\xC3\x89", "\xC3\xBF", "\xC5\xB8", "\xC4\xB1",
+                                             "I", "\xC3", "\xE2\x82", "z"};
+    std::vector<std::string> walk;  // the names in creation order
+    auto walked = [&](const std::string& name) {
+        return std::find_if(walk.begin(), walk.end(),
+                            [&](const std::string& n) { return acad::SameSymbolName(n, name); });
+    };
+    std::mt19937 random(26);
+    for (int step = 0; step < 3000; ++step) {
+        std::string name;
+        for (std::size_t k = random() % 3 + 1; k > 0; --k) name += pieces[random() % pieces.size()];
+        auto it = walked(name);
+        if (random() % 3 == 0 && it != walk.end()) {
+            sets->Item(Variant(name))->Delete();
+            walk.erase(it);
+        } else if (it != walk.end()) {
+            EXPECT_EQ(sets->Item(Variant(name))->Name(), *it);
+            EXPECT_EQ(ErrorOf([&] { sets->Add(name); }), ErrorCode::DuplicateName);
+        } else {
+            EXPECT_EQ(ErrorOf([&] { sets->Item(Variant(name)); }), ErrorCode::KeyNotFound);
+            sets->Add(name);
+            walk.push_back(name);
+        }
+        if (step % 97 == 0) {
+            ASSERT_EQ(sets->Count(), static_cast<int32_t>(walk.size()));
+            for (std::size_t i = 0; i < walk.size(); ++i) EXPECT_EQ(sets->Item(Variant(int32_t(i)))->Name(), walk[i]);
+        }
+    }
 }
 
 TEST_F(AcadSelection, ErasedMembersStayAndRaiseWhenTouched) {

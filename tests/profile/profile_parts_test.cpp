@@ -45,6 +45,9 @@ TEST_F(ProfileParts, PipesGoIntoPartsWithinTheMaximumLength) {
     EXPECT_THAT(parts, ElementsAre(Ids({pipes[0], pipes[1]}), Ids({pipes[2]})));
     EXPECT_THAT(profile.GetSplitPipesDirectionArray(";0;1;0", parts), ElementsAre(";0;1", ";0"));
     EXPECT_EQ(ErrorOf([&] { profile.GetSplitPipesDirectionArray(";0;1", parts); }), ErrorCode::SubscriptOutOfRange);
+    // The host's lists keep 16-bit indices.
+    EXPECT_EQ(ErrorOf([&] { profile.GetSplitPipesDirectionArray(";0", std::vector<std::string>(32768)); }),
+              ErrorCode::Overflow);
 
     for (const char* off : {"0;10", "abc;10"}) EXPECT_THAT(profile.GetSplitPipesOIDArray(*doc, off, refs), ElementsAre(Ids(pipes)));
     auto longFirst = Run({150, 20});
