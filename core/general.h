@@ -3,6 +3,7 @@
 // server/general_table.cpp, one table per class.
 
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -163,14 +164,17 @@ protected:
 
 private:
     friend bool ListedInGrowingList(General& general, std::string_view id, std::string_view list);
+    friend std::vector<bool> ListedInGrowingList(General& general, std::span<const std::string> ids,
+                                                 std::string_view list);
     server::LiveInstance live_;
     std::shared_ptr<IdListIndex> idLists_;  // Check_ID_Exists's, made on first use
 };
 
-// Check_ID_Exists on a list of one erase operation, which only ever grows at its end (the
-// host appends what it erased, the handlers what must go with it): an index kept of it is
-// known again by the ends of what it read, not by reading the whole list at every question,
-// which would make erasing a large network quadratic. Otherwise as Check_ID_Exists.
+// Check_ID_Exists on a list of one erase operation, with the identifier as text. Such a list
+// grows with every question (the host appends what it erased, the handlers what must go with
+// it): what was indexed of it is kept, and only what it grew by is split again.
 bool ListedInGrowingList(General& general, std::string_view id, std::string_view list);
+// The same for each of several identifiers, at one reading of the list.
+std::vector<bool> ListedInGrowingList(General& general, std::span<const std::string> ids, std::string_view list);
 
 }  // namespace fluvanet

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <unordered_map>
+#include <vector>
 
 #include "core/general.h"
 #include "core/reference_lists.h"
@@ -86,31 +89,81 @@ std::string General::GetModelUnits(acad::AcadDocument& AcadActiveDocument) {
 }
 
 // The pieces of the identifier lists Check_ID_Exists was asked about, kept so that a long
-// list that has only grown since is not split again: the erase cascade asks about lists of
-// thousands of items several times for every object it erases. A list is known again by
-// its text, so an index never answers for a list that has changed otherwise; a list known
-// to grow only at its end is known again by the ends of what was read of it.
+// list that has grown since is not split again: the erase cascade asks about lists of
+// thousands of items several times for every object it erases. Every answer is that of the
+// text as it reads now: a piece is found where it was seen only when it is read there again,
+// and what was kept of a list counts only when the text is read to begin with it.
 class IdListIndex {
 public:
     // Whether a piece of `text` split at ";" equals `id`. The lists are the erase lists that
     // the handlers grow with every dependent of what is erased: they have no size limit.
-    bool Contains(std::string_view text, std::string_view id, bool growsAtItsEnd) {
+    bool Contains(std::string_view text, std::string_view id) {
         if (text.size() < kIndexedFrom) return Scan(text, id);
-        List& list = Indexed(text, growsAtItsEnd);
-        // The piece after the last ";" is not indexed: the list may grow there.
-        const std::string_view last = text.substr(list.text.size());
-        return last == id || list.items.contains(std::string(id));
+        return Seen(text, id) || InIndexed(Indexed(text), text, id);
+    }
+
+    // The same for each of `ids`, the list read through once at most.
+    std::vector<bool> ContainsEach(std::string_view text, std::span<const std::string> ids) {
+        std::vector<bool> found(ids.size());
+        bool unseen = false;
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            found[i] = text.size() < kIndexedFrom ? Scan(text, ids[i]) : Seen(text, ids[i]);
+            unseen = unseen || !found[i];
+        }
+        if (!unseen || text.size() < kIndexedFrom) return found;
+        const List& list = Indexed(text);
+        for (std::size_t i = 0; i < ids.size(); ++i)
+            if (!found[i]) found[i] = InIndexed(list, text, ids[i]);
+        return found;
     }
 
 private:
     static constexpr std::size_t kIndexedFrom = 4096;  // bytes; shorter lists are read through
     static constexpr std::size_t kLists = 4;
 
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
     struct List {
         std::string text;  // up to and with the last ";" indexed
-        std::unordered_set<std::string> items;
+        std::unordered_map<std::string, std::size_t, Hash, std::equal_to<>> items;  // the first place of each
         uint64_t used = 0;
     };
+
+    // A piece found without reading the whole text: most answers are yes, read at the place
+    // where a kept list has the piece, or among the few pieces appended after what a kept
+    // list has read (what is asked about was mostly appended a moment ago).
+    bool Seen(std::string_view text, std::string_view id) {
+        for (List& list : lists_)
+            if (auto it = list.items.find(id); it != list.items.end() && PieceAt(text, it->second, id)) {
+                list.used = ++clock_;
+                return true;
+            }
+        for (const List& list : lists_)
+            if (InTail(text, list.text, id)) return true;
+        return false;
+    }
+
+    // For `list` indexed from `text`: the piece after the last ";" is not indexed, as the
+    // list may grow there.
+    static bool InIndexed(const List& list, std::string_view text, std::string_view id) {
+        return text.substr(list.text.size()) == id || list.items.contains(id);
+    }
+
+    static bool PieceAt(std::string_view text, std::size_t at, std::string_view id) {
+        const std::size_t end = at + id.size();
+        return end <= text.size() && (at == 0 || text[at - 1] == ';') && text.substr(at, id.size()) == id &&
+               (end == text.size() || text[end] == ';');
+    }
+
+    // Whether `id` is a piece of `text` after `read`, when a piece of `text` begins there
+    // and only a few bytes follow.
+    static bool InTail(std::string_view text, std::string_view read, std::string_view id) {
+        constexpr std::size_t kTail = 512;  // bytes
+        return !read.empty() && read.size() < text.size() && text.size() - read.size() <= kTail &&
+               text[read.size() - 1] == ';' && Scan(text.substr(read.size()), id);
+    }
 
     static bool Scan(std::string_view text, std::string_view id) {
         for (std::size_t start = 0;;) {
@@ -122,15 +175,12 @@ private:
         }
     }
 
-    // The kept list that `text` continues, grown to its last ";"; else the least recently
-    // used one, made anew.
-    List& Indexed(std::string_view text, bool growsAtItsEnd) {
-        auto continues = [&](const std::string& read) {
-            return growsAtItsEnd ? vb::GrownAtItsEnd(text, read) : text.starts_with(read);
-        };
+    // The longest kept list that `text` begins with, grown to its last ";"; else the least
+    // recently used one, made anew.
+    List& Indexed(std::string_view text) {
         List* best = nullptr;
         for (List& list : lists_)
-            if (continues(list.text) && (!best || list.text.size() > best->text.size())) best = &list;
+            if ((!best || list.text.size() > best->text.size()) && text.starts_with(list.text)) best = &list;
         if (!best) {
             best = &*std::min_element(lists_.begin(), lists_.end(),
                                       [](const List& a, const List& b) { return a.used < b.used; });
@@ -139,7 +189,7 @@ private:
         const std::size_t end = text.rfind(';') + 1;  // 0 without a ";"
         for (std::size_t start = best->text.size(); start < end;) {
             const std::size_t stop = text.find(';', start);
-            best->items.emplace(text.substr(start, stop - start));
+            best->items.emplace(text.substr(start, stop - start), start);
             start = stop + 1;
         }
         if (end > best->text.size()) best->text.append(text.substr(best->text.size(), end - best->text.size()));
@@ -156,13 +206,19 @@ bool General::Check_ID_Exists(const Variant& ObjectID, const std::string& Text) 
     std::string id = vb::CStr(ObjectID);
     // Every piece counts, the empty one after the final ";" too.
     if (!idLists_) idLists_ = std::make_shared<IdListIndex>();
-    return idLists_->Contains(Text, id, false);
+    return idLists_->Contains(Text, id);
 }
 
 bool ListedInGrowingList(General& general, std::string_view id, std::string_view list) {
     if (list.empty()) return false;
     if (!general.idLists_) general.idLists_ = std::make_shared<IdListIndex>();
-    return general.idLists_->Contains(list, id, true);
+    return general.idLists_->Contains(list, id);
+}
+
+std::vector<bool> ListedInGrowingList(General& general, std::span<const std::string> ids, std::string_view list) {
+    if (list.empty()) return std::vector<bool>(ids.size());
+    if (!general.idLists_) general.idLists_ = std::make_shared<IdListIndex>();
+    return general.idLists_->ContainsEach(list, ids);
 }
 
 Variant General::GetSurfaceNames(acad::AcadDocument& AcadActiveDocument, const int16_t& ErrMsgIndex) {

@@ -109,14 +109,20 @@ void Events::PipeWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::Acad
                        {node_entry::kStartPipeIds, node_entry::kEndPipeIds}, pipeId))
             continue;
         member = true;
-        // A node still queued is detached too: it may survive a refused erasure.
-        end.detach = !Listed(*general_, end.node, ErasedEntitesObjectID);
         ends.push_back(std::move(end));
     }
     const std::string labelBlock = DependantKey(AcadActiveDocument, pipe.Text(pipe_entry::kLabelBlockId),
                                                 element_type::kAnnotation, "a label block", pipeId);
     const std::string arrow = DependantKey(AcadActiveDocument, pipe.Text(pipe_entry::kArrowId), element_type::kArrow,
                                            "a direction arrow", pipeId);
+    // Nothing here writes the erased list: it is read once for all that is asked of it.
+    std::vector<std::string> asked;
+    for (const End& end : ends) asked.push_back(end.node);
+    for (const std::string& key : {labelBlock, arrow})
+        if (!key.empty()) asked.push_back(key);
+    const std::vector<bool> erased = ListedInGrowingList(*general_, asked, ErasedEntitesObjectID);
+    // A node still queued is detached too: it may survive a refused erasure.
+    for (std::size_t i = 0; i < ends.size(); ++i) ends[i].detach = !erased[i];
     std::vector<std::string> annotations;
     for (const std::string& a : refs::LeadingKeys(pipe.Text(pipe_entry::kCrossingIds)))
         if (auto object = ObjectFromIdIfAlive(AcadActiveDocument, a))
@@ -138,8 +144,8 @@ void Events::PipeWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::Acad
     for (const End& end : ends)
         if (!Listed(*general_, end.node, NodesForLowHighCheckOID)) Append(NodesForLowHighCheckOID, end.node);
 
-    for (const std::string& key : {labelBlock, arrow})
-        if (!key.empty() && !Listed(*general_, key, ErasedEntitesObjectID)) Append(EntitiesToBeErasedObjectID, key);
+    for (std::size_t i = ends.size(); i < asked.size(); ++i)
+        if (!erased[i]) Append(EntitiesToBeErasedObjectID, asked[i]);
 
     for (const std::string& a : annotations) {
         if (Listed(*general_, a, EntitiesToBeErasedObjectID)) continue;

@@ -107,16 +107,19 @@ void EventDriver::AppendErased(Operation& op, int32_t id) {
 }
 
 void EventDriver::Finish(Operation& op) {
-    // The list is read again at every step; only what it has grown by is split. The handlers
-    // only append to it, so what was read is known again by its ends.
+    // The list is read again at every step as the handlers left it: what was split of it
+    // counts while the list still begins with it, so mostly only what it grew by is split.
+    // Only a handler can have changed it, so a step that called none needs no reading.
     std::string read;
     std::vector<std::string> ids;
+    uint64_t readAfter = eventsCallsMade_ - 1;
     for (std::size_t next = 0;; ++next) {
         const std::string& list = op.toBeErased.Str();  // not kept past the erasure below
-        if (!vb::GrownAtItsEnd(list, read)) {
+        if (readAfter != eventsCallsMade_ && !list.starts_with(read)) {
             read.clear();
             ids.clear();
         }
+        readAfter = eventsCallsMade_;
         for (std::string& id : ListItems(std::string_view(list).substr(read.size()))) ids.push_back(std::move(id));
         read.append(list, read.size(), list.rfind(';') + 1 - read.size());
         if (next >= ids.size()) break;

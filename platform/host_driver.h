@@ -115,6 +115,7 @@ private:
             explicit Running(int& c) : calls(c) { ++calls; }
             ~Running() { --calls; }
         } running(eventsCalls_);
+        ++eventsCallsMade_;
         return vb::CallByName(events_, name, com::CallType::Method, doc_, std::forward<A>(args)...);
     }
 
@@ -125,6 +126,7 @@ private:
     std::shared_ptr<Observer> observer_;
     const acad::AcadEntity* erasingItself_ = nullptr;  // the entity the driver is erasing
     int eventsCalls_ = 0;                              // the driver's calls to Events under way
+    uint64_t eventsCallsMade_ = 0;                     // the driver's calls to Events so far
     Operation* command_ = nullptr;
     std::vector<Pending> pending_;  // reported, not yet erased
     std::vector<std::string> reported_;

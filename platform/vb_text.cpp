@@ -270,12 +270,4 @@ int32_t AscW(std::string_view text) {
     return static_cast<int32_t>(DecodeChar(text, 0).code);
 }
 
-bool GrownAtItsEnd(std::string_view list, std::string_view read) {
-    constexpr std::size_t kEnds = 64;  // bytes compared at each end of what was read
-    if (list.size() < read.size()) return false;
-    const std::size_t ends = std::min(kEnds, read.size());
-    return list.substr(0, ends) == read.substr(0, ends) &&
-           list.substr(read.size() - ends, ends) == read.substr(read.size() - ends);
-}
-
 }  // namespace vb

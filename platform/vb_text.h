@@ -47,9 +47,4 @@ std::string Chr(int32_t code);
 // Code point of the first character; an empty text raises Invalid procedure call.
 int32_t AscW(std::string_view text);
 
-// Whether `list` is `read` grown at its end, for a list that only ever grows there (the
-// lists of one erase operation): known by the length and the ends of what was read, so
-// that asking again at every step of a long erasure does not reread the whole list.
-bool GrownAtItsEnd(std::string_view list, std::string_view read);
-
 }  // namespace vb

@@ -196,6 +196,15 @@ TEST_F(ProjectRecordTest, IdentifierMembershipComparesWholePieces) {
     ops = "7;" + queued;
     EXPECT_TRUE(fluvanet::ListedInGrowingList(general, "7", ops));
     EXPECT_FALSE(fluvanet::ListedInGrowingList(general, "42", ops));
+    // The same ends and length with another item in the middle is another list.
+    std::string six;
+    for (int i = 0; i < 600; ++i) six += std::to_string(4000000000LL + i) + ";";
+    EXPECT_TRUE(fluvanet::ListedInGrowingList(general, "4000000300", six));
+    six.replace(six.find("4000000300"), 10, "5000000000");
+    EXPECT_FALSE(fluvanet::ListedInGrowingList(general, "4000000300", six));
+    EXPECT_TRUE(fluvanet::ListedInGrowingList(general, "5000000000", six));
+    EXPECT_EQ(fluvanet::ListedInGrowingList(general, std::vector<std::string>{"4000000300", "5000000000", "7"}, six),
+              (std::vector<bool>{false, true, false}));
 
     // The erase lists hold every dependent of what is erased: no 16-bit limit.
     const std::string many(40000, ';');

@@ -80,6 +80,78 @@ TEST(EraseCascade, ANodeAndItsPipeTogetherCountOnceAndWhatIsQueuedOrErasedIsLeft
     EXPECT_EQ(d.Records(), before);
     EXPECT_EQ(erased + "|" + queued + "|" + nodes, lists);
 
+    // Late-bound, a long queue that holds the pipe, then the same queue with the pipe's
+    // identifier replaced by another of its length: the second is read as given, as an
+    // object that never saw the first reads it.
+    {
+        CascadeDrawing f, fresh;
+        const std::string pipeId = f.P(0).Id();
+        std::string holding;
+        for (int i = 0; i < 1000; ++i) holding += (i == 500 ? pipeId : std::to_string(1000000000 + i)) + ";";
+        std::string other = holding;
+        other.replace(other.find(";" + pipeId + ";") + 1, pipeId.size(), std::string(pipeId.size(), '7'));
+        auto call = [](CascadeDrawing& on, const std::string& queue) {
+            Variant none(""), queued(queue), nodes("");
+            vb::CallByName(on.events, "PipeWillBeErased", com::CallType::Method, on.doc, on.P(0).polyline, none,
+                           queued, nodes);
+            EXPECT_EQ(vb::CStr(queued).substr(0, queue.size()), queue);
+            return vb::CStr(queued).substr(queue.size()) + "|" + vb::CStr(nodes);
+        };
+        EXPECT_EQ(call(f, holding), "|");
+        const std::string expected = call(fresh, other);
+        EXPECT_NE(expected, "|");
+        EXPECT_EQ(call(f, other), expected);
+        EXPECT_TRUE(f.Records() == fresh.Records());
+        EXPECT_EQ(f.Usage(), fresh.Usage());
+        // The host's part: what was queued goes, and the pipe.
+        for (CascadeDrawing* done : {&f, &fresh}) {
+            for (const std::string& id : Items(expected.substr(0, expected.find('|'))))
+                acad::Cast<acad::AcadEntity>(fluvanet::ObjectFromId(*done->doc, id))->Delete();
+            done->P(0).polyline->Delete();
+            done->Sound();
+        }
+    }
+
+    // Two drawings built alike share one object: the first loses 601 pipes, the second a
+    // selection that differs in one pipe of the same identifier length, then a node of that
+    // pipe, which takes it along.
+    {
+        constexpr int kPipes = 603;
+        struct Chain {
+            Chain() {
+                AddActiveViewStyle(*doc, ViewStyleSettings());
+                NetworkBuilder net(*doc, "Sewer");
+                for (int i = 0; i <= kPipes; ++i) nodes.push_back(net.AddNode(10.0 * i, 0, "N-" + std::to_string(i)));
+                for (int i = 0; i < kPipes; ++i)
+                    pipes.push_back(net.AddPipe(nodes[i], nodes[i + 1], "P-" + std::to_string(i), {}));
+            }
+            std::shared_ptr<acad::AcadDocument> doc = NewProjectDrawing();
+            std::vector<TestNode> nodes;
+            std::vector<TestPipe> pipes;
+        };
+        auto events = std::make_shared<fluvanet::Events>();
+        auto general = std::make_shared<fluvanet::General>();
+        Chain first, second;
+        int swapped = 300;
+        while (first.pipes[swapped].Id().size() != first.pipes[601].Id().size()) ++swapped;
+        ASSERT_LT(swapped, 550);
+        std::vector<std::shared_ptr<acad::AcadEntity>> gone, selection;
+        for (int i = 0; i <= 600; ++i) {
+            gone.push_back(first.pipes[i].polyline);
+            selection.push_back(second.pipes[i == swapped ? 601 : i].polyline);
+        }
+        selection.push_back(second.nodes[swapped].block);
+        host::EventDriver(first.doc, general, events).Erase(gone);
+        const std::string usage = CascadeDrawing::Count(fluvanet::Library().GetMaterialsArray(*second.doc), "PVC");
+        host::EventDriver(second.doc, general, events).Erase(selection);
+        EXPECT_TRUE(second.pipes[swapped].polyline->Erased());
+        EXPECT_EQ(vb::CLng(Variant(usage)) -
+                      vb::CLng(Variant(CascadeDrawing::Count(fluvanet::Library().GetMaterialsArray(*second.doc), "PVC"))),
+                  602);
+        for (const auto& doc : {first.doc, second.doc})
+            EXPECT_THAT(NetworkFindings(*doc), testing::IsEmpty());
+    }
+
     // An end node erased already is not written; one still queued is.
     CascadeDrawing e;
     auto c = e.C(), b = e.Named(e.P(1).polyline, pe::kEndNodeId);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/vb_convert.h"
 #include "platform/vb_text.h"
 #include "tests/support/error_code.h"
@@ -51,7 +53,9 @@ public:
         calls.push_back("Pipe " + std::to_string(pipe->ObjectID()) + " erased=" + erased);
         toBe += host::RecordText(*pipe, 18).substr(10) + ";";
         nodes += host::RecordText(*pipe, 14).substr(10) + ";";
+        if (onPipe) onPipe(toBe);
     }
+    std::function<void(std::string& toBe)> onPipe;
     void AnnotationWillBeErased(const std::shared_ptr<acad::AcadDocument>&, const std::shared_ptr<acad::AcadEntity>& a,
                                 std::string& erased) {
         calls.push_back("Annotation " + std::to_string(a->ObjectID()) + " erased=" + erased);
@@ -130,6 +134,38 @@ TEST(EventDriver, EraseReportsTheSelectionThenCascadesThroughTheToBeErasedList) 
     EXPECT_EQ(n.events->calls, (std::vector<std::string>{"Pipe " + pipeId + " erased=",
                                                          "Annotation " + labelId + " erased=" + pipeId + ";",
                                                          "LowHigh " + nodeId}));
+
+    // A handler that rewrites the queue in place, its length and ends kept: what is still to
+    // be erased is what the queue reads now.
+    Network m;
+    std::vector<std::shared_ptr<acad::AcadEntity>> texts;
+    std::shared_ptr<acad::AcadEntity> x, y;
+    while (!y) {
+        auto t = m.doc->ModelSpace()->AddText("T", {0, 0, 0}, 1);
+        for (const auto& seen : texts)
+            if (Id(seen).size() == Id(t).size()) x = seen, y = t;
+        texts.push_back(t);
+    }
+    auto next = m.doc->ModelSpace()->AddLightWeightPolyline({0, 0, 10, 0});
+    std::vector<std::string> p(24);
+    p[0] = "Pipe;Main;P-2";
+    p[1] = "GravityPipe";
+    p[13] = ";RelatedTo" + Id(m.node);
+    p[17] = ";RelatedTo" + Id(m.label);
+    Record(next, p);
+    std::string nothing;  // identifiers that name no object
+    for (int i = 0; i < 40; ++i) nothing += "1;";
+    m.events->onPipe = [&](std::string& toBe) {
+        if (toBe.find(Id(next)) == std::string::npos)
+            toBe += Id(next) + ";" + nothing + Id(x) + ";" + nothing;
+        else
+            toBe.replace(toBe.find(";" + Id(x) + ";") + 1, Id(x).size(), Id(y));
+    };
+    host::EventDriver rewriting(m.doc, m.general, m.events);
+    rewriting.Erase({m.pipe});
+    EXPECT_TRUE(next->Erased());
+    EXPECT_FALSE(x->Erased());
+    EXPECT_TRUE(y->Erased());
 }
 
 TEST(EventDriver, CascadeCanBeSilentAndTheFlagStopsForwarding) {
