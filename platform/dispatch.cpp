@@ -73,10 +73,8 @@ void TieToTexts(ArgRefs args, std::span<const bool> texts, std::span<bool> tied)
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t j = 0; j < n; ++j)
             if (j != i && args[i] != nullptr && args[i] == args[j] && (texts[i] || texts[j])) tied[i] = true;
-    for (std::size_t i = 0; i < n; ++i) {
-        Variant& v = *args[i];
-        if (tied[i] && texts[i] && !v.IsString()) v = Variant(v.IsEmpty() ? std::string() : vb::CStr(v));
-    }
+    for (std::size_t i = 0; i < n; ++i)
+        if (tied[i] && texts[i] && !args[i]->IsString()) *args[i] = Variant(vb::CStr(*args[i]));
 }
 
 }  // namespace detail
