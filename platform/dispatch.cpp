@@ -66,6 +66,19 @@ void DispatchTable::Add(std::string_view name, CallType type, Thunk thunk, Signa
     }
 }
 
+namespace detail {
+
+void TieToTexts(ArgRefs args, std::span<const bool> texts, std::span<bool> tied) {
+    const std::size_t n = std::min(args.size(), texts.size());
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = 0; j < n; ++j)
+            if (j != i && args[i] != nullptr && args[i] == args[j] && (texts[i] || texts[j])) tied[i] = true;
+    for (std::size_t i = 0; i < n; ++i)
+        if (tied[i] && texts[i] && !args[i]->IsString()) *args[i] = Variant(vb::CStr(*args[i]));
+}
+
+}  // namespace detail
+
 void DispatchTable::Inherit(const DispatchTable& base) {
     for (const Entry& e : base.entries_) {
         if (e.method) Add(e.name, CallType::Method, e.method, e.methodSignature);

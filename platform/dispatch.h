@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -224,26 +225,42 @@ T FromVariant(const Variant& v) {
 
 namespace detail {
 
+template <class P>
+inline constexpr bool kTextByReference = std::is_same_v<P, std::string&>;
+
+// Marks the parameters whose variable also goes to a text parameter by reference, and makes
+// each such variable a text. As in VB, those parameters are the caller's one variable.
+void TieToTexts(ArgRefs args, std::span<const bool> texts, std::span<bool> tied);
+
 // One argument of a late-bound call: converted in, and written back when the member
 // takes it by non-const reference. A text variable passed by reference is the caller's own
 // text, as a by-reference string is: taken over without a copy and handed back after the
 // call, a failed one too, so the member's changes stand (the erase lists grow with every
 // handler call, and copying them in and out would make a long erasure quadratic).
+// A variable also given to another parameter is not taken, or that one would read it
+// empty: its text parameters are bound to the variable's own text, so each sees what the
+// others write; a parameter of another type by reference is a copy that cannot share it,
+// written back only when the member changed it, so it never undoes a text's changes.
 template <class P>
 class ArgHolder {
     using D = std::remove_cvref_t<P>;
     static constexpr bool kObjectRef = kIsDispatchClass<D>;
     static constexpr bool kWriteBack =
         std::is_lvalue_reference_v<P> && !std::is_const_v<std::remove_reference_t<P>> && !kObjectRef;
-    static constexpr bool kTextByReference = kWriteBack && std::is_same_v<D, std::string>;
+    static constexpr bool kTextByReference = detail::kTextByReference<P>;
+    static constexpr bool kKeepsBound = kWriteBack && !kTextByReference && std::equality_comparable<D>;
 
 public:
-    ArgHolder(ArgRefs args, std::size_t index) : slot_(index < args.size() ? args[index] : nullptr) {
+    ArgHolder(ArgRefs args, std::size_t index, bool tied) : slot_(index < args.size() ? args[index] : nullptr) {
         if constexpr (kObjectRef) {
             if (slot_ != nullptr) object_ = Convert<std::shared_ptr<D>>::From(*slot_);
             if (!object_) Raise(ErrorCode::ObjectRequired);
         } else if (slot_ != nullptr && !(kWriteBack && slot_->IsEmpty())) {
             if constexpr (kTextByReference) {
+                if (tied) {
+                    shared_ = &slot_->Str();
+                    return;
+                }
                 if (slot_->IsString()) {
                     value_ = std::move(slot_->Str());
                     taken_ = true;
@@ -253,10 +270,13 @@ public:
             // An Empty variable passed by reference is an output still to be filled.
             value_ = Convert<D>::From(*slot_);
         }
+        if constexpr (kKeepsBound) {
+            if (tied) bound_ = value_;
+        }
     }
     ArgHolder(ArgHolder&& other) noexcept
-        : slot_(other.slot_), taken_(std::exchange(other.taken_, false)), value_(std::move(other.value_)),
-          object_(std::move(other.object_)) {}
+        : slot_(other.slot_), taken_(std::exchange(other.taken_, false)), shared_(other.shared_),
+          value_(std::move(other.value_)), bound_(std::move(other.bound_)), object_(std::move(other.object_)) {}
     ArgHolder& operator=(ArgHolder&&) = delete;
     ~ArgHolder() {
         if constexpr (kTextByReference) {
@@ -267,6 +287,9 @@ public:
         if constexpr (kObjectRef) {
             return static_cast<P>(*object_);
         } else if constexpr (std::is_lvalue_reference_v<P>) {
+            if constexpr (kTextByReference) {
+                if (shared_ != nullptr) return static_cast<P>(*shared_);
+            }
             return static_cast<P>(value_);
         } else {
             return std::move(value_);
@@ -275,6 +298,12 @@ public:
     // Once, after the call: the value is handed over, not copied.
     void WriteBack() {
         if constexpr (kWriteBack) {
+            if constexpr (kTextByReference) {
+                if (shared_ != nullptr) return;  // written in place
+            }
+            if constexpr (kKeepsBound) {
+                if (bound_ && *bound_ == value_) return;
+            }
             if (slot_ != nullptr) *slot_ = Convert<D>::To(std::move(value_));
             if constexpr (kTextByReference) taken_ = false;
         }
@@ -283,7 +312,9 @@ public:
 private:
     Variant* slot_;
     bool taken_ = false;
+    std::string* shared_ = nullptr;
     std::conditional_t<kObjectRef, std::shared_ptr<D>, D> value_{};
+    std::conditional_t<kKeepsBound, std::optional<D>, bool> bound_{};
     std::shared_ptr<D> object_;
 };
 
@@ -323,7 +354,12 @@ struct MemberTraits<R (T::*)(P...) const noexcept> : MemberTraits<R (T::*)(P...)
 template <class T, class F, class R, class... P, std::size_t... I>
 Variant CallMember(T& self, F fn, ArgRefs args, std::tuple<P...>*, std::index_sequence<I...>) {
     (void)args;  // unused by members without parameters
-    std::tuple<ArgHolder<P>...> holders{ArgHolder<P>(args, I)...};
+    std::array<bool, sizeof...(P)> tied{};
+    if constexpr ((kTextByReference<P> || ...)) {
+        constexpr std::array<bool, sizeof...(P)> texts{kTextByReference<P>...};
+        TieToTexts(args, texts, tied);
+    }
+    std::tuple<ArgHolder<P>...> holders{ArgHolder<P>(args, I, tied[I])...};
     if constexpr (std::is_void_v<R>) {
         (self.*fn)(std::get<I>(holders).Get()...);
         (std::get<I>(holders).WriteBack(), ...);

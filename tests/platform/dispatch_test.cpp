@@ -22,7 +22,9 @@ public:
                 .Method("Add", &Counter::Add, 1)
                 .Method("Twice", &Counter::Twice)
                 .Method("Adopt", &Counter::Adopt)
-                .Method("Pick", &Counter::Pick);
+                .Method("Pick", &Counter::Pick)
+                .Method("Relay", &Counter::Relay)
+                .Method("Mix", &Counter::Mix);
         });
         return table;
     }
@@ -41,6 +43,19 @@ public:
         ++picks;
         return items.At(subscript);
     }
+    // What both texts read, then what the second reads once the first is written to.
+    std::string Relay(std::string& first, std::string& second, int16_t fail) {
+        std::string seen = first + "|" + second + "|";
+        first += "+";
+        seen += second;
+        if (fail != 0) com::Raise(ErrorCode::InvalidProcedureCall);
+        return seen;
+    }
+    std::string Mix(std::string& text, Variant& any) {
+        std::string seen = text + "|" + vb::CStr(any);
+        text += "+";
+        return seen;
+    }
     int picks = 0;
 
 private:
@@ -58,6 +73,20 @@ TEST(Dispatch, CallsMembersByNameWithCoercionAndByRefWriteBack) {
     EXPECT_EQ(ErrorOf([&] { vb::CallByName(c, "Add", CallType::Method, log, int16_t{-1}); }),
               ErrorCode::InvalidProcedureCall);
     EXPECT_EQ(log, Variant("+++"));
+    // One variable given for two texts is one text: each reads it and sees what the other wrote.
+    Variant both("ab");
+    EXPECT_EQ(vb::CallByName(c, "Relay", CallType::Method, both, both, int16_t{0}), Variant("ab|ab|ab+"));
+    EXPECT_EQ(both, Variant("ab+"));
+    EXPECT_EQ(ErrorOf([&] { vb::CallByName(c, "Relay", CallType::Method, both, both, int16_t{1}); }),
+              ErrorCode::InvalidProcedureCall);
+    EXPECT_EQ(both, Variant("ab++"));
+    Variant output;
+    EXPECT_EQ(vb::CallByName(c, "Relay", CallType::Method, output, output, int16_t{0}), Variant("||+"));
+    EXPECT_EQ(output, Variant("+"));
+    // A Variant parameter given the same variable reads what the caller holds, and being left
+    // alone, does not undo what was written through the text.
+    EXPECT_EQ(vb::CallByName(c, "Mix", CallType::Method, both, both), Variant("ab++|ab++"));
+    EXPECT_EQ(both, Variant("ab+++"));
     vb::CallByName(c, "Value", CallType::Let, int32_t{40});
     EXPECT_EQ(vb::CallByName(c, "Value", CallType::Get), Variant(int32_t{40}));
     EXPECT_EQ(vb::CallByName(c, "Twice", CallType::Get, 1.25), Variant(2.5));
