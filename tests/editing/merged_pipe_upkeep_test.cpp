@@ -21,6 +21,16 @@ protected:
     std::vector<std::string> Keys(const std::shared_ptr<acad::AcadObject>& object, int32_t entry) {
         return fluvanet::refs::LeadingKeys(RecordText(object, entry));
     }
+    // The merge up to its record step, and that step's error.
+    std::optional<ErrorCode> AssignFails(const Pipes& picked) {
+        doc->Utility()->QueueSelection({picked.begin(), picked.end()});
+        set = Call("GetPipesToMerge");
+        merged = Call("CreateMergedPipe", set, chain, crossingLabels, crossingIds);
+        return ErrorOf([&] {
+            Call("AssignMergedXdata", merged, chain, crossingLabels, crossingIds, first, last, startLabel, endLabel,
+                 elementType, network, lowHigh);
+        });
+    }
 };
 
 TEST_F(MergedPipe, TwoPipesBecomeTheFirstBetweenTheFreeEnds) {
@@ -153,14 +163,7 @@ TEST_F(MergedPipe, DeletionsRunWithEventsOffAndPutTheFlagBack) {
     };
     const auto unmerged = records();
     doc->Layers()->Item(Variant("Main - Annotation"))->SetLock(true);
-    doc->Utility()->QueueSelection({q.begin(), q.end()});
-    set = Call("GetPipesToMerge");
-    merged = Call("CreateMergedPipe", set, chain, crossingLabels, crossingIds);
-    EXPECT_EQ(ErrorOf([&] {
-                  Call("AssignMergedXdata", merged, chain, crossingLabels, crossingIds, first, last, startLabel,
-                       endLabel, elementType, network, lowHigh);
-              }),
-              ErrorCode::OnLockedLayer);
+    EXPECT_EQ(AssignFails(q), ErrorCode::OnLockedLayer);
     EXPECT_FALSE(ElementRecord::Read(merged.ObjectAs<acad::AcadObject>()).Exists());
     EXPECT_EQ(records(), unmerged);
     Sound();
@@ -172,14 +175,7 @@ TEST_F(MergedPipe, DeletionsRunWithEventsOffAndPutTheFlagBack) {
     SetRecordEntry(r[2], pe::kLabelBlockId, Variant(RecordText(r[2], pe::kStartNodeId)));
     const auto findings = NetworkFindings(*doc);
     const auto damaged = records();
-    doc->Utility()->QueueSelection({r[0], r[1]});
-    set = Call("GetPipesToMerge");
-    merged = Call("CreateMergedPipe", set, chain, crossingLabels, crossingIds);
-    EXPECT_EQ(ErrorOf([&] {
-                  Call("AssignMergedXdata", merged, chain, crossingLabels, crossingIds, first, last, startLabel,
-                       endLabel, elementType, network, lowHigh);
-              }),
-              ErrorCode::TypeMismatch);
+    EXPECT_EQ(AssignFails({r[0], r[1]}), ErrorCode::TypeMismatch);
     EXPECT_FALSE(ElementRecord::Read(merged.ObjectAs<acad::AcadObject>()).Exists());
     EXPECT_EQ(records(), damaged);
     EXPECT_EQ(NetworkFindings(*doc), findings);
