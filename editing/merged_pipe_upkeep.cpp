@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -15,6 +16,7 @@
 #include "crossing/crossing.h"
 #include "crossing/crossing_records.h"
 #include "editing/editing.h"
+#include "editing/pipe_follow_ups.h"
 #include "editing/pipe_node_records.h"
 #include "platform/safe_array.h"
 #include "platform/vb_convert.h"
@@ -147,8 +149,15 @@ void Editing::AssignMergedXdata(acad::AcadDocument& AcadActiveDocument, acad::Ac
 
     // Both end nodes, and every pipe they list, are what they should be before anything is written.
     const std::string startNodeId = refs::ReferenceKey(start.id), endNodeId = refs::ReferenceKey(end.id);
-    for (const std::string& id : {startNodeId, endNodeId})
-        PipesAtNode(AcadActiveDocument, OpenNodeRecord(AcadActiveDocument, id));
+    RequireLabelLayersUnlocked(AcadActiveDocument,
+                               general_->EntityNetworkFromCombined(first.Get(pipe_entry::kCombinedLabel)));
+    // As read here they are what a failure after the first write puts back.
+    std::vector<ElementRecord> endNodesBefore, matchedBefore;
+    for (const std::string& id : {startNodeId, endNodeId}) {
+        endNodesBefore.push_back(OpenNodeRecord(AcadActiveDocument, id));
+        for (ElementRecord& pipe : PipesAtNode(AcadActiveDocument, endNodesBefore.back()))
+            matchedBefore.push_back(std::move(pipe));
+    }
 
     std::vector<Variant> values = first.Values();
     values[pipe_entry::kStartInvert] = Variant(start.invert);
@@ -162,41 +171,71 @@ void Editing::AssignMergedXdata(acad::AcadDocument& AcadActiveDocument, acad::Ac
     values[pipe_entry::kProfileLabels] = Variant(profileLabels);
     values[pipe_entry::kProfileIds] = Variant(profileIds);
     ElementRecord merged = ElementRecord::Create(SharedOf(MergedPipeEntity), first.Codes(), values);
-    merged.Write();
-    viewStyle_->InsertAnnotationsForNewEntity(AcadActiveDocument, MergedPipeEntity,
-                                              general_->GetCorrectionAngleForCS(AcadActiveDocument));
+    // A failure after the first write takes the merged pipe's record, label and arrow out
+    // again and puts the end nodes and the pipes matched at them back as they were.
+    try {
+        merged.Write();
+        viewStyle_->InsertAnnotationsForNewEntity(AcadActiveDocument, MergedPipeEntity,
+                                                  general_->GetCorrectionAngleForCS(AcadActiveDocument));
 
-    FirstMergedPipeEntity = acad::Cast<acad::AcadEntity>(first.Object());
-    LastMergedPipeEntity = acad::Cast<acad::AcadEntity>(last.Object());
-    FinalStartNodeLabel = start.label;
-    FinalEndNodeLabel = end.label;
-    MergedElementType = merged.Text(pipe_entry::kElementType);
-    MergedElementNetwork = general_->EntityNetworkFromCombined(merged.Get(pipe_entry::kCombinedLabel));
-    const std::string mergedLabel = general_->EntityLabelFromCombined(merged.Get(pipe_entry::kCombinedLabel));
+        FirstMergedPipeEntity = acad::Cast<acad::AcadEntity>(first.Object());
+        LastMergedPipeEntity = acad::Cast<acad::AcadEntity>(last.Object());
+        FinalStartNodeLabel = start.label;
+        FinalEndNodeLabel = end.label;
+        MergedElementType = merged.Text(pipe_entry::kElementType);
+        MergedElementNetwork = general_->EntityNetworkFromCombined(merged.Get(pipe_entry::kCombinedLabel));
+        const std::string mergedLabel = general_->EntityLabelFromCombined(merged.Get(pipe_entry::kCombinedLabel));
 
-    // The merged pipe starts where the first old pipe met its start node and ends where
-    // the last met its end node.
-    struct EndNode {
-        const std::string& id;
-        const ElementRecord& oldPipe;
-        bool atStart;
-    };
-    std::vector<std::shared_ptr<acad::AcadEntity>> endNodes;
-    for (const EndNode& at : {EndNode{startNodeId, first, true}, EndNode{endNodeId, last, false}}) {
-        ElementRecord node = OpenNodeRecord(AcadActiveDocument, at.id);
-        ListMergedPipe(node, IdText(*at.oldPipe.Object()), at.atStart, mergedLabel, mergedId);
-        node.Write();
-        auto entity = acad::Cast<acad::AcadEntity>(node.Object());
-        UpdateConnectedPipesAtNode(AcadActiveDocument, *entity,
-                                   general_->EntityLabelFromCombined(node.Get(node_entry::kCombinedLabel)),
-                                   node.Text(node_entry::kStartPipeIds), node.Text(node_entry::kEndPipeIds),
-                                   node.Number(node_entry::kSumpLevel),
-                                   vb::CInt(node.Number(node_entry::kMatchingCode)));
-        endNodes.push_back(std::move(entity));
+        // The merged pipe starts where the first old pipe met its start node and ends where
+        // the last met its end node.
+        struct EndNode {
+            const std::string& id;
+            const ElementRecord& oldPipe;
+            bool atStart;
+        };
+        std::vector<std::shared_ptr<acad::AcadEntity>> endNodes;
+        for (const EndNode& at : {EndNode{startNodeId, first, true}, EndNode{endNodeId, last, false}}) {
+            ElementRecord node = OpenNodeRecord(AcadActiveDocument, at.id);
+            ListMergedPipe(node, IdText(*at.oldPipe.Object()), at.atStart, mergedLabel, mergedId);
+            node.Write();
+            auto entity = acad::Cast<acad::AcadEntity>(node.Object());
+            UpdateConnectedPipesAtNode(AcadActiveDocument, *entity,
+                                       general_->EntityLabelFromCombined(node.Get(node_entry::kCombinedLabel)),
+                                       node.Text(node_entry::kStartPipeIds), node.Text(node_entry::kEndPipeIds),
+                                       node.Number(node_entry::kSumpLevel),
+                                       vb::CInt(node.Number(node_entry::kMatchingCode)));
+            endNodes.push_back(std::move(entity));
+        }
+
+        SetNodesForLowHigh = general_->InitializeSelectionSet(AcadActiveDocument, std::string(kLowHighSet));
+        SetNodesForLowHigh->AddItems(endNodes);
+    } catch (...) {
+        std::vector<std::function<void()>> undo;
+        std::vector<std::string> rematched;
+        for (auto pipe = matchedBefore.rbegin(); pipe != matchedBefore.rend(); ++pipe)
+            undo.emplace_back([&AcadActiveDocument, &rematched, before = *pipe] {
+                const std::string id = IdText(*before.Object());
+                ElementRecord now = OpenPipeRecord(AcadActiveDocument, id);
+                bool changed = false;
+                for (int32_t entry : {pipe_entry::kStartInvert, pipe_entry::kEndInvert, pipe_entry::kStartNodeLabel,
+                                      pipe_entry::kEndNodeLabel}) {
+                    changed = changed || !(now.Get(entry) == before.Get(entry));
+                    now.Set(entry, before.Get(entry));
+                }
+                if (!changed) return;
+                now.Write();
+                rematched.push_back(id);
+            });
+        for (auto node = endNodesBefore.rbegin(); node != endNodesBefore.rend(); ++node)
+            undo.emplace_back([before = *node] { PutBackRecord(before); });
+        undo.emplace_back([&] { TakeBackNewElement(*general_, AcadActiveDocument, SharedOf(MergedPipeEntity)); });
+        // Labels, crossings and profiles of the pipes matched follow their levels back.
+        undo.emplace_back([&] {
+            for (const std::string& id : rematched)
+                PassOnPipeChange(*viewStyle_, *crossing_, *profile_, AcadActiveDocument, id);
+        });
+        UndoAndRethrow(undo);
     }
-
-    SetNodesForLowHigh = general_->InitializeSelectionSet(AcadActiveDocument, std::string(kLowHighSet));
-    SetNodesForLowHigh->AddItems(endNodes);
 }
 
 void Editing::UpdateLibrariesAfterMerging(acad::AcadDocument& AcadActiveDocument,

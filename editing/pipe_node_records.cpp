@@ -1,5 +1,8 @@
 #include "editing/pipe_node_records.h"
 
+#include "annotation/label_names.h"
+#include "core/general.h"
+#include "core/layer_state.h"
 #include "core/reference_lists.h"
 #include "platform/vb_convert.h"
 #include "platform/vb_text.h"
@@ -147,6 +150,37 @@ void UnlistPipeFromNode(ElementRecord& node, int32_t labelsEntry, int32_t idsEnt
         if (k >= ids.size() || refs::ItemKey(ids[k]) != pipeId) keptLabels.push_back(labels[k]);
     node.Set(idsEntry, refs::LeadingList(keptIds));
     node.Set(labelsEntry, refs::LeadingList(keptLabels));
+}
+
+void RequireLabelLayersUnlocked(acad::AcadDocument& doc, const std::string& network) {
+    for (std::string_view suffix : {labels::kAnnotationLayerSuffix, labels::kArrowLayerSuffix})
+        if (auto layer = doc.Database()->FindLayer(network + std::string(suffix)); layer && layer->Lock())
+            com::Raise(com::ErrorCode::OnLockedLayer, layer->Name());
+}
+
+void PutBackRecord(ElementRecord before) {
+    if (before.Exists())
+        before.Write();
+    else
+        ElementRecord::Create(before.Object(), {1001}, {com::Variant(kAppName)}).Write();
+}
+
+void TakeBackNewElement(General& general, acad::AcadDocument& doc, const std::shared_ptr<acad::AcadObject>& element) {
+    const ElementRecord record = ElementRecord::Read(element);
+    if (!record.Exists()) return;
+    const bool pipe = element_type::IsPipe(record.ElementType());
+    EventsOffGuard eventsOff(general, doc);
+    for (int32_t entry : pipe ? std::vector<int32_t>{pipe_entry::kLabelBlockId, pipe_entry::kArrowId}
+                              : std::vector<int32_t>{node_entry::kLabelBlockId}) {
+        if (entry >= record.Count()) continue;
+        auto object = ObjectFromIdIfAlive(doc, refs::ReferenceKey(record.Text(entry)));
+        if (!object) continue;
+        // Only what names the element back is its own.
+        if (!NamesBack(ElementRecord::Read(object), {4}, IdText(*element))) continue;
+        acad::Cast<acad::AcadEntity>(object)->Delete();
+    }
+    ElementRecord::Create(element, {1001}, {com::Variant(kAppName)}).Write();
+    eventsOff.Restore();
 }
 
 }  // namespace fluvanet

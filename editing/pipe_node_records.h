@@ -12,6 +12,8 @@
 
 namespace fluvanet {
 
+class General;
+
 namespace pipe_entry {
 inline constexpr int32_t kCombinedLabel = 1;  // "Pipe;" & network & ";" & label
 inline constexpr int32_t kElementType = 2;    // "GravityPipe" / "PressurePipe"
@@ -121,5 +123,16 @@ std::vector<ElementRecord> PipesAtNode(acad::AcadDocument& doc, const ElementRec
 // identifier holds in the ID list goes from both lists, so they stay parallel whatever the
 // labels are (labels given by the user may repeat).
 void UnlistPipeFromNode(ElementRecord& node, int32_t labelsEntry, int32_t idsEntry, std::string_view pipeId);
+
+// A new element's label and arrow go onto its network's label layers: refused while one of
+// them is locked, before anything is written, since what went in there could not come out.
+void RequireLabelLayersUnlocked(acad::AcadDocument& doc, const std::string& network);
+
+// Undoing an edit that failed part way. A record written back as it was read; an object
+// that had none loses the one written since.
+void PutBackRecord(ElementRecord before);
+// A new element's label block and arrow, as its record names them, deleted with the events
+// off (its record goes too, so no handler is to follow them), then the record itself.
+void TakeBackNewElement(General& general, acad::AcadDocument& doc, const std::shared_ptr<acad::AcadObject>& element);
 
 }  // namespace fluvanet

@@ -1,3 +1,4 @@
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -7,6 +8,7 @@
 #include "annotation/view_style.h"
 #include "core/element_records.h"
 #include "core/general.h"
+#include "core/layer_state.h"
 #include "core/plan_arcs.h"
 #include "core/reference_lists.h"
 #include "editing/editing.h"
@@ -86,6 +88,20 @@ PipeToReverse ReadPipeToReverse(acad::AcadDocument& doc, const std::shared_ptr<a
     return {std::move(polyline), std::move(record), std::move(startNode), std::move(endNode)};
 }
 
+// Everything a reversal writes of the pipe accepts changes: the pipe, its nodes, its label
+// and arrow, its profiles. Told before the first pipe is turned.
+void RequireWritable(acad::AcadDocument& doc, const PipeToReverse& pipe) {
+    std::vector<std::shared_ptr<acad::AcadObject>> written{pipe.polyline, pipe.startNode.Object()};
+    if (pipe.endNode) written.push_back(pipe.endNode->Object());
+    for (int32_t entry : {pipe_entry::kLabelBlockId, pipe_entry::kArrowId})
+        if (auto object = ObjectFromIdIfAlive(doc, refs::ReferenceKey(pipe.record.Text(entry))))
+            written.push_back(std::move(object));
+    for (const std::string& profile : refs::LeadingKeys(pipe.record.Text(pipe_entry::kProfileIds)))
+        written.push_back(OpenProfileBlock(doc, profile).block);
+    for (const auto& object : written)
+        if (auto entity = std::dynamic_pointer_cast<acad::AcadEntity>(object)) RequireUnlockedLayer(doc, entity->Layer());
+}
+
 // Arcs follow their segments, run backwards.
 void ReverseBulges(acad::AcadLWPolyline& polyline, std::size_t vertexCount) {
     const auto vertices = static_cast<int32_t>(vertexCount);
@@ -117,50 +133,81 @@ void Editing::ReverseSelectedPipes(acad::AcadDocument& AcadActiveDocument,
                                    const acad::AcadSelectionSet& SetPipesToReverse) {
     const int32_t count = SetPipesToReverse.Count();
     // A bad pipe anywhere in the set stops the reversal before any pipe is turned.
-    for (int32_t i = 0; i < count; ++i) ReadPipeToReverse(AcadActiveDocument, SetPipesToReverse.Item(i));
+    for (int32_t i = 0; i < count; ++i)
+        RequireWritable(AcadActiveDocument, ReadPipeToReverse(AcadActiveDocument, SetPipesToReverse.Item(i)));
 
-    for (int32_t i = 0; i < count; ++i) {
-        PipeToReverse pipe = ReadPipeToReverse(AcadActiveDocument, SetPipesToReverse.Item(i));
-        ElementRecord& record = pipe.record;
-        const std::string label = general_->EntityLabelFromCombined(record.Get(pipe_entry::kCombinedLabel));
-        const std::string id = IdText(*pipe.polyline);
+    // What a failure part way puts back, last written first: the pipes turned so far as they
+    // were, each record as first read, then the labels already placed for the turned pipes.
+    std::vector<std::function<void()>> undo;
+    std::string relabel;
+    try {
+        for (int32_t i = 0; i < count; ++i) {
+            PipeToReverse pipe = ReadPipeToReverse(AcadActiveDocument, SetPipesToReverse.Item(i));
+            ElementRecord& record = pipe.record;
+            const std::string label = general_->EntityLabelFromCombined(record.Get(pipe_entry::kCombinedLabel));
+            const std::string id = IdText(*pipe.polyline);
 
-        // Both node edits are made before any write, so that lists out of step raise with the
-        // pipe untouched. The old start node now holds the pipe's end, the old end node its start.
-        ElementRecord& endNode = pipe.endNode ? *pipe.endNode : pipe.startNode;
-        DropPipe(pipe.startNode, 0, id);
-        DropPipe(endNode, 1, id);
-        ListPipe(pipe.startNode, 1, label, id);
-        ListPipe(endNode, 0, label, id);
+            std::vector<std::function<void()>> before{[record]() mutable { record.Write(); },
+                                                      [node = pipe.startNode]() mutable { node.Write(); }};
+            if (pipe.endNode) before.push_back([node = *pipe.endNode]() mutable { node.Write(); });
+            before.push_back([polyline = pipe.polyline, coordinates = pipe.polyline->Coordinates(),
+                              bulges = plan::PolylineBulges(*pipe.polyline)] {
+                polyline->SetCoordinates(coordinates);
+                plan::SetPolylineBulges(*polyline, bulges);
+            });
+            for (const std::string& profile : refs::LeadingKeys(record.Text(pipe_entry::kProfileIds)))
+                // Only the directions go back: the profile stays flagged, with its stamp.
+                before.push_back([&AcadActiveDocument, profile,
+                                  directions = OpenProfileBlock(AcadActiveDocument, profile)
+                                                   .record.Text(profile_entry::kPipeDirections)] {
+                    ElementRecord now = OpenProfileBlock(AcadActiveDocument, profile).record;
+                    now.Set(profile_entry::kPipeDirections, Variant(directions));
+                    now.Write();
+                });
+            undo.insert(undo.begin(), before.begin(), before.end());
 
-        std::vector<double> coordinates = pipe.polyline->Coordinates();
-        pipe.polyline->SetCoordinates(ReversedVertices(coordinates));
-        ReverseBulges(*pipe.polyline, coordinates.size() / 2);
+            // Both node edits are made before any write, so that lists out of step raise with the
+            // pipe untouched. The old start node now holds the pipe's end, the old end node its start.
+            ElementRecord& endNode = pipe.endNode ? *pipe.endNode : pipe.startNode;
+            DropPipe(pipe.startNode, 0, id);
+            DropPipe(endNode, 1, id);
+            ListPipe(pipe.startNode, 1, label, id);
+            ListPipe(endNode, 0, label, id);
 
-        pipe.startNode.Write();
-        if (pipe.endNode) pipe.endNode->Write();
+            std::vector<double> coordinates = pipe.polyline->Coordinates();
+            pipe.polyline->SetCoordinates(ReversedVertices(coordinates));
+            ReverseBulges(*pipe.polyline, coordinates.size() / 2);
 
-        const std::string startLabel = record.Text(pipe_entry::kStartNodeLabel);
-        const std::string startId = record.Text(pipe_entry::kStartNodeId);
-        const double startInvert = record.Number(pipe_entry::kStartInvert);
-        const double endInvert = record.Number(pipe_entry::kEndInvert);
-        record.Set(pipe_entry::kStartNodeLabel,
-                   Variant(refs::Reference(refs::ReferenceKey(record.Text(pipe_entry::kEndNodeLabel)))));
-        record.Set(pipe_entry::kEndNodeLabel, Variant(refs::Reference(refs::ReferenceKey(startLabel))));
-        record.Set(pipe_entry::kStartNodeId,
-                   Variant(refs::Reference(refs::ReferenceKey(record.Text(pipe_entry::kEndNodeId)))));
-        record.Set(pipe_entry::kEndNodeId, Variant(refs::Reference(refs::ReferenceKey(startId))));
-        record.Set(pipe_entry::kStartInvert, Variant(endInvert));
-        record.Set(pipe_entry::kEndInvert, Variant(startInvert));
-        record.Write();
+            pipe.startNode.Write();
+            if (pipe.endNode) pipe.endNode->Write();
 
-        // A flipped direction leaves the drawn profile out of date.
-        for (const std::string& profile : refs::LeadingKeys(record.Text(pipe_entry::kProfileIds))) {
-            profile_->ReversePipeDirectionInProfile(AcadActiveDocument, id, profile);
-            profile_->FlagProfileForUpdate(AcadActiveDocument, profile);
+            const std::string startLabel = record.Text(pipe_entry::kStartNodeLabel);
+            const std::string startId = record.Text(pipe_entry::kStartNodeId);
+            const double startInvert = record.Number(pipe_entry::kStartInvert);
+            const double endInvert = record.Number(pipe_entry::kEndInvert);
+            record.Set(pipe_entry::kStartNodeLabel,
+                       Variant(refs::Reference(refs::ReferenceKey(record.Text(pipe_entry::kEndNodeLabel)))));
+            record.Set(pipe_entry::kEndNodeLabel, Variant(refs::Reference(refs::ReferenceKey(startLabel))));
+            record.Set(pipe_entry::kStartNodeId,
+                       Variant(refs::Reference(refs::ReferenceKey(record.Text(pipe_entry::kEndNodeId)))));
+            record.Set(pipe_entry::kEndNodeId, Variant(refs::Reference(refs::ReferenceKey(startId))));
+            record.Set(pipe_entry::kStartInvert, Variant(endInvert));
+            record.Set(pipe_entry::kEndInvert, Variant(startInvert));
+            record.Write();
+
+            // A flipped direction leaves the drawn profile out of date.
+            for (const std::string& profile : refs::LeadingKeys(record.Text(pipe_entry::kProfileIds))) {
+                profile_->ReversePipeDirectionInProfile(AcadActiveDocument, id, profile);
+                profile_->FlagProfileForUpdate(AcadActiveDocument, profile);
+            }
+
+            viewStyle_->UpdateAnnotationsAfterEditing(AcadActiveDocument, refs::TrailingAppend("", id), true);
+            relabel = refs::TrailingAppend(relabel, id);
         }
-
-        viewStyle_->UpdateAnnotationsAfterEditing(AcadActiveDocument, refs::TrailingAppend("", id), true);
+    } catch (...) {
+        undo.push_back(
+            [&] { viewStyle_->UpdateAnnotationsAfterEditing(AcadActiveDocument, relabel, true); });
+        UndoAndRethrow(undo);
     }
 }
 

@@ -291,8 +291,12 @@ void Editing::AssignSplitXdata(acad::AcadDocument& AcadActiveDocument, acad::Aca
     const std::string nodeType = general_->GetNodeTypeFromPipeType(pipeType);
     const std::string startId = refs::ReferenceKey(split.Text(pipe_entry::kStartNodeId));
     const std::string endId = refs::ReferenceKey(split.Text(pipe_entry::kEndNodeId));
-    PipePositions(OpenNodeRecord(AcadActiveDocument, startId), kPipesAtStart, splitId);
-    PipePositions(OpenNodeRecord(AcadActiveDocument, endId), kPipesAtEnd, splitId);
+    RequireLabelLayersUnlocked(AcadActiveDocument, network);
+    // As read here they are what a failure after the first write puts back.
+    const ElementRecord startBefore = OpenNodeRecord(AcadActiveDocument, startId);
+    const ElementRecord endBefore = OpenNodeRecord(AcadActiveDocument, endId);
+    PipePositions(startBefore, kPipesAtStart, splitId);
+    PipePositions(endBefore, kPipesAtEnd, splitId);
 
     const std::string newPipeLabel = GetNextLabel(AcadActiveDocument, network, pipeType);
     const std::string newNodeLabel = GetNextLabel(AcadActiveDocument, network, nodeType);
@@ -307,44 +311,53 @@ void Editing::AssignSplitXdata(acad::AcadDocument& AcadActiveDocument, acad::Aca
     const std::string half2Id = IdText(NewPipeEntity2);
     const std::string nodeId = IdText(NewNodeEntity);
 
-    // Copies of the split pipe, codes and all; its crossings are dealt out later.
-    ElementRecord first = ElementRecord::Create(Shared(NewPipeEntity1), split.Codes(), split.Values());
-    first.Set(pipe_entry::kEndInvert, invert);
-    first.Set(pipe_entry::kEndNodeLabel, Variant(refs::Reference(newNodeLabel)));
-    first.Set(pipe_entry::kEndNodeId, Variant(refs::Reference(nodeId)));
-    first.Set(pipe_entry::kCrossingLabels, Variant(std::string()));
-    first.Set(pipe_entry::kCrossingIds, Variant(std::string()));
-    first.Write();
-    ElementRecord second = ElementRecord::Create(Shared(NewPipeEntity2), split.Codes(), split.Values());
-    second.Set(pipe_entry::kCombinedLabel, Variant(PipeCombinedLabel(network, newPipeLabel)));
-    second.Set(pipe_entry::kStartInvert, invert);
-    second.Set(pipe_entry::kStartNodeLabel, Variant(refs::Reference(newNodeLabel)));
-    second.Set(pipe_entry::kStartNodeId, Variant(refs::Reference(nodeId)));
-    second.Set(pipe_entry::kCrossingLabels, Variant(std::string()));
-    second.Set(pipe_entry::kCrossingIds, Variant(std::string()));
-    second.Write();
+    // A failure after the first write leaves the halves and the node bare again, without
+    // labels, and the end nodes as they were.
+    try {
+        // Copies of the split pipe, codes and all; its crossings are dealt out later.
+        ElementRecord first = ElementRecord::Create(Shared(NewPipeEntity1), split.Codes(), split.Values());
+        first.Set(pipe_entry::kEndInvert, invert);
+        first.Set(pipe_entry::kEndNodeLabel, Variant(refs::Reference(newNodeLabel)));
+        first.Set(pipe_entry::kEndNodeId, Variant(refs::Reference(nodeId)));
+        first.Set(pipe_entry::kCrossingLabels, Variant(std::string()));
+        first.Set(pipe_entry::kCrossingIds, Variant(std::string()));
+        first.Write();
+        ElementRecord second = ElementRecord::Create(Shared(NewPipeEntity2), split.Codes(), split.Values());
+        second.Set(pipe_entry::kCombinedLabel, Variant(PipeCombinedLabel(network, newPipeLabel)));
+        second.Set(pipe_entry::kStartInvert, invert);
+        second.Set(pipe_entry::kStartNodeLabel, Variant(refs::Reference(newNodeLabel)));
+        second.Set(pipe_entry::kStartNodeId, Variant(refs::Reference(nodeId)));
+        second.Set(pipe_entry::kCrossingLabels, Variant(std::string()));
+        second.Set(pipe_entry::kCrossingIds, Variant(std::string()));
+        second.Write();
 
-    // The first half keeps the old label, so the start node's labels stay.
-    const ElementRecord start = HandOverAtNode(AcadActiveDocument, startId, kPipesAtStart, splitId, half1Id, nullptr);
-    HandOverAtNode(AcadActiveDocument, endId, kPipesAtEnd, splitId, half2Id, &newPipeLabel);
+        // The first half keeps the old label, so the start node's labels stay.
+        const ElementRecord start = HandOverAtNode(AcadActiveDocument, startId, kPipesAtStart, splitId, half1Id, nullptr);
+        HandOverAtNode(AcadActiveDocument, endId, kPipesAtEnd, splitId, half2Id, &newPipeLabel);
 
-    // The start node's type, further integer and matching rule, with codes.
-    ElementRecord node = ElementRecord::Create(Shared(NewNodeEntity), start.Codes(), start.Values());
-    node.Set(node_entry::kCombinedLabel, Variant(NodeCombinedLabel(network, newNodeLabel)));
-    node.Set(node_entry::kStartPipeLabels, Variant(refs::Reference(newPipeLabel)));
-    node.Set(node_entry::kEndPipeLabels, Variant(refs::Reference(oldLabel)));
-    node.Set(node_entry::kStartPipeIds, Variant(refs::Reference(half2Id)));
-    node.Set(node_entry::kEndPipeIds, Variant(refs::Reference(half1Id)));
-    node.Set(node_entry::kGroundLevel, ground);
-    node.Set(node_entry::kSumpLevel, invert);
-    for (int32_t entry : {node_entry::kLabelBlockLabel, node_entry::kLabelBlockId, node_entry::kLowHighLabel,
-                          node_entry::kLowHighId})
-        node.Set(entry, Variant(std::string()));
-    node.Write();
+        // The start node's type, further integer and matching rule, with codes.
+        ElementRecord node = ElementRecord::Create(Shared(NewNodeEntity), start.Codes(), start.Values());
+        node.Set(node_entry::kCombinedLabel, Variant(NodeCombinedLabel(network, newNodeLabel)));
+        node.Set(node_entry::kStartPipeLabels, Variant(refs::Reference(newPipeLabel)));
+        node.Set(node_entry::kEndPipeLabels, Variant(refs::Reference(oldLabel)));
+        node.Set(node_entry::kStartPipeIds, Variant(refs::Reference(half2Id)));
+        node.Set(node_entry::kEndPipeIds, Variant(refs::Reference(half1Id)));
+        node.Set(node_entry::kGroundLevel, ground);
+        node.Set(node_entry::kSumpLevel, invert);
+        for (int32_t entry : {node_entry::kLabelBlockLabel, node_entry::kLabelBlockId, node_entry::kLowHighLabel,
+                              node_entry::kLowHighId})
+            node.Set(entry, Variant(std::string()));
+        node.Write();
 
-    viewStyle_->InsertAnnotationsForNewEntity(AcadActiveDocument, NewPipeEntity1, correction);
-    viewStyle_->InsertAnnotationsForNewEntity(AcadActiveDocument, NewPipeEntity2, correction);
-    viewStyle_->InsertAnnotationsForNewEntity(AcadActiveDocument, NewNodeEntity, correction);
+        viewStyle_->InsertAnnotationsForNewEntity(AcadActiveDocument, NewPipeEntity1, correction);
+        viewStyle_->InsertAnnotationsForNewEntity(AcadActiveDocument, NewPipeEntity2, correction);
+        viewStyle_->InsertAnnotationsForNewEntity(AcadActiveDocument, NewNodeEntity, correction);
+    } catch (...) {
+        UndoAndRethrow({[&] { PutBackRecord(endBefore); }, [&] { PutBackRecord(startBefore); },
+                        [&] { TakeBackNewElement(*general_, AcadActiveDocument, Shared(NewNodeEntity)); },
+                        [&] { TakeBackNewElement(*general_, AcadActiveDocument, Shared(NewPipeEntity2)); },
+                        [&] { TakeBackNewElement(*general_, AcadActiveDocument, Shared(NewPipeEntity1)); }});
+    }
 }
 
 void Editing::UpdateLibrariesAfterSplitting(acad::AcadDocument& AcadActiveDocument,

@@ -21,6 +21,16 @@ protected:
     std::vector<std::string> Keys(const std::shared_ptr<acad::AcadObject>& object, int32_t entry) {
         return fluvanet::refs::LeadingKeys(RecordText(object, entry));
     }
+    // The merge up to its record step, and that step's error.
+    std::optional<ErrorCode> AssignFails(const Pipes& picked) {
+        doc->Utility()->QueueSelection({picked.begin(), picked.end()});
+        set = Call("GetPipesToMerge");
+        merged = Call("CreateMergedPipe", set, chain, crossingLabels, crossingIds);
+        return ErrorOf([&] {
+            Call("AssignMergedXdata", merged, chain, crossingLabels, crossingIds, first, last, startLabel, endLabel,
+                 elementType, network, lowHigh);
+        });
+    }
 };
 
 TEST_F(MergedPipe, TwoPipesBecomeTheFirstBetweenTheFreeEnds) {
@@ -142,6 +152,33 @@ TEST_F(MergedPipe, DeletionsRunWithEventsOffAndPutTheFlagBack) {
     doc->Layers()->Item(Variant("Main - Annotation"))->SetLock(false);
     Delete();
     Sound();
+
+    // A locked label layer, where the merged pipe's label could not go in: nothing changes.
+    Pipes q = Convert({{0, 100, 10, 100}, {10, 100, 20, 100}});
+    auto records = [&] {
+        std::vector<std::string> all;
+        for (const auto& e : doc->Database()->SpaceEntities())
+            if (ElementRecord r = ElementRecord::Read(e); r.Exists()) all.push_back(testing::PrintToString(r.Values()));
+        return all;
+    };
+    const auto unmerged = records();
+    doc->Layers()->Item(Variant("Main - Annotation"))->SetLock(true);
+    EXPECT_EQ(AssignFails(q), ErrorCode::OnLockedLayer);
+    EXPECT_FALSE(ElementRecord::Read(merged.ObjectAs<acad::AcadObject>()).Exists());
+    EXPECT_EQ(records(), unmerged);
+    Sound();
+    doc->Layers()->Item(Variant("Main - Annotation"))->SetLock(false);
+
+    // A pipe at the line's end whose [18] names its node fails its labels once the merged pipe
+    // is in: the merged pipe goes out again and nothing else changed.
+    Pipes r = Convert({{0, 200, 10, 200}, {10, 200, 20, 200}, {20, 200, 30, 200}});
+    SetRecordEntry(r[2], pe::kLabelBlockId, Variant(RecordText(r[2], pe::kStartNodeId)));
+    const auto findings = NetworkFindings(*doc);
+    const auto damaged = records();
+    EXPECT_EQ(AssignFails({r[0], r[1]}), ErrorCode::TypeMismatch);
+    EXPECT_FALSE(ElementRecord::Read(merged.ObjectAs<acad::AcadObject>()).Exists());
+    EXPECT_EQ(records(), damaged);
+    EXPECT_EQ(NetworkFindings(*doc), findings);
 }
 
 }  // namespace

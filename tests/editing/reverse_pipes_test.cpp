@@ -267,6 +267,27 @@ TEST_F(Reversal, ABadPipeAnywhereInTheSetTurnsNothing) {
     EXPECT_EQ(Drawing(), stepped);
     SetRecordEntry(N(2).block, ne::kEndPipeLabels, Variant(endLabels));
 
+    // The second pipe's label on a locked layer: refused before the first pipe turns.
+    auto label = Linked(P(2).polyline, pe::kLabelBlockId);
+    const std::string labelLayer = label->Layer();
+    doc->Layers()->Item(Variant(labelLayer))->SetLock(true);
+    EXPECT_EQ(ErrorOf([&] { Reverse({P(1), P(2)}); }), ErrorCode::OnLockedLayer);
+    EXPECT_EQ(Drawing(), before);
+    doc->Layers()->Item(Variant(labelLayer))->SetLock(false);
+
+    // The second pipe of no length in plan, its end node moved onto its start: where its
+    // labelling raises, the first pipe turns back, arrow and all.
+    P(2).polyline->SetCoordinates({10, 0, 10, 0});
+    N(3).block->SetInsertionPoint({10, 0, 0});
+    const auto collapsed = Drawing();
+    auto arrow = acad::Cast<acad::AcadBlockReference>(Linked(P(1).polyline, pe::kArrowId));
+    const double heading = arrow->Rotation();
+    if (ErrorOf([&] { Reverse({P(1), P(2)}); })) {
+        EXPECT_EQ(Drawing(), collapsed);
+        EXPECT_EQ(arrow->Rotation(), heading);
+    }
+    Sound();
+
     // The end node gone: raised before the first pipe turns.
     N(3).block->Delete();
     const auto gone = Drawing();

@@ -310,6 +310,25 @@ TEST_F(Splitting, TheHalvesMustBeTwoEntitiesOtherThanTheSplitPipe) {
         EXPECT_FALSE(fluvanet::ElementRecord::Read(half).Exists());
     EXPECT_EQ(RecordText(pipes[0], pe::kCrossingIds), crossings);
     EXPECT_EQ(profile.Record().Text(5), listed);
+
+    // A locked label layer, where the labels could not go in: the halves and the node stay
+    // bare, the end nodes as they were.
+    auto n1 = Named(pipes[0], pe::kStartNodeId), n2 = Named(pipes[0], pe::kEndNodeId);
+    const fluvanet::ElementRecord n1Before = fluvanet::ElementRecord::Read(n1),
+                                  n2Before = fluvanet::ElementRecord::Read(n2);
+    const std::size_t drawn = Entities();
+    doc->Layers()->Item(Variant("Sewer - Annotation"))->SetLock(true);
+    EXPECT_EQ(ErrorOf([&] { editing.AssignSplitXdata(*doc, *pipes[0], {10, 0, 0}, *h.first, *h.second, *h.node); }),
+              ErrorCode::OnLockedLayer);
+    for (const std::shared_ptr<acad::AcadEntity>& e : {std::shared_ptr<acad::AcadEntity>(h.first),
+                                                       std::shared_ptr<acad::AcadEntity>(h.second),
+                                                       std::shared_ptr<acad::AcadEntity>(h.node)})
+        EXPECT_FALSE(fluvanet::ElementRecord::Read(e).Exists());
+    EXPECT_EQ(fluvanet::ElementRecord::Read(n1).Values(), n1Before.Values());
+    EXPECT_EQ(fluvanet::ElementRecord::Read(n2).Values(), n2Before.Values());
+    EXPECT_EQ(Entities(), drawn);
+    Sound();
+    doc->Layers()->Item(Variant("Sewer - Annotation"))->SetLock(false);
 }
 
 TEST_F(Splitting, TheLastStepDeletesWithEventsOffAndPutsTheFlagBack) {

@@ -2,8 +2,9 @@
 // profile, changed step by step as the host and its user change it: conversion, level edits,
 // splits, merges and reversals through the editing steps, copies, moves and erasures through
 // the host, copies the library never sees erased again, identifier rebuilds after a reopen.
-// After every step the drawing is sound, the libraries count the pipes there are, and nothing
-// has raised but the refusals that the operations own to. A failing seed prints its steps.
+// After every step, one that raised included, the drawing is sound and the libraries count
+// the pipes there are; nothing has raised but the refusals that the operations own to. A
+// failing seed prints its steps.
 //
 // FLUVANET_RANDOM_WALK_SEEDS runs more seeds: a count N (seeds 1 to N) or seeds joined by ",".
 // FLUVANET_RANDOM_WALK_STEPS sets the steps per seed.
@@ -156,7 +157,18 @@ public:
                 std::size_t k = 0;
                 while (roll >= operations[k].first) roll -= operations[k++].first;
                 steps_.push_back(std::to_string(step) + " ");
-                (this->*operations[k].second)();
+                try {
+                    (this->*operations[k].second)();
+                } catch (const com::Error& error) {
+                    // What a failed step left behind is told with its error.
+                    std::string raised = "raised " + std::to_string(error.Number()) + " " + error.Description();
+                    try {
+                        Check();
+                    } catch (const WalkFailure& failure) {
+                        raised += "\nand " + failure.what;
+                    }
+                    return Report(raised);
+                }
                 Check();
             }
         } catch (const WalkFailure& failure) {

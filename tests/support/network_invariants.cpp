@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <map>
 #include <optional>
 #include <set>
@@ -416,6 +417,22 @@ void PipeReferences(const Survey& s, const Element& e, Findings& f) {
     CheckParallelLists(s, e, pe::kCrossingLabels, pe::kCrossingIds, f);
     CheckParallelLists(s, e, pe::kProfileLabels, pe::kProfileIds, f);
 }
+
+// Levels are real numbers: a NaN or infinite one poisons every level worked out from it.
+void CheckLevels(const Element& e, std::initializer_list<int32_t> entries, Findings& f) {
+    for (int32_t entry : entries) {
+        if (entry >= e.Count()) continue;
+        const com::Variant& value = e.values[static_cast<std::size_t>(entry)];
+        const double level = value.Type() == com::VarType::Double ? value.Dbl()
+                             : value.IsNumber()                     ? vb::CDbl(value)
+                                                                    : vb::Val(vb::CStr(value));
+        if (!std::isfinite(level))
+            f.Add(e, entry, std::string("level ") + (std::isnan(level) ? "NaN" : "infinite") + " is not a finite number");
+    }
+}
+
+void PipeLevels(const Survey&, const Element& e, Findings& f) { CheckLevels(e, {pe::kStartInvert, pe::kEndInvert}, f); }
+void NodeLevels(const Survey&, const Element& e, Findings& f) { CheckLevels(e, {ne::kGroundLevel, ne::kSumpLevel}, f); }
 
 void NodePipes(const Survey& s, const Element& e, Findings& f) {
     for (const PipeEnd* end : {&kStartEnd, &kEndEnd}) {
@@ -880,8 +897,8 @@ void CrossingLineRecord(const Survey& s, const Element& e, Findings& f) {
 const std::vector<Rule> kProjectRules{ProjectCodes, ProjectNetworks, ProjectVisibility, ProjectSettings,
                                       ProjectIdentifiers};
 
-const std::vector<Rule> kPipeRules{RecordShape, CombinedLabel, UniqueLabel, PipeEnds, PipeReferences};
-const std::vector<Rule> kNodeRules{RecordShape, CombinedLabel, UniqueLabel, NodePipes, NodeReferences};
+const std::vector<Rule> kPipeRules{RecordShape, CombinedLabel, UniqueLabel, PipeEnds, PipeReferences, PipeLevels};
+const std::vector<Rule> kNodeRules{RecordShape, CombinedLabel, UniqueLabel, NodePipes, NodeReferences, NodeLevels};
 const std::vector<Rule> kLowHighRules{LowHighMarker};
 const std::vector<Rule> kViewStylePointRules{ViewStylePointRecord, ViewStylePointShape, ViewStylePointListed};
 const std::vector<Rule> kProfileRules{ProfileShape, ProfilePipes, ProfileStyleAndPlan};

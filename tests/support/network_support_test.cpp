@@ -2,6 +2,7 @@
 // linked as the records say; the checker finds nothing on them and each of its rules fires
 // on a drawing broken for it.
 
+#include <cmath>
 #include <functional>
 
 #include <gmock/gmock.h>
@@ -294,6 +295,18 @@ TEST(NetworkFindings, RecordShapeAndLabelRulesFire) {
         {"label twice", [](Drawing& d) {
              Set(d.N(3), 1, "Node;Main;N-1");
              return At(d.N(1), "[1] label is used by 2");
+         }},
+        {"invert NaN", [](Drawing& d) {
+             SetRecordEntry(d.P(1).polyline, pe::kEndInvert, Variant(std::nan("")));
+             return At(d.P(1), "[10] level");
+         }},
+        {"ground infinite", [](Drawing& d) {
+             SetRecordEntry(d.N(2).block, ne::kGroundLevel, Variant(-HUGE_VAL));
+             return At(d.N(2), "[9] level");
+         }},
+        {"sump infinite", [](Drawing& d) {
+             SetRecordEntry(d.w1.block, ne::kSumpLevel, Variant(HUGE_VAL));
+             return At(d.w1, "[10] level");
          }},
     });
 }
