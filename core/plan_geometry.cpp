@@ -174,10 +174,12 @@ double General::GetStation(const Variant& Pipe, const double& X, const double& Y
 }
 
 double General::GetPointStationOnPolyline(const Variant& PlCoordinates, const Variant& mypoint) {
+    vb::Count16(PlCoordinates.Array().Size());  // the host's array
     return VertexList(PlCoordinates).Station(PointOf(mypoint));
 }
 
 Variant General::GetCoordinatesAtPipeStation(const Variant& ar_coordinates, const double& Station) {
+    vb::Count16(ar_coordinates.Array().Size());  // the host's array
     PlanPoint p = VertexList(ar_coordinates).PointAtStation(Station).value_or(PlanPoint{0, 0});
     return Variant(SafeArray::FromDoubles({p.x, p.y, 0}));
 }

@@ -103,6 +103,13 @@ protected:
     vb::AutoNew<Profile> profile_;
 
 private:
+    // CheckCrossingPointsDuplication and DrawCrossingPoints of the search's own records, which
+    // may be more than the host's 16-bit indices reach.
+    std::vector<CrossPoint> UnannotatedCrossPoints(acad::AcadDocument& AcadActiveDocument,
+                                                   std::vector<CrossPoint>& ArUncheckedCrossPoints);
+    std::shared_ptr<acad::AcadSelectionSet> DrawAnnotations(acad::AcadDocument& AcadActiveDocument,
+                                                            const std::vector<CrossPoint>& ArCrossPoints);
+
     // ---- Finding crossings (crossing/crossing_search.cpp) ----
     std::vector<CrossPoint> SearchCrossings(acad::AcadDocument& AcadActiveDocument,
                                             const std::vector<std::string>& networks,

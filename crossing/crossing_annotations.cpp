@@ -172,6 +172,12 @@ std::shared_ptr<acad::AcadSelectionSet> Crossing::GetExistingCrossingPointsSet(a
 
 std::shared_ptr<acad::AcadSelectionSet> Crossing::DrawCrossingPoints(acad::AcadDocument& AcadActiveDocument,
                                                                      const std::vector<CrossPoint>& ArCrossPoints) {
+    vb::Count16(ArCrossPoints.size());  // the host's list
+    return DrawAnnotations(AcadActiveDocument, ArCrossPoints);
+}
+
+std::shared_ptr<acad::AcadSelectionSet> Crossing::DrawAnnotations(acad::AcadDocument& AcadActiveDocument,
+                                                                  const std::vector<CrossPoint>& ArCrossPoints) {
     for (const CrossPoint& c : ArCrossPoints) RequireFiniteReals(c);
     general_->CreateStandardBlock(AcadActiveDocument, "CrossingPoint");
     // Whatever the annotations are drawn on or write to accepts changes before the first is

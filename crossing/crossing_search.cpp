@@ -213,11 +213,11 @@ void Crossing::BuildCrossingPointsAfterImporting(acad::AcadDocument& AcadActiveD
     std::vector<std::string> rows = RowNames(general_->GetNetworkDefinitions(AcadActiveDocument).Array());
     if (DefinedNetworks(rows).size() < 2 || SetPipes.Count() == 0) return;
     std::vector<CrossPoint> found = GetCrossingPointsArrayForSetOfPipes(AcadActiveDocument, SetPipes);
-    std::vector<CrossPoint> fresh = CheckCrossingPointsDuplication(AcadActiveDocument, found);
+    std::vector<CrossPoint> fresh = UnannotatedCrossPoints(AcadActiveDocument, found);
     if (fresh[0].Pipe1Label.empty()) return;
-    auto drawn = DrawCrossingPoints(AcadActiveDocument, fresh);
+    auto drawn = DrawAnnotations(AcadActiveDocument, fresh);
     ApplyCrossingSettings(AcadActiveDocument, *drawn, false);
-    profile_->FlagProfilesRelatedToCrossingPoints(AcadActiveDocument, fresh);
+    profile_->FlagProfilesOfCrossings(AcadActiveDocument, fresh);
 }
 
 std::vector<CrossPoint> Crossing::GetCrossingPointsArrayForSetOfPipes(acad::AcadDocument& AcadActiveDocument,
@@ -366,6 +366,12 @@ CrossPoint Crossing::GetSingleCrossPointData(const Variant& xData1, const Varian
 
 std::vector<CrossPoint> Crossing::CheckCrossingPointsDuplication(acad::AcadDocument& AcadActiveDocument,
                                                                 std::vector<CrossPoint>& ArUncheckedCrossPoints) {
+    vb::Count16(ArUncheckedCrossPoints.size());  // the host's list
+    return UnannotatedCrossPoints(AcadActiveDocument, ArUncheckedCrossPoints);
+}
+
+std::vector<CrossPoint> Crossing::UnannotatedCrossPoints(acad::AcadDocument& AcadActiveDocument,
+                                                        std::vector<CrossPoint>& ArUncheckedCrossPoints) {
     auto existing = GetExistingCrossingPointsSet(AcadActiveDocument, "");
     const int32_t count = existing->Count();
     for (int32_t i = 0; i < count; ++i) {

@@ -94,7 +94,7 @@ void Crossing::DeleteNetworkCrossings(acad::AcadDocument& AcadActiveDocument, co
         flags.push_back(d.flag);
     }
     if (count > 0) annotations->Erase();
-    profile_->FlagProfilesRelatedToCrossingPoints(AcadActiveDocument, flags);
+    profile_->FlagProfilesOfCrossings(AcadActiveDocument, flags);
 }
 
 void Crossing::UpdateCrossingsAfterEditing(acad::AcadDocument& AcadActiveDocument, const std::string& EditedPipeOID) {
@@ -114,7 +114,7 @@ void Crossing::UpdateCrossingsAfterEditing(acad::AcadDocument& AcadActiveDocumen
         flags.push_back(FlagRecord(PipeKey(record, crossing_entry::kPipe1Id), PipeKey(record, crossing_entry::kPipe2Id)));
     }
     ApplyCrossingSettings(AcadActiveDocument, *updated, false);
-    profile_->FlagProfilesRelatedToCrossingPoints(AcadActiveDocument, flags);
+    profile_->FlagProfilesOfCrossings(AcadActiveDocument, flags);
 }
 
 void Crossing::UpdateCrossingData(acad::AcadDocument& AcadActiveDocument, acad::AcadBlockReference& MyCrossingAnno) {

@@ -28,6 +28,10 @@ public:
     void BuildLowHighPointsAfterImporting(acad::AcadDocument& AcadActiveDocument,
                                           const std::vector<std::string>& ArNodesLowHighOID,
                                           const std::string& NetworkName);
+    // BuildLowHighPointsAfterImporting of the library's own start list, which may be longer
+    // than the host's 16-bit indices reach.
+    void BuildLowHighPoints(acad::AcadDocument& AcadActiveDocument, const std::vector<std::string>& ArNodesLowHighOID,
+                            const std::string& NetworkName);
     // The set's nodes and the far nodes of their pipes, each identifier once.
     std::vector<std::string> GetInitialNodesOIDArrayForLowHigh(acad::AcadDocument& AcadActiveDocument,
                                                                acad::AcadSelectionSet& SetNodes);

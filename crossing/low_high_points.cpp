@@ -112,6 +112,12 @@ int16_t LowHighCode(double level, double lowest, double highest) {
 void LowHigh::BuildLowHighPointsAfterImporting(acad::AcadDocument& AcadActiveDocument,
                                                const std::vector<std::string>& ArNodesLowHighOID,
                                                const std::string& NetworkName) {
+    vb::Count16(ArNodesLowHighOID.size());  // the host's list
+    BuildLowHighPoints(AcadActiveDocument, ArNodesLowHighOID, NetworkName);
+}
+
+void LowHigh::BuildLowHighPoints(acad::AcadDocument& AcadActiveDocument,
+                                 const std::vector<std::string>& ArNodesLowHighOID, const std::string& NetworkName) {
     if (ArNodesLowHighOID.empty() || ArNodesLowHighOID[0].empty()) return;
     auto first = ObjectFromId(AcadActiveDocument, ArNodesLowHighOID[0]);
     if (general_->GetElementType(*first) == element_type::kGravityNode) return;

@@ -388,7 +388,7 @@ void Editing::CreateElementsInNetwork(acad::AcadDocument& AcadActiveDocument,
 
     crossing_->BuildCrossingPointsAfterImporting(AcadActiveDocument, SetEntitiesToConvert, index.labels.units);
     std::vector<std::string> lowHighNodes = lowHigh_->GetInitialNodesOIDArrayForLowHigh(AcadActiveDocument, *lowHigh);
-    lowHigh_->BuildLowHighPointsAfterImporting(AcadActiveDocument, lowHighNodes, NetworkName);
+    lowHigh_->BuildLowHighPoints(AcadActiveDocument, lowHighNodes, NetworkName);
     unlocked.Restore();
 }
 

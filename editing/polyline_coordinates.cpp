@@ -61,6 +61,7 @@ Variant Editing::ReversePolylineCoordinates(const Variant& ArCoordinates) {
 }
 
 Variant Editing::MergeTwoCoordinatesArrays(const Variant& FirstArray, const Variant& SecondArray) {
+    for (const Variant* array : {&FirstArray, &SecondArray}) vb::Count16(array->Array().Size());  // the host's arrays
     return Variant(SafeArray::FromDoubles(MergeTwoPaths(FirstArray, {}, SecondArray, {}).coordinates));
 }
 

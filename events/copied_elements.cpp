@@ -267,7 +267,7 @@ void Events::VerifyCopiedElements(acad::AcadDocument& AcadActiveDocument, std::s
             label(node);
             lowHigh->AddItems({node.entity});
         }
-        lowHigh_->BuildLowHighPointsAfterImporting(
+        lowHigh_->BuildLowHighPoints(
             AcadActiveDocument, lowHigh_->GetInitialNodesOIDArrayForLowHigh(AcadActiveDocument, *lowHigh),
             network.name);
     }

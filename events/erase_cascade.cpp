@@ -81,7 +81,7 @@ void Events::CrossingAnnoWillBeErased(acad::AcadDocument& AcadActiveDocument,
     if (leader && !Listed(*general_, IdText(*leader), ErasedEntitesObjectID) &&
         !Listed(*general_, IdText(*leader), EntitiesToBeErasedObjectID))
         Append(EntitiesToBeErasedObjectID, IdText(*leader));
-    profile_->FlagProfilesRelatedToCrossingPoints(AcadActiveDocument, {flag});
+    profile_->FlagProfilesOfCrossings(AcadActiveDocument, {flag});
 }
 
 void Events::PipeWillBeErased(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& PipeEntity,

@@ -82,7 +82,7 @@ void Events::AnalyzeLowHighAfterDeleting(acad::AcadDocument& AcadActiveDocument,
     }
     for (const Group& group : groups)
         if (group.pressure && !group.nodes.empty())
-            lowHigh_->BuildLowHighPointsAfterImporting(AcadActiveDocument, group.nodes, group.name);
+            lowHigh_->BuildLowHighPoints(AcadActiveDocument, group.nodes, group.name);
 }
 
 void Events::RebuildPipeCrossingPoints(acad::AcadDocument& AcadActiveDocument, const std::string& ChangedPipeObjectID,

@@ -262,6 +262,7 @@ void Profile::DrawPlanStations(acad::AcadBlock& BlockDef, const std::string& Pro
                                const std::string& /*TextStyle*/, const double& DataTextHeight,
                                const std::string& StationSettingsString, const std::vector<double>& TotalPlCoord,
                                const double& CorrectionAngleForCS) {
+    vb::Count16(TotalPlCoord.size());  // the host's array
     DrawStationsOn(*viewStyle_, BlockDef, ProfileStationsString, DataTextHeight,
                    PlanStationPattern(*this, StationSettingsString), {TotalPlCoord, {}}, CorrectionAngleForCS);
 }
@@ -269,6 +270,7 @@ void Profile::DrawPlanStations(acad::AcadBlock& BlockDef, const std::string& Pro
 void Profile::WritePlanStation(const std::vector<double>& ArCoordinates, const double& Station,
                                acad::AcadBlock& StationsBlock, const std::string& StationString,
                                const double& TextHeight, const double& CorrectionAngleForCS) {
+    vb::Count16(ArCoordinates.size());  // the host's array
     WriteStationOn(*viewStyle_, {ArCoordinates, {}}, Station, StationsBlock, StationString, TextHeight,
                    CorrectionAngleForCS);
 }
@@ -277,6 +279,7 @@ void Profile::DrawPlanPofileName(acad::AcadBlock& BlockDef, const std::string& T
                                  const std::string& /*TextStyle*/, const double& LabelsTextHeight,
                                  const std::vector<double>& TotalPlCoord, const std::string& ProfileName,
                                  const double& CorrectionAngleForCS) {
+    vb::Count16(TotalPlCoord.size());  // the host's array
     DrawNameOn(*viewStyle_, BlockDef, TitleDistancesString, LabelsTextHeight, {TotalPlCoord, {}}, ProfileName,
                CorrectionAngleForCS);
 }
@@ -284,6 +287,7 @@ void Profile::DrawPlanPofileName(acad::AcadBlock& BlockDef, const std::string& T
 void Profile::WritePlanName(const std::vector<double>& ArCoordinates, const double& Station,
                             acad::AcadBlock& StationsBlock, const std::string& ProfileName, const double& TextHeight,
                             const double& CorrectionAngleForCS) {
+    vb::Count16(ArCoordinates.size());  // the host's array
     WriteNameOn(*viewStyle_, {ArCoordinates, {}}, Station, StationsBlock, ProfileName, TextHeight,
                 CorrectionAngleForCS);
 }

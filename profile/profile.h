@@ -99,6 +99,9 @@ public:
     void FlagProfileForUpdate(acad::AcadDocument& AcadActiveDocument, const std::string& ProfileOID);
     void FlagProfilesRelatedToCrossingPoints(acad::AcadDocument& AcadActiveDocument,
                                              const std::vector<CrossPoint>& ArCrossPoints);
+    // FlagProfilesRelatedToCrossingPoints of the library's own records, which may be more
+    // than the host's 16-bit indices reach.
+    void FlagProfilesOfCrossings(acad::AcadDocument& AcadActiveDocument, const std::vector<CrossPoint>& ArCrossPoints);
     // Does not flag: the caller flags every profile it changes.
     void ReversePipeDirectionInProfile(acad::AcadDocument& AcadActiveDocument, const std::string& PipeOID,
                                        const std::string& ProfileOID);
@@ -392,6 +395,12 @@ protected:
     vb::AutoNew<ViewStyle> viewStyle_;
 
 private:
+    // GetProfileCrossingAnnotationLocation of the leaders a profile places itself, which may
+    // be more than the host's 16-bit indices reach.
+    std::vector<double> PlaceCrossingLeader(const std::vector<double>& NewAnnoInsPnt,
+                                            const std::vector<double>& ArExistingCoord, const double& TextHeight,
+                                            const double& StringLength);
+
     server::LiveInstance live_;
 };
 

@@ -234,7 +234,7 @@ void Profile::DrawConnectedAndCrossing(acad::AcadDocument& AcadActiveDocument, a
         const double sizeWidth = GetTextLengthOnDrawing(AcadActiveDocument, size, text.style, h);
         const double invertWidth = GetTextLengthOnDrawing(AcadActiveDocument, invert, text.style, h);
         const double width = sizeWidth > invertWidth ? sizeWidth : invertWidth;
-        const std::vector<double> leader = GetProfileCrossingAnnotationLocation(at, placed, h, width);
+        const std::vector<double> leader = PlaceCrossingLeader(at, placed, h, width);
         if (!firstPlaced) placed.clear();
         firstPlaced = true;
         placed.insert(placed.end(), leader.begin() + 2, leader.end());
@@ -285,6 +285,13 @@ std::vector<double> Profile::GetProfileCrossingAnnotationLocation(const std::vec
                                                                   const std::vector<double>& ArExistingCoord,
                                                                   const double& TextHeight,
                                                                   const double& StringLength) {
+    vb::Count16(ArExistingCoord.size());  // the host's array
+    return PlaceCrossingLeader(NewAnnoInsPnt, ArExistingCoord, TextHeight, StringLength);
+}
+
+std::vector<double> Profile::PlaceCrossingLeader(const std::vector<double>& NewAnnoInsPnt,
+                                                 const std::vector<double>& ArExistingCoord, const double& TextHeight,
+                                                 const double& StringLength) {
     const ProfilePoint p0 = ReadProfilePoint(NewAnnoInsPnt);
     if (ArExistingCoord.size() % 4 != 0)
         Raise(ErrorCode::SubscriptOutOfRange, "the placed leaders hold four reals each, not " +

@@ -121,6 +121,7 @@ void Profile::BuildProfileBlockXData(acad::AcadDocument& AcadActiveDocument, con
     if (ArProfilePipes.size() != 3)
         Raise(ErrorCode::InvalidProcedureCall, "the profile pipes are three lists: labels, identifiers, directions");
     std::size_t pipeCount = refs::LeadingItems(ArProfilePipes[0]).size();
+    vb::Count16(pipeCount);  // the host's lists, of equal length
     std::vector<std::string> pipeIds = refs::LeadingKeys(ArProfilePipes[1]);
     if (pipeIds.size() != pipeCount || refs::LeadingItems(ArProfilePipes[2]).size() != pipeCount)
         Raise(ErrorCode::InvalidProcedureCall, "the three lists of the profile pipes differ in length");

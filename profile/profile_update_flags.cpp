@@ -89,6 +89,12 @@ void Profile::FlagProfileForUpdate(acad::AcadDocument& AcadActiveDocument, const
 
 void Profile::FlagProfilesRelatedToCrossingPoints(acad::AcadDocument& AcadActiveDocument,
                                                   const std::vector<CrossPoint>& ArCrossPoints) {
+    vb::Count16(ArCrossPoints.size());  // the host's list
+    FlagProfilesOfCrossings(AcadActiveDocument, ArCrossPoints);
+}
+
+void Profile::FlagProfilesOfCrossings(acad::AcadDocument& AcadActiveDocument,
+                                      const std::vector<CrossPoint>& ArCrossPoints) {
     // Every pipe and every profile is opened and checked before the first flag.
     std::vector<std::string> profiles;
     for (const CrossPoint& crossing : ArCrossPoints) {

@@ -201,10 +201,14 @@ TEST_F(PlanGeometryTest, VertexListsOfAnyLengthOnlyTheIndexHandedBackIsSixteenBi
         items.push_back(i);
         items.push_back(0);
     }
-    EXPECT_DOUBLE_EQ(general->GetPointStationOnPolyline(List(items), Pt(32990, 0)), 32990);
-    EXPECT_EQ(At(items, 32990.5), (std::vector<double>{32990.5, 0, 0}));
+    // A pipe's own vertices take any length; the host's arrays keep 16-bit indices.
+    EXPECT_EQ(ErrorOf([&] { general->GetPointStationOnPolyline(List(items), Pt(32990, 0)); }), ErrorCode::Overflow);
+    EXPECT_EQ(ErrorOf([&] { general->GetCoordinatesAtPipeStation(List(items), 32990.5); }), ErrorCode::Overflow);
     auto pipe = Pipe(items);
+    EXPECT_DOUBLE_EQ(general->GetStation(Variant(pipe), 32990, 0), 32990);
     EXPECT_EQ(general->PointIsOnPolyline(Pt(32990.5, 0), *pipe), 2);
+    items.resize(32766);
+    EXPECT_EQ(At(items, 16381.5), (std::vector<double>{16381.5, 0, 0}));
     EXPECT_EQ(general->GetNodeIndexOnPolyline(Variant(pipe), Pt(32766.5, 0)), 32767);
     // The index goes back as a 16-bit integer.
     EXPECT_EQ(ErrorOf([&] { general->GetNodeIndexOnPolyline(Variant(pipe), Pt(32767.5, 0)); }), ErrorCode::Overflow);

@@ -118,6 +118,10 @@ TEST_F(CrossingAnnotations, WhatCannotBeDrawnOrLinkedIsRefusedBeforeTheFirstAnno
     stale.Pipe2OID = fluvanet::IdText(*gone);
     gone->Delete();
     EXPECT_EQ(refused(stale), ErrorCode::ObjectNotFound);
+    // The host's list keeps 16-bit indices.
+    std::vector<CrossPoint> many(32767, good);
+    many.push_back(stale);
+    EXPECT_EQ(ErrorOf([&] { crossing.DrawCrossingPoints(*doc, many); }), ErrorCode::Overflow);
     // A pipe that refuses the write, a layer the annotation, its texts or its leader would
     // go on or pass through.
     for (const char* layer :

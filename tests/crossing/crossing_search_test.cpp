@@ -129,6 +129,11 @@ TEST_F(CrossingSearch, AnAnnotatedPairIsNeverAnnotatedAgain) {
     Variant fresh = vb::CallByName(late, "CheckCrossingPointsDuplication", com::CallType::Method, Variant(doc), found);
     EXPECT_THAT(com::FromVariant<std::vector<CrossPoint>>(fresh), ElementsAre(CrossPoint{}));
     EXPECT_TRUE(com::FromVariant<std::vector<CrossPoint>>(found)[0].Duplicated);
+    // The host's list keeps 16-bit indices: a longer one is left unmarked.
+    std::vector<CrossPoint> many = Search({b1});
+    many.resize(32768, many[0]);
+    EXPECT_EQ(ErrorOf([&] { late->CheckCrossingPointsDuplication(*doc, many); }), ErrorCode::Overflow);
+    EXPECT_FALSE(many[0].Duplicated);
 
     // Elsewhere on the pipes it is the same pair.
     for (int end : {pe::kStartNodeId, pe::kEndNodeId})

@@ -139,6 +139,11 @@ TEST_F(LowHighPoints, BrokenNetworksEndTheRun) {
     EXPECT_EQ(ErrorOf([&] { lowHigh.BuildLowHighPointsAfterImporting(*doc, {c.nodes[3].Id(), "12"}, "Net"); }),
               ErrorCode::ObjectNotFound);
     EXPECT_EQ(Marker(c.nodes[3]), made);  // the start list is checked before any marker changes
+    // The host's list keeps 16-bit indices.
+    std::vector<std::string> many(32767, c.nodes[3].Id());
+    many.emplace_back("12");
+    EXPECT_EQ(ErrorOf([&] { lowHigh.BuildLowHighPointsAfterImporting(*doc, many, "Net"); }), ErrorCode::Overflow);
+    EXPECT_EQ(Marker(c.nodes[3]), made);
 }
 
 TEST_F(LowHighPoints, TheCheckerFindsBrokenMarkers) {

@@ -186,13 +186,21 @@ TEST_F(MergePick, JoiningCoordinatesTakesTheFirstSharedEndInCaseOrder) {
     EXPECT_EQ(ErrorOf([&] { merge({0, 0, 10, 0}, {10, 0, 20}); }), ErrorCode::SubscriptOutOfRange);
     EXPECT_EQ(ErrorOf([&] { merge({}, {10, 0, 20, 0}); }), ErrorCode::SubscriptOutOfRange);
 
-    // Arrays of any length, reversed to be joined.
+    // The library's own lines of any length, reversed to be joined; the host's arrays keep
+    // 16-bit indices.
     V along;
     for (int i = 0; i < 20000; ++i) along.insert(along.end(), {static_cast<double>(i), 0});
-    const V joined = merge(along, {0, 0, -5, 0});
+    Pipes p = Convert({along, {0, 0, -5, 0}});
+    std::vector<std::shared_ptr<acad::AcadEntity>> chain;
+    std::string labels, ids;
+    const V joined = Line(editing->CreateMergedPipe(*doc, *Pick(p), chain, labels, ids));
     ASSERT_EQ(joined.size(), 40002u);
-    EXPECT_EQ(V(joined.begin(), joined.begin() + 4), (V{19999, 0, 19998, 0}));
-    EXPECT_EQ(V(joined.end() - 4, joined.end()), (V{0, 0, -5, 0}));
+    EXPECT_EQ(V(joined.begin(), joined.begin() + 4), (V{-5, 0, 0, 0}));
+    EXPECT_EQ(V(joined.end() - 4, joined.end()), (V{19998, 0, 19999, 0}));
+    EXPECT_EQ(ErrorOf([&] { merge(along, {0, 0, -5, 0}); }), ErrorCode::Overflow);
+    EXPECT_EQ(ErrorOf([&] { merge({0, 0, -5, 0}, along); }), ErrorCode::Overflow);
+    along.resize(32766);
+    EXPECT_EQ(merge(along, {0, 0, -5, 0}).size(), 32768u);
 }
 
 TEST_F(MergePick, ALineThatCannotBeJoinedDrawsNothing) {

@@ -76,6 +76,16 @@ TEST_F(PlanAnnotation, StationsOnTheWalkAndPastItsEnd) {
                                                             {{0, 0, 0, 0, 10, 0}, 0},
                                                             {{0, 0, 10, 0, 10, 0}, 12},
                                                             {{0, 0, 10, 0, 10, 10}, 25}};
+    // The host's arrays keep 16-bit indices.
+    const std::vector<double> tooLong(32768);
+    for (const auto& call : std::vector<std::function<void()>>{
+             [&] { profile.WritePlanStation(tooLong, 0, *block, "S", 1, 0); },
+             [&] { profile.WritePlanName(tooLong, 0, *block, "P", 1, 0); },
+             [&] { profile.DrawPlanStations(*block, ";5;120", "", 1, kStations, tooLong, 0); },
+             [&] { profile.DrawPlanPofileName(*block, ";5", "", 1, tooLong, "P", 0); }}) {
+        EXPECT_EQ(ErrorOf(call), ErrorCode::Overflow);
+        EXPECT_EQ(block->Count(), 0);
+    }
     for (const auto& [line, station] : walks) profile.WritePlanStation(line, station, *block, "S", 1, 0);
     // Decimals follow the settings even for whole stations.
     profile.DrawPlanStations(*block, ";5;120;10;1234.5", "", 1, kStations, {0, 0, 20, 0}, 0);

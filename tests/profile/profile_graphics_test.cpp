@@ -148,6 +148,7 @@ TEST_F(Graphics, LeadersTurnRightThenStepDownAwayFromPlacedOnes) {
     EXPECT_THAT(place({-4.5, 83, -14.5, 83}), Near({10, 85, 8, 83, -4, 83}));
     EXPECT_THAT(place({-4.4, 83, -14.4, 83}), Near({10, 85, 12, 83, 24, 83}));
     EXPECT_EQ(ErrorOf([&] { place({8, 83, -4}); }), ErrorCode::SubscriptOutOfRange);
+    EXPECT_EQ(ErrorOf([&] { place(std::vector<double>(32768)); }), ErrorCode::Overflow);  // the host's array
     // 20.45 - 0.4 lies a rounding under 0.4 from 20.45: moved there, the leader would
     // conflict again for ever.
     EXPECT_THAT(profile.GetProfileCrossingAnnotationLocation({10, 20.65}, {9.8, 20.45, 8.7, 20.45, 10.2, 20.45, 11.3, 20.45},

@@ -45,6 +45,12 @@ struct ProfileRecordsTest : ::testing::Test {
 TEST_F(ProfileRecordsTest, AProfileWithoutPlanHoldsSixteenEntriesAndNoPlanReferences) {
     auto block = Block("Fluvamap_Profile_Main_L-1");
     std::vector<std::string> pipes = ProfilePipeLists(chain.pipes, {"0", "1"});
+    // The host's lists keep 16-bit indices.
+    std::vector<std::string> many(3);
+    for (int i = 0; i < 16384; ++i)
+        for (std::size_t k = 0; k < 3; ++k) many[k] += pipes[k];
+    EXPECT_EQ(ErrorOf([&] { Build("Road", many, *block); }), ErrorCode::Overflow);
+    EXPECT_FALSE(fluvanet::ElementRecord::Read(block).Exists());
     Build("Road", pipes, *block);
     fluvanet::ElementRecord r = fluvanet::ElementRecord::Read(block);
     EXPECT_EQ(r.Codes(), fluvanet::ProfileRecordCodes());

@@ -105,6 +105,10 @@ TEST_F(ProfileFlagsTest, CrossingsFlagTheProfilesOfTheirPipesOnceEach) {
 
     both.Pipe1OID = P(1).Id();
     both.Pipe2OID = Ref(P(2).Id());
+    // The host's list keeps 16-bit indices.
+    std::vector<CrossPoint> many(32767, both);
+    many.push_back(node);
+    EXPECT_EQ(ErrorOf([&] { profile.FlagProfilesRelatedToCrossingPoints(*doc, many); }), ErrorCode::Overflow);
     profile.FlagProfilesRelatedToCrossingPoints(*doc, {both});
     EXPECT_EQ(Flag(drawn), 1);
     EXPECT_EQ(Stamps(drawn).size(), 1u);
