@@ -291,9 +291,10 @@ TEST_F(Reversal, ABadPipeAnywhereInTheSetTurnsNothing) {
     // The end node gone: raised before the first pipe turns.
     N(3).block->Delete();
     const auto gone = Drawing();
+    const std::vector<double> first = P(1).polyline->Coordinates();
     EXPECT_TRUE(ErrorOf([&] { Reverse({P(1), P(2)}); }).has_value());
     EXPECT_EQ(Drawing(), gone);
-    EXPECT_EQ(P(1).polyline->Coordinates(), (std::vector<double>{0, 0, 10, 0}));
+    EXPECT_EQ(P(1).polyline->Coordinates(), first);
 }
 
 TEST_F(Reversal, ArcsStayWhereTheyWere) {
