@@ -95,6 +95,13 @@ void RequireElementType(const ElementRecord& record, std::initializer_list<std::
     Raise(ErrorCode::TypeMismatch, "object " + id + " is not " + std::string(expected) + " (element type " + type + ")");
 }
 
+void PutBackRecord(ElementRecord before) {
+    if (before.Exists())
+        before.Write();
+    else
+        ElementRecord::Create(before.Object(), {1001}, {com::Variant(kAppName)}).Write();
+}
+
 bool NamesBack(const ElementRecord& record, std::initializer_list<int32_t> entries, std::string_view id) {
     if (id.empty()) return false;
     for (int32_t entry : entries)

@@ -99,6 +99,10 @@ void RequireElementType(const ElementRecord& record, std::initializer_list<std::
 // while nothing names the copy. An entry the record lacks names nothing.
 bool NamesBack(const ElementRecord& record, std::initializer_list<int32_t> entries, std::string_view id);
 
+// Undoing an edit that failed part way: a record written back as it was read; an object
+// that had none loses the one written since.
+void PutBackRecord(ElementRecord before);
+
 // Object identifiers as decimal text.
 std::string IdText(const acad::AcadObject& object);
 // The object an identifier text names: converted strictly to 32 bits (Type mismatch for a

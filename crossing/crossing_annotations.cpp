@@ -92,14 +92,6 @@ std::vector<std::shared_ptr<acad::AcadAttributeReference>> AnnotationAttributes(
 
 namespace {
 
-// A record as it was, written back; an object that had none loses the one written since.
-void RestoreRecord(ElementRecord before) {
-    if (before.Exists())
-        before.Write();
-    else
-        ElementRecord::Create(before.Object(), {1001}, {Variant(kAppName)}).Write();
-}
-
 void RequireUnlockedEntity(acad::AcadDocument& doc, const std::shared_ptr<acad::AcadObject>& object) {
     RequireUnlockedLayer(doc, acad::Cast<acad::AcadEntity>(object)->Layer());
 }
@@ -271,8 +263,8 @@ void Crossing::AddCorssingPointXdata(acad::AcadDocument& AcadActiveDocument, con
     } catch (...) {
         // Nothing stays half-linked: pipe 1 as it was (also when it is pipe 2), the two
         // objects without the records written here.
-        UndoAndRethrow({[&] { RestoreRecord(pipe1); }, [&] { RestoreRecord(lineBefore); },
-                        [&] { RestoreRecord(annotationBefore); }});
+        UndoAndRethrow({[&] { PutBackRecord(pipe1); }, [&] { PutBackRecord(lineBefore); },
+                        [&] { PutBackRecord(annotationBefore); }});
     }
 }
 

@@ -158,13 +158,6 @@ void RequireLabelLayersUnlocked(acad::AcadDocument& doc, const std::string& netw
             com::Raise(com::ErrorCode::OnLockedLayer, layer->Name());
 }
 
-void PutBackRecord(ElementRecord before) {
-    if (before.Exists())
-        before.Write();
-    else
-        ElementRecord::Create(before.Object(), {1001}, {com::Variant(kAppName)}).Write();
-}
-
 void TakeBackNewElement(General& general, acad::AcadDocument& doc, const std::shared_ptr<acad::AcadObject>& element) {
     const ElementRecord record = ElementRecord::Read(element);
     if (!record.Exists()) return;

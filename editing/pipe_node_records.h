@@ -128,9 +128,6 @@ void UnlistPipeFromNode(ElementRecord& node, int32_t labelsEntry, int32_t idsEnt
 // them is locked, before anything is written, since what went in there could not come out.
 void RequireLabelLayersUnlocked(acad::AcadDocument& doc, const std::string& network);
 
-// Undoing an edit that failed part way. A record written back as it was read; an object
-// that had none loses the one written since.
-void PutBackRecord(ElementRecord before);
 // A new element's label block and arrow, as its record names them, deleted with the events
 // off (its record goes too, so no handler is to follow them), then the record itself.
 void TakeBackNewElement(General& general, acad::AcadDocument& doc, const std::shared_ptr<acad::AcadObject>& element);
