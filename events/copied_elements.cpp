@@ -83,15 +83,20 @@ Variant WithLabel(const ElementRecord& record, const std::string& label) {
     return Variant(items.at(0) + ";" + items.at(1) + ";" + label);
 }
 
+// The label with the copy prefix put before it until no existing label equals it. The last
+// element is a spare and not compared. The labels may be all of the drawing's: no size limit.
+std::string FinalLabelAmong(const std::string& label, const std::vector<std::string>& existing) {
+    const auto last = existing.empty() ? existing.end() : existing.end() - 1;
+    std::string result = label;
+    while (std::find(existing.begin(), last, result) != last) result = std::string(kNewPrefix) + result;
+    return result;
+}
+
 }  // namespace
 
 std::string Events::GetFinalLabel(const std::string& OriginalLabel, const std::vector<std::string>& ExLabelsArray) {
     vb::Count16(ExLabelsArray.size());  // the host's list
-    // The last element is a spare and not compared.
-    const auto last = ExLabelsArray.empty() ? ExLabelsArray.end() : ExLabelsArray.end() - 1;
-    std::string label = OriginalLabel;
-    while (std::find(ExLabelsArray.begin(), last, label) != last) label = std::string(kNewPrefix) + label;
-    return label;
+    return FinalLabelAmong(OriginalLabel, ExLabelsArray);
 }
 
 bool Events::CheckAndAddNetworkDefinition(acad::AcadDocument& AcadActiveDocument, const std::string& NetworkName,
@@ -169,7 +174,7 @@ void Events::VerifyCopiedElements(acad::AcadDocument& AcadActiveDocument, std::s
                 taken = editing_->GetExistingLabelsArray(AcadActiveDocument, network.name, network.type + kind,
                                                          ignored);
             for (Copy& copy : copies) {
-                copy.finalLabel = GetFinalLabel(copy.label, taken);
+                copy.finalLabel = FinalLabelAmong(copy.label, taken);
                 taken.insert(taken.end() - 1, copy.finalLabel);
             }
         };
