@@ -159,10 +159,6 @@ void UnlistPipeAtNode(const std::shared_ptr<acad::AcadBlockReference>& node, int
     record.Write();
 }
 
-// What matching at a node may rewrite in a pipe's record: its inverts and node labels.
-constexpr int32_t kMatchedEntries[] = {pipe_entry::kStartInvert, pipe_entry::kEndInvert, pipe_entry::kStartNodeLabel,
-                                       pipe_entry::kEndNodeLabel};
-
 // The pipes the nodes list, once each, as they are before the new pipe joins them.
 std::vector<ElementRecord> PipesAtNodes(acad::AcadDocument& doc, const EndNodes& ends) {
     std::vector<ElementRecord> pipes;
@@ -527,15 +523,7 @@ void Editing::ConvertPolyline(acad::AcadDocument& AcadActiveDocument, acad::Acad
         undo.push_back([&] { unlist(ends.end, listedAtEnd, node_entry::kEndPipeLabels, node_entry::kEndPipeIds); });
         for (const ElementRecord& before : pipesAtEnds) {
             undo.push_back([&] {
-                ElementRecord now = ElementRecord::Read(before.Object());
-                bool changed = false;
-                for (int32_t entry : kMatchedEntries) {
-                    if (now.Get(entry) == before.Get(entry)) continue;
-                    now.Set(entry, before.Get(entry));
-                    changed = true;
-                }
-                if (!changed) return;
-                now.Write();
+                if (!PutBackMatchedEntries(before)) return;
                 const std::string id = IdText(*before.Object());
                 if (index)
                     PassOnPipeChange(*viewStyle_, *general_, *crossing_, *profile_, AcadActiveDocument, id,

@@ -213,18 +213,8 @@ void Editing::AssignMergedXdata(acad::AcadDocument& AcadActiveDocument, acad::Ac
         std::vector<std::function<void()>> undo;
         std::vector<std::string> rematched;
         for (auto pipe = matchedBefore.rbegin(); pipe != matchedBefore.rend(); ++pipe)
-            undo.emplace_back([&AcadActiveDocument, &rematched, before = *pipe] {
-                const std::string id = IdText(*before.Object());
-                ElementRecord now = OpenPipeRecord(AcadActiveDocument, id);
-                bool changed = false;
-                for (int32_t entry : {pipe_entry::kStartInvert, pipe_entry::kEndInvert, pipe_entry::kStartNodeLabel,
-                                      pipe_entry::kEndNodeLabel}) {
-                    changed = changed || !(now.Get(entry) == before.Get(entry));
-                    now.Set(entry, before.Get(entry));
-                }
-                if (!changed) return;
-                now.Write();
-                rematched.push_back(id);
+            undo.emplace_back([&rematched, before = *pipe] {
+                if (PutBackMatchedEntries(before)) rematched.push_back(IdText(*before.Object()));
             });
         for (auto node = endNodesBefore.rbegin(); node != endNodesBefore.rend(); ++node)
             undo.emplace_back([before = *node] { PutBackRecord(before); });

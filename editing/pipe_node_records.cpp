@@ -158,6 +158,19 @@ void RequireLabelLayersUnlocked(acad::AcadDocument& doc, const std::string& netw
             com::Raise(com::ErrorCode::OnLockedLayer, layer->Name());
 }
 
+bool PutBackMatchedEntries(const ElementRecord& before) {
+    ElementRecord now = ElementRecord::Read(before.Object());
+    bool changed = false;
+    for (int32_t entry : {pipe_entry::kStartInvert, pipe_entry::kEndInvert, pipe_entry::kStartNodeLabel,
+                          pipe_entry::kEndNodeLabel}) {
+        if (now.Get(entry) == before.Get(entry)) continue;
+        now.Set(entry, before.Get(entry));
+        changed = true;
+    }
+    if (changed) now.Write();
+    return changed;
+}
+
 void TakeBackNewElement(General& general, acad::AcadDocument& doc, const std::shared_ptr<acad::AcadObject>& element) {
     const ElementRecord record = ElementRecord::Read(element);
     if (!record.Exists()) return;

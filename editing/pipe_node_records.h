@@ -128,6 +128,9 @@ void UnlistPipeFromNode(ElementRecord& node, int32_t labelsEntry, int32_t idsEnt
 // them is locked, before anything is written, since what went in there could not come out.
 void RequireLabelLayersUnlocked(acad::AcadDocument& doc, const std::string& network);
 
+// A pipe's inverts and node labels, which matching at a node rewrites, written back as
+// `before` holds them; whether any had changed, so that its follow-ups can run again.
+bool PutBackMatchedEntries(const ElementRecord& before);
 // A new element's label block and arrow, as its record names them, deleted with the events
 // off (its record goes too, so no handler is to follow them), then the record itself.
 void TakeBackNewElement(General& general, acad::AcadDocument& doc, const std::shared_ptr<acad::AcadObject>& element);
