@@ -118,6 +118,26 @@ inline void RequireUnlockedActiveLayer(acad::AcadDocument& doc) {
         com::Raise(com::ErrorCode::OnLockedLayer, active->Name());
 }
 
+// The layers an operation will write, gathered before its first write and met there:
+// Require() refuses with the platform's locked-layer error naming the first locked one.
+// An entity counts with its own layer and, a block reference, its attributes' layers.
+class LayersToWrite {
+public:
+    explicit LayersToWrite(acad::AcadDocument& doc) : doc_(doc) {}
+    LayersToWrite& Layer(const std::string& name);
+    // A new entity starts on the active layer before it goes to its own.
+    LayersToWrite& ActiveLayer();
+    LayersToWrite& Entity(const acad::AcadEntity& entity);
+    // Anything but a live entity adds nothing.
+    LayersToWrite& Object(const std::shared_ptr<acad::AcadObject>& object);
+    void Require() const;
+    const std::vector<std::string>& Names() const { return names_; }
+
+private:
+    acad::AcadDocument& doc_;
+    std::vector<std::string> names_;  // in the order met; the platform's names ignore case
+};
+
 // Inside a catch block: undoes what the failed operation changed, each step tried even
 // when an earlier one fails, then rethrows the original error. A step that fails is never
 // swallowed: its error goes on in place of the original, which its description names, so

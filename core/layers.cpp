@@ -6,6 +6,7 @@
 #include "core/general.h"
 #include "core/layer_state.h"
 #include "core/reference_lists.h"
+#include "platform/acad_block.h"
 #include "platform/vb_convert.h"
 #include "platform/vb_text.h"
 
@@ -169,6 +170,37 @@ void RelockLayers(acad::AcadDocument& AcadActiveDocument, const Variant& ArLocke
             // A layer deleted in between is passed over.
         }
     }
+}
+
+LayersToWrite& LayersToWrite::Layer(const std::string& name) {
+    for (const std::string& known : names_)
+        if (vb::UCase(known) == vb::UCase(name)) return *this;
+    names_.push_back(name);
+    return *this;
+}
+
+LayersToWrite& LayersToWrite::ActiveLayer() {
+    if (auto active = doc_.ActiveLayer()) Layer(active->Name());
+    return *this;
+}
+
+LayersToWrite& LayersToWrite::Entity(const acad::AcadEntity& entity) {
+    if (entity.Erased()) return *this;
+    Layer(entity.Layer());
+    if (auto block = dynamic_cast<const acad::AcadBlockReference*>(&entity))
+        for (const auto& attribute : block->GetAttributes()) Layer(attribute->Layer());
+    return *this;
+}
+
+LayersToWrite& LayersToWrite::Object(const std::shared_ptr<acad::AcadObject>& object) {
+    if (auto entity = std::dynamic_pointer_cast<acad::AcadEntity>(object)) Entity(*entity);
+    return *this;
+}
+
+void LayersToWrite::Require() const {
+    for (const std::string& name : names_)
+        if (auto layer = doc_.Database()->FindLayer(name); layer && layer->Lock())
+            com::Raise(com::ErrorCode::OnLockedLayer, layer->Name());
 }
 
 }  // namespace fluvanet
