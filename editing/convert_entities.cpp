@@ -301,9 +301,12 @@ std::shared_ptr<acad::AcadSelectionSet> Editing::GetEntitiesToConvert(acad::Acad
                 continue;
             }
             acad::Point3 from = line->StartPoint(), to = line->EndPoint();
-            auto polyline = AcadActiveDocument.ModelSpace()->AddLightWeightPolyline({from[0], from[1], to[0], to[1]});
             set->RemoveItems({line});
             --count;
+            // Passed over before its copy goes in, as a selection passes over what lies on a
+            // locked layer: on a locked active layer the copy could not go again.
+            if (AcadActiveDocument.Layers()->Item(Variant(line->Layer()))->Lock()) continue;
+            auto polyline = AcadActiveDocument.ModelSpace()->AddLightWeightPolyline({from[0], from[1], to[0], to[1]});
             try {
                 line->Delete();
             } catch (const com::Error&) {

@@ -292,17 +292,22 @@ TEST_F(Conversion, PickingLeavesOutTaggedEntitiesAndNeverRaises) {
     ASSERT_NE(picked, nullptr);
     EXPECT_EQ(picked->Count(), 0);
 
-    // A line that cannot be erased stays as it is, without a copy, and the pick ends there.
-    doc->Layers()->Add("Fixed");
+    // A line on a locked layer stays as it is, without a copy, and out of the set; drawn on
+    // the active layer, the copy would lie on a locked layer too.
+    doc->SetActiveLayer(doc->Layers()->Add("Fixed"));
     auto fixed = doc->ModelSpace()->AddLine({0, 20, 0}, {5, 20, 0});
-    fixed->SetLayer("Fixed");
+    auto free = doc->ModelSpace()->AddLine({0, 30, 0}, {5, 30, 0});
+    free->SetLayer("0");
     doc->Layers()->Item(Variant("Fixed"))->SetLock(true);
     const std::size_t before = EntityCount();
-    doc->Utility()->QueueSelection({plain, fixed});
+    doc->Utility()->QueueSelection({fixed, plain, free});
     picked = editing.GetEntitiesToConvert(*doc);
     EXPECT_FALSE(fixed->Erased());
+    EXPECT_TRUE(free->Erased());
     EXPECT_EQ(EntityCount(), before);
-    EXPECT_EQ(picked->Members(), Entities{plain});
+    ASSERT_EQ(picked->Count(), 2);
+    EXPECT_EQ(picked->Item(0), plain);
+    EXPECT_EQ(picked->Item(1)->DxfName(), "LWPOLYLINE");
 
     // A set that cannot be made is Nothing, not an error.
     picked->Delete();
