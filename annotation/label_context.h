@@ -3,7 +3,9 @@
 // (nothing in it can change while the operation runs) and handed to each label it inserts
 // or refreshes. The public operations read it afresh on every call and then do the same.
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/element_records.h"
 #include "platform/acad_document.h"
@@ -28,6 +30,12 @@ com::Variant AnnotationStrings(General& general, acad::AcadDocument& doc, acad::
 // InsertAnnotationsForNewEntity with what it reads given.
 void InsertForNewEntity(ViewStyle& viewStyle, General& general, acad::AcadDocument& doc, acad::AcadEntity& entity,
                         const LabelContext& context);
+// InsertAnnotations, the correction angle checked by the caller, handing back what it
+// inserted: the label block (when there are lines) and the arrow (when the style draws one).
+std::vector<std::shared_ptr<acad::AcadEntity>> InsertForNetwork(ViewStyle& viewStyle, General& general,
+                                                                acad::AcadDocument& doc, acad::AcadEntity& entity,
+                                                                const com::Variant& lines, const com::Variant& table,
+                                                                const std::string& network, double correction);
 // UpdateAnnotationsAfterEditing with what it reads given.
 void UpdateAfterEditing(ViewStyle& viewStyle, General& general, acad::AcadDocument& doc, const std::string& ids,
                         bool updateLocation, const LabelContext& context);

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -141,21 +142,18 @@ void WriteLinkRecord(const std::shared_ptr<acad::AcadBlockReference>& object, st
         .Write();
 }
 
-// What a failed insertion made goes again, with events off so that no erase handler
-// empties the owner's references to its earlier label.
-void DeleteInserted(General& general, acad::AcadDocument& doc,
-                    const std::vector<std::shared_ptr<acad::AcadEntity>>& inserted) {
+// Inside a catch block: what a failed insertion made goes again, with events off so that
+// no erase handler empties the owner's references to its earlier label. What cannot go
+// is told, not left behind unnamed.
+[[noreturn]] void DeleteInsertedAndRethrow(General& general, acad::AcadDocument& doc,
+                                           const std::vector<std::shared_ptr<acad::AcadEntity>>& inserted) {
     std::optional<EventsOffGuard> eventsOff;
-    try {
-        eventsOff.emplace(general, doc);
-    } catch (const com::Error&) {
-    }
-    for (const auto& entity : inserted) {
-        try {
+    std::vector<std::function<void()>> undo{[&] { eventsOff.emplace(general, doc); }};
+    for (const auto& entity : inserted)
+        undo.emplace_back([&entity] {
             if (!entity->Erased()) entity->Delete();
-        } catch (const com::Error&) {
-        }
-    }
+        });
+    UndoAndRethrow(undo);
 }
 
 struct Insertion {
@@ -165,8 +163,8 @@ struct Insertion {
     double correction;
 };
 
-void InsertLabel(ViewStyle& self, General& general, acad::AcadDocument& doc, acad::AcadEntity& entity,
-                 const Insertion& how) {
+std::vector<std::shared_ptr<acad::AcadEntity>> InsertLabel(ViewStyle& self, General& general, acad::AcadDocument& doc,
+                                                           acad::AcadEntity& entity, const Insertion& how) {
     auto owner = std::static_pointer_cast<acad::AcadEntity>(entity.shared_from_this());
     ElementRecord record = ElementRecord::Read(owner);
     RequireElementType(record,
@@ -237,9 +235,9 @@ void InsertLabel(ViewStyle& self, General& general, acad::AcadDocument& doc, aca
         record.Write();
     } catch (...) {
         // No owner names an object that is not there, and nothing stays that no owner names.
-        DeleteInserted(general, doc, inserted);
-        throw;
+        DeleteInsertedAndRethrow(general, doc, inserted);
     }
+    return inserted;
 }
 
 }  // namespace
@@ -264,6 +262,14 @@ void ViewStyle::InsertAnnotations(acad::AcadDocument& AcadActiveDocument, acad::
                                   const double& CorrectionAngleForCS, const Variant& ArAnnoFormat) {
     RequireFinite("the correction angle", CorrectionAngleForCS);
     InsertLabel(*this, *general_, AcadActiveDocument, Entity, {ArAnnoStrings, ArAnnoFormat, NetName, CorrectionAngleForCS});
+}
+
+std::vector<std::shared_ptr<acad::AcadEntity>> labels::InsertForNetwork(ViewStyle& viewStyle, General& general,
+                                                                        acad::AcadDocument& doc,
+                                                                        acad::AcadEntity& entity,
+                                                                        const Variant& lines, const Variant& table,
+                                                                        const std::string& network, double correction) {
+    return InsertLabel(viewStyle, general, doc, entity, {lines, table, network, correction});
 }
 
 }  // namespace fluvanet

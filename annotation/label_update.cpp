@@ -1,3 +1,4 @@
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,24 +50,50 @@ void ViewStyle::ApplyAnnotationsToNetwork(acad::AcadDocument& AcadActiveDocument
     std::vector<std::shared_ptr<acad::AcadEntity>> entities = general_->SelectionSetToArray(*set);
     auto annotationLayer =
         general_->CreateStandardLayer(AcadActiveDocument, NetName, std::string(labels::kAnnotationLayerType));
-    general_->CreateStandardLayer(AcadActiveDocument, NetName, std::string(labels::kArrowLayerType));
+    auto arrowLayer = general_->CreateStandardLayer(AcadActiveDocument, NetName, std::string(labels::kArrowLayerType));
+
+    // Relabelling writes through locks: the new labels start on the annotation layer, which
+    // their attributes take, and arrows go on to theirs; the owners' records are rewritten
+    // and the old labels erased.
+    LayersToWrite layers(AcadActiveDocument);
+    layers.Layer(annotationLayer->Name()).Layer(arrowLayer->Name());
+    for (const auto& entity : entities) layers.Entity(*entity);
 
     // The old labels are erased while their owners already name the new ones: no erase
     // handler may hear of it, or it would empty the owners' new references.
     EventsOffGuard eventsOff(*general_, AcadActiveDocument);
-    OpenedLayersGuard opened(*general_, AcadActiveDocument, ";" + annotationLayer->Name());
+    OpenedLayersGuard opened(*general_, AcadActiveDocument, refs::LeadingList(layers.Names()));
     ActiveLayerGuard active(AcadActiveDocument);
     AcadActiveDocument.SetActiveLayer(annotationLayer);
 
-    for (const auto& entity : entities) {
-        std::string type = ElementRecord::Read(entity).ElementType();
-        if (element_type::IsPipe(type) || element_type::IsNode(type)) {
-            Variant lines = GetAnnotationStrings(AcadActiveDocument, *entity, ArAnnoFormat);
-            InsertAnnotations(AcadActiveDocument, *entity, lines, NetName, CorrectionAngleForCS, ArAnnoFormat);
-        } else if (type == element_type::kAnnotation || type == element_type::kArrow) {
-            entity->Delete();
+    // The old labels go only once every owner names its new ones: until then a failure
+    // deletes the new labels and puts the owners' records back, and the network is as it was.
+    std::vector<ElementRecord> owners;
+    std::vector<std::shared_ptr<acad::AcadEntity>> inserted, old;
+    try {
+        for (const auto& entity : entities) {
+            ElementRecord record = ElementRecord::Read(entity);
+            const std::string type = record.ElementType();
+            if (element_type::IsPipe(type) || element_type::IsNode(type)) {
+                Variant lines = GetAnnotationStrings(AcadActiveDocument, *entity, ArAnnoFormat);
+                auto made = labels::InsertForNetwork(*this, *general_, AcadActiveDocument, *entity, lines,
+                                                     ArAnnoFormat, NetName, CorrectionAngleForCS);
+                owners.push_back(std::move(record));
+                inserted.insert(inserted.end(), made.begin(), made.end());
+            } else if (type == element_type::kAnnotation || type == element_type::kArrow) {
+                old.push_back(entity);
+            }
         }
+    } catch (...) {
+        std::vector<std::function<void()>> undo;
+        for (const auto& entity : inserted)
+            undo.emplace_back([&entity] {
+                if (!entity->Erased()) entity->Delete();
+            });
+        for (const ElementRecord& owner : owners) undo.emplace_back([&owner] { PutBackRecord(owner); });
+        UndoAndRethrow(undo);
     }
+    for (const auto& entity : old) entity->Delete();
     active.Restore();
     opened.Restore();
     eventsOff.Restore();

@@ -171,28 +171,48 @@ TEST_F(LabelUpdate, ApplyPutsLayersAndEventsBackAfterSuccessAndFailure) {
     auto annotation = doc->Layers()->Item(Variant("Main - Annotation"));
     annotation->SetLock(true);
     annotation->SetFreeze(true);
+    // Every layer it writes is locked: the arrows', the owners' and that of the old labels' attributes.
+    const std::vector<std::string> alsoLocked{"Main - Arrow", "Main - Network", "0"};
+    auto lockOthers = [&](bool lock) {
+        for (const auto& name : alsoLocked) doc->Layers()->Item(Variant(name))->SetLock(lock);
+    };
+    lockOthers(true);
     const auto active = doc->ActiveLayer();
     auto expectRestored = [&](int16_t events) {
         EXPECT_EQ(doc->ActiveLayer(), active);
         EXPECT_TRUE(annotation->Lock());
         EXPECT_TRUE(annotation->Freeze());
+        for (const auto& name : alsoLocked) EXPECT_TRUE(doc->Layers()->Item(Variant(name))->Lock()) << name;
         EXPECT_EQ(general.CheckEventsFlag(*doc), events);
     };
     Variant table = Table({});
     vs.ApplyAnnotationsToNetwork(*doc, "Main", table, 0);
     expectRestored(1);
     EXPECT_EQ(Linked(c.pipes[0].polyline, pe::kLabelBlockId)->Layer(), "Main - Annotation");
+    EXPECT_EQ(Linked(c.pipes[0].polyline, pe::kArrowId)->Layer(), "Main - Arrow");
+    ExpectSound();
 
+    lockOthers(false);
     TestNode lone = net.AddNode(40, 0);
     TestPipe flat = net.AddPipe(lone, lone);  // no length in plan: labelled at its point
+    lockOthers(true);
     vs.ApplyAnnotationsToNetwork(*doc, "Main", table, 0);
     expectRestored(1);
     EXPECT_NE(Linked(flat.polyline, pe::kLabelBlockId), nullptr);
 
-    // Its node gone, the pipe's ground levels cannot be read.
+    // Its node gone, the pipe's ground levels cannot be read: the pipes labelled before it
+    // keep their labels, and nothing new stays.
+    lockOthers(false);
     lone.block->Delete();
+    lockOthers(true);
+    auto label = Linked(c.pipes[0].polyline, pe::kLabelBlockId);
+    const std::string link = RecordText(c.pipes[0].polyline, pe::kLabelBlockId);
+    const std::size_t count = EntityCount();
     EXPECT_EQ(ErrorOf([&] { vs.ApplyAnnotationsToNetwork(*doc, "Main", table, 0); }), ErrorCode::ObjectNotFound);
     expectRestored(1);
+    EXPECT_EQ(RecordText(c.pipes[0].polyline, pe::kLabelBlockId), link);
+    EXPECT_FALSE(label->Erased());
+    EXPECT_EQ(EntityCount(), count);
     general.TurnEventsOff(*doc);
     EXPECT_EQ(ErrorOf([&] { vs.ApplyAnnotationsToNetwork(*doc, "Main", table, 0); }), ErrorCode::ObjectNotFound);
     expectRestored(0);
