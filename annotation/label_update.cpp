@@ -8,6 +8,7 @@
 #include "annotation/format_table.h"
 #include "annotation/label_context.h"
 #include "annotation/label_layout.h"
+#include "annotation/label_look.h"
 #include "annotation/label_names.h"
 #include "annotation/view_style.h"
 #include "core/element_records.h"
@@ -101,18 +102,120 @@ void ViewStyle::ApplyAnnotationsToNetwork(acad::AcadDocument& AcadActiveDocument
 
 namespace {
 
-// Every item is required: one that names no object ends the call, the later ones untouched.
+// The label blocks and arrows one call rewrites: the layers of each opened before its first
+// write and kept open to the end, and how each looked, put back when the call fails.
+class Rewritten {
+public:
+    Rewritten(General& general, acad::AcadDocument& doc) : general_(general), doc_(doc), layers_(doc) {}
+
+    void Add(const std::shared_ptr<acad::AcadBlockReference>& block) {
+        const std::size_t known = layers_.Names().size();
+        layers_.Entity(*block);
+        const std::vector<std::string>& names = layers_.Names();
+        if (names.size() > known)
+            opened_.push_back(std::make_unique<OpenedLayersGuard>(
+                general_, doc_,
+                refs::LeadingList(
+                    std::vector<std::string>(names.begin() + static_cast<std::ptrdiff_t>(known), names.end()))));
+        before_.emplace_back(block);
+    }
+
+    // Inside a catch block; the latest first, so that a block rewritten twice ends as it
+    // was before the first time.
+    [[noreturn]] void PutBackAndRethrow() const {
+        std::vector<std::function<void()>> undo;
+        for (auto look = before_.rbegin(); look != before_.rend(); ++look)
+            undo.emplace_back([&look = *look] { look.PutBack(); });
+        UndoAndRethrow(undo);
+    }
+
+    void Restore() {
+        for (auto guard = opened_.rbegin(); guard != opened_.rend(); ++guard) (*guard)->Restore();
+    }
+
+private:
+    General& general_;
+    acad::AcadDocument& doc_;
+    LayersToWrite layers_;  // every layer opened so far
+    std::vector<std::unique_ptr<OpenedLayersGuard>> opened_;
+    std::vector<labels::BlockLook> before_;
+};
+
+// One rewriting call: what it wrote is put back when it fails, and its layers get their
+// state back on every exit.
+template <class Work>
+void Rewrite(General& general, acad::AcadDocument& doc, Work&& work) {
+    Rewritten rewritten(general, doc);
+    try {
+        work(rewritten);
+    } catch (...) {
+        rewritten.PutBackAndRethrow();
+    }
+    rewritten.Restore();
+}
+
+void RefreshLabel(ViewStyle& viewStyle, acad::AcadDocument& doc, acad::AcadEntity& entity, const Variant& strings,
+                  const Variant& formatTable, bool updateLocation, double correction, Rewritten& rewritten) {
+    RequireFinite("the correction angle", correction);
+    ElementRecord record = ElementRecord::Read(std::static_pointer_cast<acad::AcadObject>(entity.shared_from_this()));
+    // Called for one element, an object without an element type is the caller's fault;
+    // only the list of edited elements passes such objects over.
+    if (!HasElementType(record))
+        com::Raise(com::ErrorCode::TypeMismatch, "object " + IdText(entity) + " has no element type");
+    const std::string type = record.ElementType();
+    const bool pipe = element_type::IsPipe(type);
+    if (!pipe && !element_type::IsNode(type)) return;
+
+    // Found and checked before anything moves.
+    auto label = Referenced(doc, record.Text(pipe ? pipe_entry::kLabelBlockId : node_entry::kLabelBlockId),
+                            element_type::kAnnotation, "a label block");
+    std::shared_ptr<acad::AcadBlockReference> arrow;
+    std::optional<AnnoFormatTable> table;
+    std::optional<labels::Anchor> anchor;
+    if (updateLocation) {
+        table.emplace(formatTable);
+        if (pipe && labels::ArrowShown(*table, type))
+            arrow = Referenced(doc, record.Text(pipe_entry::kArrowId), element_type::kArrow, "a direction arrow");
+        if (label || arrow)
+            anchor = labels::ReadAnchor(viewStyle.GetAnnoXYTheta(entity, pipe ? "Pipe" : "Node", correction));
+    }
+    std::optional<std::vector<std::string>> lines;
+    if (label) lines = labels::LabelLines(strings);
+    if (label && (anchor || lines)) rewritten.Add(label);
+    if (arrow) rewritten.Add(arrow);
+
+    if (label) {
+        if (anchor) label->SetInsertionPoint({anchor->x, anchor->y, 0});
+        if (lines) {
+            auto attributes = label->GetAttributes();
+            if (anchor)
+                labels::LayOutLines(attributes, *lines, pipe, *anchor, labels::LineSpacing(*table));
+            else
+                labels::WriteLines(attributes, *lines);
+        }
+    }
+    // The arrow follows its pipe whether or not a label block was found.
+    if (arrow) {
+        arrow->SetInsertionPoint({anchor->x, anchor->y, 0});
+        arrow->SetRotation(anchor->arrow);
+    }
+}
+
+// Every item is required: one that names no object ends the call, and what the earlier
+// ones changed is put back.
 template <class Units>
 void RefreshLabels(ViewStyle& viewStyle, General& general, acad::AcadDocument& doc, const std::string& ids,
                    bool updateLocation, const Variant& table, double correction, const Units& units) {
-    for (const std::string& id : refs::TrailingItems(ids)) {
-        auto object = ObjectFromId(doc, id);
-        ElementRecord record = ElementRecord::Read(object);
-        if (!HasElementType(record)) continue;
-        auto entity = acad::Cast<acad::AcadEntity>(object);
-        Variant lines = labels::AnnotationStrings(general, doc, *entity, record, table, units());
-        viewStyle.UpdateAnnotationsAttributeBlock(doc, *entity, lines, table, updateLocation, correction);
-    }
+    Rewrite(general, doc, [&](Rewritten& rewritten) {
+        for (const std::string& id : refs::TrailingItems(ids)) {
+            auto object = ObjectFromId(doc, id);
+            ElementRecord record = ElementRecord::Read(object);
+            if (!HasElementType(record)) continue;
+            auto entity = acad::Cast<acad::AcadEntity>(object);
+            Variant lines = labels::AnnotationStrings(general, doc, *entity, record, table, units());
+            RefreshLabel(viewStyle, doc, *entity, lines, table, updateLocation, correction, rewritten);
+        }
+    });
 }
 
 }  // namespace
@@ -134,48 +237,10 @@ void labels::UpdateAfterEditing(ViewStyle& viewStyle, General& general, acad::Ac
 void ViewStyle::UpdateAnnotationsAttributeBlock(acad::AcadDocument& AcadActiveDocument, acad::AcadEntity& Entity,
                                                 const Variant& ArAnnoStrings, const Variant& ArAnnoFormat,
                                                 const bool& UpdateBlockLocation, const double& CorrectionAngleForCS) {
-    RequireFinite("the correction angle", CorrectionAngleForCS);
-    ElementRecord record =
-        ElementRecord::Read(std::static_pointer_cast<acad::AcadObject>(Entity.shared_from_this()));
-    // Called for one element, an object without an element type is the caller's fault;
-    // only the list of edited elements passes such objects over.
-    if (!HasElementType(record))
-        com::Raise(com::ErrorCode::TypeMismatch, "object " + IdText(Entity) + " has no element type");
-    const std::string type = record.ElementType();
-    const bool pipe = element_type::IsPipe(type);
-    if (!pipe && !element_type::IsNode(type)) return;
-
-    // Found and checked before anything moves.
-    auto label = Referenced(AcadActiveDocument,
-                            record.Text(pipe ? pipe_entry::kLabelBlockId : node_entry::kLabelBlockId),
-                            element_type::kAnnotation, "a label block");
-    std::shared_ptr<acad::AcadBlockReference> arrow;
-    std::optional<AnnoFormatTable> table;
-    std::optional<labels::Anchor> anchor;
-    if (UpdateBlockLocation) {
-        table.emplace(ArAnnoFormat);
-        if (pipe && labels::ArrowShown(*table, type))
-            arrow = Referenced(AcadActiveDocument, record.Text(pipe_entry::kArrowId), element_type::kArrow,
-                               "a direction arrow");
-        if (label || arrow)
-            anchor = labels::ReadAnchor(GetAnnoXYTheta(Entity, pipe ? "Pipe" : "Node", CorrectionAngleForCS));
-    }
-
-    if (label) {
-        if (anchor) label->SetInsertionPoint({anchor->x, anchor->y, 0});
-        if (std::optional<std::vector<std::string>> lines = labels::LabelLines(ArAnnoStrings)) {
-            auto attributes = label->GetAttributes();
-            if (anchor)
-                labels::LayOutLines(attributes, *lines, pipe, *anchor, labels::LineSpacing(*table));
-            else
-                labels::WriteLines(attributes, *lines);
-        }
-    }
-    // The arrow follows its pipe whether or not a label block was found.
-    if (arrow) {
-        arrow->SetInsertionPoint({anchor->x, anchor->y, 0});
-        arrow->SetRotation(anchor->arrow);
-    }
+    Rewrite(*general_, AcadActiveDocument, [&](Rewritten& rewritten) {
+        RefreshLabel(*this, AcadActiveDocument, Entity, ArAnnoStrings, ArAnnoFormat, UpdateBlockLocation,
+                     CorrectionAngleForCS, rewritten);
+    });
 }
 
 }  // namespace fluvanet

@@ -74,9 +74,14 @@ TEST_F(LabelUpdate, TextsChangeInPlaceUnlessTheLocationIsUpdatedToo) {
     EXPECT_EQ(OffsetsOf(*label, 5, 0, 4), offsets);
     EXPECT_EQ(arrow->InsertionPoint(), (acad::Point3{5, 0, 0}));
 
+    // The layers it writes locked: the label's, its attributes' and the arrow's.
+    ASSERT_EQ(label->GetAttributes()[0]->Layer(), "0");
+    const std::vector<std::string> locked{"Main - Annotation", "0", "Main - Arrow"};
+    for (const auto& name : locked) doc->Layers()->Item(Variant(name))->SetLock(true);
     Variant document{doc}, ids{pipe.Id() + ";"}, location{true};  // late-bound, as the host calls
     vb::CallByName(std::make_shared<fluvanet::ViewStyle>(), "UpdateAnnotationsAfterEditing", com::CallType::Method,
                    document, ids, location);
+    for (const auto& name : locked) EXPECT_TRUE(doc->Layers()->Item(Variant(name))->Lock()) << name;
     EXPECT_EQ(label->InsertionPoint(), (acad::Point3{0, 5, 0}));
     const double s = kSpacing;
     EXPECT_EQ(OffsetsOf(*label, 0, 5, 4), (Offsets{{-2 * s, 0}, {-s, 0}, {s, 0}, {2 * s, 0}}));
@@ -122,7 +127,28 @@ TEST_F(LabelUpdate, TheArrowFollowsItsFlagWhateverBecameOfTheLabelBlock) {
     EXPECT_EQ(arrow->InsertionPoint(), (acad::Point3{50, 50, 0}));
 }
 
-TEST_F(LabelUpdate, ExtraAttributesKeepTheirTextsMissingOnesFailAfterTheRest) {
+TEST_F(LabelUpdate, AFailedUpdatePutsBackWhereTheUserHadPlacedTheLabels) {
+    const TestPipe& pipe = c.pipes[0];
+    auto label = Linked(pipe.polyline, pe::kLabelBlockId);
+    auto arrow = Linked(pipe.polyline, pe::kArrowId);
+    label->SetInsertionPoint({50, 50, 0});
+    label->GetAttributes()[1]->SetTextAlignmentPoint({60, 40, 0});
+    arrow->SetInsertionPoint({40, 40, 0});
+    arrow->SetRotation(1);
+    pipe.SetSize("SectionShape_Circular", 300, 300);
+    const auto texts = Texts(*label);
+    const auto offsets = OffsetsOf(*label, 50, 50, 4);
+    // P-1 goes back to its anchor; the item after it names nothing.
+    EXPECT_EQ(ErrorOf([&] { Update(pipe.Id() + ";abc;", true); }), ErrorCode::TypeMismatch);
+    EXPECT_EQ(label->InsertionPoint(), (acad::Point3{50, 50, 0}));
+    EXPECT_EQ(OffsetsOf(*label, 50, 50, 4), offsets);
+    EXPECT_EQ(Texts(*label), texts);
+    EXPECT_EQ(arrow->InsertionPoint(), (acad::Point3{40, 40, 0}));
+    EXPECT_EQ(arrow->Rotation(), 1);
+    ExpectSound();
+}
+
+TEST_F(LabelUpdate, ExtraAttributesKeepTheirTextsMissingOnesFailWithTheTextsAsTheyWere) {
     const TestPipe& pipe = c.pipes[0];
     auto label = Linked(pipe.polyline, pe::kLabelBlockId);
     Variant table = Table({});
@@ -134,7 +160,8 @@ TEST_F(LabelUpdate, ExtraAttributesKeepTheirTextsMissingOnesFailAfterTheRest) {
     EXPECT_EQ(label->InsertionPoint(), (acad::Point3{5, 0, 0}));
     EXPECT_EQ(ErrorOf([&] { vs.UpdateAnnotationsAttributeBlock(*doc, *pipe.polyline, Lines(6), table, true, 0); }),
               ErrorCode::SubscriptOutOfRange);
-    EXPECT_THAT(Texts(*label), ElementsAre("L1", "L2", "L3", "L4", "L5"));
+    // The attributes written before the failure get their texts back.
+    EXPECT_THAT(Texts(*label), ElementsAre("L1", "L2", "%%c200", "S=0.00%%", ""));
 }
 
 TEST_F(LabelUpdate, ApplyRelabelsTheNetworkAndErasesOnlyWhatItsElementsNamed) {
