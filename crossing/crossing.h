@@ -80,7 +80,8 @@ public:
 
     // ---- Crossing upkeep (crossing/crossing_upkeep.cpp) ----
     // Erases the network's annotations with their leaders and the other pipes' references
-    // to them; the network's own pipes keep theirs, as they go with it.
+    // to them; the network's own pipes keep theirs, as they go with it. Writes through
+    // locked layers and locks them again on every exit.
     void DeleteNetworkCrossings(acad::AcadDocument& AcadActiveDocument, const std::string& NetName);
     // Recomputes every annotation the pipe lists and shows or hides it anew.
     void UpdateCrossingsAfterEditing(acad::AcadDocument& AcadActiveDocument, const std::string& EditedPipeOID);

@@ -52,6 +52,8 @@ void Crossing::DeleteNetworkCrossings(acad::AcadDocument& AcadActiveDocument, co
     // No network is named "": the empty name would take every annotation, and the pipes of
     // both sides would keep their references to them.
     if (NetName.empty()) return;
+    // Called on its own too: a lock met midway would leave pipes listing erased annotations.
+    UnlockedLayersGuard unlocked(*general_, AcadActiveDocument);
     auto annotations = GetExistingCrossingPointsSet(AcadActiveDocument, NetName);
     const int32_t count = annotations->Count();
 
@@ -95,6 +97,7 @@ void Crossing::DeleteNetworkCrossings(acad::AcadDocument& AcadActiveDocument, co
     }
     if (count > 0) annotations->Erase();
     profile_->FlagProfilesOfCrossings(AcadActiveDocument, flags);
+    unlocked.Restore();
 }
 
 void Crossing::UpdateCrossingsAfterEditing(acad::AcadDocument& AcadActiveDocument, const std::string& EditedPipeOID) {

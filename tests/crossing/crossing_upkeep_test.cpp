@@ -114,6 +114,35 @@ TEST_F(CrossingUpkeep, DeletingANetworkRemovesOnlyItsCrossingsAndFlagsBothPipes)
     Sound();
 }
 
+TEST_F(CrossingUpkeep, DeletingANetworksCrossingsOnItsOwnWritesThroughLocksAndLocksThemAgain) {
+    AddProfileStyle(*doc, "Road");
+    TestProfile throughB = AddTestProfile(*doc, b, "L-2", "Road", {b1});  // on "0"
+    doc->SetActiveLayer(doc->Layers()->Add("Work"));
+    auto locks = [&] {
+        std::string locked;
+        for (int32_t i = 0; i < doc->Layers()->Count(); ++i)
+            if (auto layer = doc->Layers()->Item(Variant(i)); layer->Lock()) locked += layer->Name() + ";";
+        return locked;
+    };
+    for (const char* name : {"0", "B - Network", "Work"}) {
+        Build({a1});
+        auto annotation = Only();
+        auto leader = Leader(annotation);
+        SetRecordEntry(throughB.block, 15, Variant(int16_t{0}));
+        doc->Layers()->Item(Variant(name))->SetLock(true);
+        crossing.DeleteNetworkCrossings(*doc, "A");
+        EXPECT_EQ(locks(), std::string(name) + ";");
+        doc->Layers()->Item(Variant(name))->SetLock(false);
+        EXPECT_TRUE(annotation->Erased() && leader->Erased()) << name;
+        EXPECT_EQ(RecordText(b1.polyline, pe::kCrossingIds) + RecordText(b1.polyline, pe::kCrossingLabels), "") << name;
+        EXPECT_EQ(RecordText(throughB.block, 15), "1") << name;
+        // The network's own pipes go with it.
+        SetRecordEntry(a1.polyline, pe::kCrossingLabels, Variant(""));
+        SetRecordEntry(a1.polyline, pe::kCrossingIds, Variant(""));
+        Sound();
+    }
+}
+
 TEST_F(CrossingUpkeep, StaleReferencesPassAndForeignOnesRaiseBeforeAnyChange) {
     TestPipe b2 = Pipe(b, {20, -10}, {20, 10});
     Build({a1});
