@@ -32,6 +32,55 @@ std::vector<std::string> ListItems(std::string_view list) {
     return items;
 }
 
+using Entities = std::vector<std::shared_ptr<acad::AcadEntity>>;
+
+// What the user picks: a CAD program's selection passes over what lies on a locked layer.
+Entities Selectable(acad::AcadDocument& doc, const Entities& picked) {
+    Entities selection;
+    for (const auto& entity : picked) {
+        if (!entity->Erased())
+            if (auto layer = doc.Database()->FindLayer(entity->Layer()); layer && layer->Lock()) continue;
+        selection.push_back(entity);
+    }
+    return selection;
+}
+
+// The upkeep of what the user did cannot refuse: the drawing's locked layers are unlocked
+// for one user operation and locked again when it ends, after a failure too.
+class UnlockedForOperation {
+public:
+    explicit UnlockedForOperation(acad::AcadDocument& doc) : layers_(doc.Layers()) {
+        try {
+            for (int32_t i = 0; i < layers_->Count(); ++i) {
+                auto layer = layers_->Item(Variant(i));
+                if (!layer->Lock()) continue;
+                layer->SetLock(false);
+                locked_.push_back(layer->Name());
+            }
+        } catch (...) {
+            Relock();
+            throw;
+        }
+    }
+    ~UnlockedForOperation() { Relock(); }
+    UnlockedForOperation(const UnlockedForOperation&) = delete;
+    UnlockedForOperation& operator=(const UnlockedForOperation&) = delete;
+
+private:
+    void Relock() noexcept {
+        for (const std::string& name : locked_) {
+            try {
+                layers_->Item(Variant(name))->SetLock(true);
+            } catch (const com::Error&) {
+                // A layer deleted in between is passed over.
+            }
+        }
+        locked_.clear();
+    }
+    std::shared_ptr<acad::AcadLayers> layers_;
+    std::vector<std::string> locked_;
+};
+
 bool IsPipe(const std::string& type) { return type == "GravityPipe" || type == "PressurePipe"; }
 bool IsNode(const std::string& type) { return type == "GravityNode" || type == "PressureNode"; }
 
@@ -136,15 +185,19 @@ void EventDriver::Finish(Operation& op) {
         CallEvents("AnalyzeLowHighAfterDeleting", Variant(com::SafeArray::FromStrings(nodeIds)));
 }
 
-EventDriver::EraseLists EventDriver::Erase(const std::vector<std::shared_ptr<acad::AcadEntity>>& selection) {
+EventDriver::EraseLists EventDriver::Erase(const std::vector<std::shared_ptr<acad::AcadEntity>>& picked) {
+    const Entities selection = Selectable(*doc_, picked);
+    UnlockedForOperation unlocked(*doc_);
     Operation op;
     for (const auto& entity : selection) EraseOne(entity, true, op);
     Finish(op);
     return op.Lists();
 }
 
-EventDriver::CopyResult EventDriver::Copy(const std::vector<std::shared_ptr<acad::AcadEntity>>& entities,
+EventDriver::CopyResult EventDriver::Copy(const std::vector<std::shared_ptr<acad::AcadEntity>>& picked,
                                           const acad::Point3& from, const acad::Point3& to) {
+    const Entities entities = Selectable(*doc_, picked);
+    UnlockedForOperation unlocked(*doc_);
     CopyResult result;
     std::string ids;
     for (const auto& entity : entities) {
@@ -159,8 +212,10 @@ EventDriver::CopyResult EventDriver::Copy(const std::vector<std::shared_ptr<acad
     return result;
 }
 
-EventDriver::EraseLists EventDriver::Move(const std::vector<std::shared_ptr<acad::AcadEntity>>& entities,
+EventDriver::EraseLists EventDriver::Move(const std::vector<std::shared_ptr<acad::AcadEntity>>& picked,
                                           const acad::Point3& from, const acad::Point3& to) {
+    const Entities entities = Selectable(*doc_, picked);
+    UnlockedForOperation unlocked(*doc_);
     for (const auto& entity : entities) entity->Move(from, to);
     if (!EventsOn()) return {};
 

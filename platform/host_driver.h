@@ -28,6 +28,14 @@
 //
 // Copy: the entities are copied and moved, then VerifyCopiedElements receives the copies.
 //
+// Locked layers: the user's Erase, Move and Copy take the selection as a CAD program makes
+// it, passing over every entity whose own layer is locked before anything happens (it is
+// neither erased, moved nor copied, and reaches no handler). What the user did cannot be
+// refused by its upkeep: the driver unlocks the drawing's locked layers before the first
+// handler or follow-up and locks them again after the last one and the erasure of the
+// to-be-erased list, after a failure as well. The library's own erasures (below) run inside
+// library calls that manage their own locks.
+//
 // The library's own erasures are not reported by default: only what this driver does counts
 // as the user's action. SetReportLibraryDeletions(true) reports them as a host would see
 // them, through the drawing's erase observer (which the driver then holds): every erasure
@@ -64,17 +72,17 @@ public:
         std::string toBeErased;
         std::string nodesForLowHigh;
     };
-    EraseLists Erase(const std::vector<std::shared_ptr<acad::AcadEntity>>& selection);
+    EraseLists Erase(const std::vector<std::shared_ptr<acad::AcadEntity>>& picked);
 
     struct CopyResult {
         std::vector<std::shared_ptr<acad::AcadEntity>> copies;
         std::string changedPipes;  // as VerifyCopiedElements left it
     };
-    CopyResult Copy(const std::vector<std::shared_ptr<acad::AcadEntity>>& entities, const acad::Point3& from,
+    CopyResult Copy(const std::vector<std::shared_ptr<acad::AcadEntity>>& picked, const acad::Point3& from,
                     const acad::Point3& to);
 
     // The lists of the follow-ups, as the erasure of their to-be-erased list left them.
-    EraseLists Move(const std::vector<std::shared_ptr<acad::AcadEntity>>& entities, const acad::Point3& from,
+    EraseLists Move(const std::vector<std::shared_ptr<acad::AcadEntity>>& picked, const acad::Point3& from,
                     const acad::Point3& to);
 
     // ---- driver mode: the library's own erasures reported ----

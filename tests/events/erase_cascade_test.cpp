@@ -1,5 +1,6 @@
 // Erasures driven through the host on a converted drawing: what a node, a pipe, a crossing, a
-// label or an arrow takes with it, what it leaves to the others, and what the survivors keep.
+// label or an arrow takes with it, what it leaves to the others, and what the survivors keep;
+// and the locked layers that what the user erases, moves or copies meets.
 
 #include "annotation/view_style.h"
 #include "profile/profile_records.h"
@@ -284,6 +285,45 @@ TEST(EraseCascade, ACopyThatNothingNamesTakesNothingWithItAndChangesNoCount) {
         EXPECT_EQ(d.Records(), records) << kind;
         EXPECT_EQ(d.Usage(), usage) << kind;
         d.Sound();
+    }
+}
+
+// A selection never picks what lies on a locked layer; the upkeep of what the user did
+// writes through every lock and leaves it as it was.
+TEST(EraseCascade, WhatTheUserErasesMovesOrCopiesPassesOverLockedLayersAndItsUpkeepWritesThroughThem) {
+    std::vector<std::string> names{"Work"};
+    {
+        CascadeDrawing d;
+        for (int32_t i = 0; i < d.doc->Layers()->Count(); ++i)
+            names.push_back(d.doc->Layers()->Item(Variant(i))->Name());
+    }
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        CascadeDrawing d;
+        d.doc->SetActiveLayer(d.doc->Layers()->Add("Work"));
+        d.doc->Layers()->Item(Variant(name))->SetLock(true);
+        auto sound = [&] {
+            std::string locked;
+            for (int32_t i = 0; i < d.doc->Layers()->Count(); ++i)
+                if (auto layer = d.doc->Layers()->Item(Variant(i)); layer->Lock()) locked += layer->Name() + ";";
+            EXPECT_EQ(locked, name + ";");
+            d.Sound();
+        };
+        auto c = d.C();
+        const bool picked = !acad::SameSymbolName(c->Layer(), name);
+        d.host.Move({c}, {0, 0, 0}, {1, 1, 0});
+        EXPECT_EQ(Block(c).InsertionPoint()[0], picked ? 1 : 0);
+        sound();
+        d.host.Copy({d.P(0).polyline, c, d.A()}, {0, 0, 0}, {0, 100, 0});
+        sound();
+        d.host.Erase({d.Named(d.S(0).polyline, pe::kLabelBlockId), d.Named(d.S(1).polyline, pe::kArrowId),
+                      d.Named(d.P(0).polyline, pe::kLabelBlockId), d.Crossing(2)});
+        sound();
+        d.host.Erase({d.P(1).polyline});
+        sound();
+        d.host.Erase({c});
+        EXPECT_EQ(c->Erased(), picked);
+        sound();
     }
 }
 
