@@ -107,6 +107,11 @@ struct ProfileBlockRecord {
 };
 ProfileBlockRecord OpenProfileBlock(acad::AcadDocument& doc, std::string_view profileId);
 
+class LayersToWrite;
+// What FlagProfileForUpdate writes: nothing once the profile is flagged; else the profile's
+// record and its stamp, which starts on the active layer.
+void AddLayersToFlag(LayersToWrite& layers, const ProfileBlockRecord& profile);
+
 // The record of the pipe an identifier names, checked to be a pipe's.
 ElementRecord OpenPipeRecord(acad::AcadDocument& doc, std::string_view pipeId);
 

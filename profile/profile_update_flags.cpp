@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/general.h"
+#include "core/layer_state.h"
 #include "core/reference_lists.h"
 #include "editing/pipe_node_records.h"
 #include "platform/vb_convert.h"
@@ -24,6 +25,9 @@ constexpr std::string_view kStampText = "NeedsUpdate";
 constexpr std::string_view kStampColor = "1";
 constexpr double kStampRotation = 3.141592654 / 9;
 constexpr int32_t kMiddleCentre = 10;
+
+// A profile is flagged and stamped once.
+bool Stamped(const ElementRecord& profile) { return profile.Number(profile_entry::kNeedsUpdate) == 1; }
 
 // "1" for "0", and "0" for any other direction.
 std::string OppositeDirection(std::string_view direction) { return direction == "0" ? "1" : "0"; }
@@ -48,10 +52,19 @@ double Distance(PlanPoint a, PlanPoint b) {
 
 }  // namespace
 
+void AddLayersToFlag(LayersToWrite& layers, const ProfileBlockRecord& profile) {
+    if (Stamped(profile.record)) return;
+    layers.Entity(*profile.block).ActiveLayer();
+}
+
 void Profile::FlagProfileForUpdate(acad::AcadDocument& AcadActiveDocument, const std::string& ProfileOID) {
     ProfileBlockRecord profile = OpenProfileBlock(AcadActiveDocument, ProfileOID);
     ElementRecord& record = profile.record;
-    if (record.Number(profile_entry::kNeedsUpdate) == 1) return;  // stamped once
+    if (Stamped(record)) return;
+    // Met before the probe, which a locked active layer would keep in the drawing.
+    LayersToWrite layers(AcadActiveDocument);
+    AddLayersToFlag(layers, profile);
+    layers.Require();
     std::string blockName = profile.block->Name();
 
     // Measured on a reference of its own at the origin, whatever the profile's placement.

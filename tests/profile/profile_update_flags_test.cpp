@@ -80,6 +80,13 @@ TEST_F(ProfileFlagsTest, AProfileThatCannotBeMeasuredOrIsNoProfileStaysAsItWas) 
     EXPECT_EQ(ErrorOf([&] { profile.FlagProfileForUpdate(*doc, empty.Id()); }), ErrorCode::InvalidInput);
     EXPECT_EQ(Flag(empty), 0);
     EXPECT_EQ(doc->ModelSpace()->Count(), entities);
+    // Nor one whose measuring reference would start on a locked active layer.
+    doc->SetActiveLayer(doc->Layers()->Add("Work"));
+    doc->Layers()->Item(Variant("Work"))->SetLock(true);
+    EXPECT_EQ(ErrorOf([&] { profile.FlagProfileForUpdate(*doc, drawn.Id()); }), ErrorCode::OnLockedLayer);
+    EXPECT_EQ(Flag(drawn), 0);
+    EXPECT_EQ(doc->ModelSpace()->Count(), entities);
+    doc->Layers()->Item(Variant("Work"))->SetLock(false);
     EXPECT_EQ(ErrorOf([&] { profile.FlagProfileForUpdate(*doc, P(1).Id()); }), ErrorCode::TypeMismatch);
     EXPECT_EQ(ErrorOf([&] { profile.ReversePipeDirectionInProfile(*doc, P(1).Id(), style); }), ErrorCode::TypeMismatch);
     EXPECT_EQ(Flag(drawn), 0);
