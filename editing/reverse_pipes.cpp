@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "annotation/view_style.h"
+#include "core/block_look.h"
 #include "core/element_records.h"
 #include "core/general.h"
 #include "core/layer_state.h"
@@ -88,18 +89,31 @@ PipeToReverse ReadPipeToReverse(acad::AcadDocument& doc, const std::shared_ptr<a
     return {std::move(polyline), std::move(record), std::move(startNode), std::move(endNode)};
 }
 
-// Everything a reversal writes of the pipe accepts changes: the pipe, its nodes, its label
-// and arrow, its profiles. Told before the first pipe is turned.
-void RequireWritable(acad::AcadDocument& doc, const PipeToReverse& pipe) {
-    std::vector<std::shared_ptr<acad::AcadObject>> written{pipe.polyline, pipe.startNode.Object()};
-    if (pipe.endNode) written.push_back(pipe.endNode->Object());
+// The pipe's label block and arrow, those still there.
+std::vector<std::shared_ptr<acad::AcadBlockReference>> LabelAndArrow(acad::AcadDocument& doc,
+                                                                     const ElementRecord& pipe) {
+    std::vector<std::shared_ptr<acad::AcadBlockReference>> blocks;
     for (int32_t entry : {pipe_entry::kLabelBlockId, pipe_entry::kArrowId})
-        if (auto object = ObjectFromIdIfAlive(doc, refs::ReferenceKey(pipe.record.Text(entry))))
-            written.push_back(std::move(object));
-    for (const std::string& profile : refs::LeadingKeys(pipe.record.Text(pipe_entry::kProfileIds)))
-        written.push_back(OpenProfileBlock(doc, profile).block);
-    for (const auto& object : written)
-        if (auto entity = std::dynamic_pointer_cast<acad::AcadEntity>(object)) RequireUnlockedLayer(doc, entity->Layer());
+        if (auto block = std::dynamic_pointer_cast<acad::AcadBlockReference>(
+                ObjectFromIdIfAlive(doc, refs::ReferenceKey(pipe.Text(entry)))))
+            blocks.push_back(std::move(block));
+    return blocks;
+}
+
+// Everything a reversal writes of the pipe accepts changes: the pipe, its nodes, its label
+// with its attributes and its arrow, its profiles and, flagging one, the active layer. Told
+// before the first pipe is turned.
+void RequireWritable(acad::AcadDocument& doc, const PipeToReverse& pipe) {
+    LayersToWrite layers(doc);
+    layers.Object(pipe.polyline).Object(pipe.startNode.Object());
+    if (pipe.endNode) layers.Object(pipe.endNode->Object());
+    for (const auto& block : LabelAndArrow(doc, pipe.record)) layers.Entity(*block);
+    for (const std::string& id : refs::LeadingKeys(pipe.record.Text(pipe_entry::kProfileIds))) {
+        ProfileBlockRecord profile = OpenProfileBlock(doc, id);
+        layers.Entity(*profile.block);
+        AddLayersToFlag(layers, profile);
+    }
+    layers.Require();
 }
 
 // Arcs follow their segments, run backwards.
@@ -137,9 +151,8 @@ void Editing::ReverseSelectedPipes(acad::AcadDocument& AcadActiveDocument,
         RequireWritable(AcadActiveDocument, ReadPipeToReverse(AcadActiveDocument, SetPipesToReverse.Item(i)));
 
     // What a failure part way puts back, last written first: the pipes turned so far as they
-    // were, each record as first read, then the labels already placed for the turned pipes.
+    // were, each record as first read, each label and arrow where it stood.
     std::vector<std::function<void()>> undo;
-    std::string relabel;
     try {
         for (int32_t i = 0; i < count; ++i) {
             PipeToReverse pipe = ReadPipeToReverse(AcadActiveDocument, SetPipesToReverse.Item(i));
@@ -164,6 +177,8 @@ void Editing::ReverseSelectedPipes(acad::AcadDocument& AcadActiveDocument,
                     now.Set(profile_entry::kPipeDirections, Variant(directions));
                     now.Write();
                 });
+            for (const auto& block : LabelAndArrow(AcadActiveDocument, record))
+                before.push_back([look = BlockLook(block)] { look.PutBack(); });
             undo.insert(undo.begin(), before.begin(), before.end());
 
             // Both node edits are made before any write, so that lists out of step raise with the
@@ -202,11 +217,8 @@ void Editing::ReverseSelectedPipes(acad::AcadDocument& AcadActiveDocument,
             }
 
             viewStyle_->UpdateAnnotationsAfterEditing(AcadActiveDocument, refs::TrailingAppend("", id), true);
-            relabel = refs::TrailingAppend(relabel, id);
         }
     } catch (...) {
-        undo.push_back(
-            [&] { viewStyle_->UpdateAnnotationsAfterEditing(AcadActiveDocument, relabel, true); });
         UndoAndRethrow(undo);
     }
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "annotation/view_style.h"
+#include "bench/drawing_digest.h"
 #include "core/general.h"
 #include "core/library.h"
 #include "core/reference_lists.h"
@@ -17,6 +18,7 @@
 #include "platform/ui_log.h"
 #include "platform/vb_convert.h"
 #include "platform/vb_text.h"
+#include "profile/profile.h"
 #include "tests/support/error_code.h"
 #include "tests/support/network_builder.h"
 #include "tests/support/network_invariants.h"
@@ -229,6 +231,42 @@ TEST_F(Reversal, AProfileDirectionFlipsAndTheProfileIsFlagged) {
     Reverse({P(2), P(1)});
     EXPECT_EQ(profile.Record().Text(6), ";1;0");
     EXPECT_EQ(stamps(), 1);
+    Sound();
+}
+
+// A label the user moved stays where it is whatever stops the reversal: a locked layer it
+// would write refuses it (its attributes' layer "0", or the active layer, where flagging a
+// profile starts the stamp), and a later pipe that fails takes the turned one back.
+TEST_F(Reversal, ALabelTheUserMovedStaysWhereverTheReversalStops) {
+    auto label = acad::Cast<acad::AcadBlockReference>(Linked(P(1).polyline, pe::kLabelBlockId));
+    ASSERT_EQ(label->GetAttributes().front()->Layer(), "0");
+    auto unchanged = [&](std::vector<TestPipe> reversed, ErrorCode code) {
+        label->Move(label->InsertionPoint(), {3, 4, 0});
+        const std::string before = bench_support::DrawingText(*doc);
+        EXPECT_EQ(ErrorOf([&] { Reverse(reversed); }), code);
+        EXPECT_EQ(bench_support::DrawingText(*doc), before);
+    };
+    doc->Layers()->Item(Variant("0"))->SetLock(true);
+    unchanged({P(1)}, ErrorCode::OnLockedLayer);
+    doc->Layers()->Item(Variant("0"))->SetLock(false);
+
+    AddProfileStyle(*doc, "Road");
+    NetworkBuilder net(*doc, "Sewer", "Gravity");
+    TestProfile profile = AddTestProfile(*doc, net, "L-1", "Road", {P(1), P(2)});
+    doc->SetActiveLayer(doc->Layers()->Add("Work"));
+    doc->Layers()->Item(Variant("Work"))->SetLock(true);
+    unchanged({P(1)}, ErrorCode::OnLockedLayer);
+    doc->Layers()->Item(Variant("Work"))->SetLock(false);
+
+    // P-3's profile lists more directions than pipes: found after P-1 has turned and been labelled.
+    fluvanet::Profile().FlagProfileForUpdate(*doc, profile.Id());
+    TestProfile broken = AddTestProfile(*doc, net, "L-2", "Road", {P(3)});
+    SetRecordEntry(broken.block, 6, Variant(";0;0"));
+    unchanged({P(1), P(3)}, ErrorCode::SubscriptOutOfRange);
+    SetRecordEntry(broken.block, 6, Variant(";0"));
+
+    Reverse({P(1)});
+    EXPECT_EQ(profile.Record().Text(6), ";1;0");
     Sound();
 }
 
