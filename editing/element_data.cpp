@@ -169,6 +169,7 @@ void Editing::UpdateNodeData(acad::AcadDocument& AcadActiveDocument, const std::
             if (lowest && SumpLevel > *lowest) node.Set(node_entry::kSumpLevel, *lowest);
         }
     }
+    written.RequireProfilesFlaggable();
     try {
         node.Write();
         if (relabel) relabel->Write();
@@ -229,6 +230,7 @@ void Editing::UpdatePipeData(acad::AcadDocument& AcadActiveDocument, const std::
 
     // The caller's tables go back with the drawing.
     const SafeArray circularBefore = ArCircularSizes, boxBefore = ArBoxSizes, materialsBefore = ArMaterials;
+    written.RequireProfilesFlaggable();
     try {
         // Applied whatever changed: an unchanged size takes -1 and +1.
         library_->UpdateSizeUsage(AcadActiveDocument, ArCircularSizes, ArBoxSizes,

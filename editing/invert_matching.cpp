@@ -132,6 +132,7 @@ void Editing::UpdateConnectedPipesAtNode(acad::AcadDocument& AcadActiveDocument,
     WrittenByFollowUps written(AcadActiveDocument);
     for (const std::string* list : {&PipesAtStartOID, &PipesAtEndOID})
         for (const std::string& id : refs::LeadingKeys(*list)) written.AddPipe(OpenPipeRecord(AcadActiveDocument, id));
+    written.RequireProfilesFlaggable();
     try {
         MatchPipesAtNode(AcadActiveDocument, NodeEntity, NodeLabel, PipesAtStartOID, PipesAtEndOID, SumpLevel,
                          Matching, nullptr);
@@ -185,6 +186,7 @@ void Editing::UpdateConnectedNodeAtPipe(acad::AcadDocument& AcadActiveDocument, 
     WrittenByFollowUps written(AcadActiveDocument);
     written.AddNode(node);
     for (const ElementRecord& pipe : PipesAtNode(AcadActiveDocument, node)) written.AddPipe(pipe);
+    written.RequireProfilesFlaggable();
     try {
         MatchNodeToPipeEnd(AcadActiveDocument, NodeOID, PipeLabel, PipeOID, InvertLevel, Rise);
     } catch (...) {

@@ -2,6 +2,7 @@
 
 #include "annotation/label_context.h"
 #include "annotation/view_style.h"
+#include "core/layer_state.h"
 #include "core/project_record.h"
 #include "core/reference_lists.h"
 #include "crossing/crossing.h"
@@ -34,10 +35,9 @@ void PassOnPipeChange(ViewStyle& viewStyle, General& general, Crossing& crossing
 
 void WrittenByFollowUps::Keep(const std::shared_ptr<acad::AcadObject>& object, int32_t keptEntry) {
     if (!seen_.insert(object.get()).second) return;
-    Kept kept{ElementRecord::Read(object), {}, true, keptEntry};
+    Kept kept{ElementRecord::Read(object), std::nullopt, true, keptEntry};
     if (auto entity = std::dynamic_pointer_cast<acad::AcadEntity>(object)) kept.visible = entity->Visible();
-    if (auto block = std::dynamic_pointer_cast<acad::AcadBlockReference>(object))
-        for (const auto& attribute : block->GetAttributes()) kept.texts.push_back(attribute->TextString());
+    if (auto block = std::dynamic_pointer_cast<acad::AcadBlockReference>(object)) kept.look.emplace(block);
     kept_.push_back(std::move(kept));
 }
 
@@ -73,6 +73,14 @@ void WrittenByFollowUps::AddLibraries() {
     Add(project.Text(project_entry::kSizeLibrary));
 }
 
+void WrittenByFollowUps::RequireProfilesFlaggable() const {
+    LayersToWrite layers(doc_);
+    for (const Kept& kept : kept_)
+        if (kept.record.ElementType() == element_type::kProfile)
+            AddLayersToFlag(layers, OpenProfileBlock(doc_, IdText(*kept.record.Object())));
+    layers.Require();
+}
+
 std::vector<std::function<void()>> WrittenByFollowUps::Undo() const {
     std::vector<std::function<void()>> steps;
     for (const Kept& kept : kept_) {
@@ -83,11 +91,7 @@ std::vector<std::function<void()>> WrittenByFollowUps::Undo() const {
             if (kept.keptEntry >= 0 && kept.keptEntry < before.Count() && kept.keptEntry < now.Count())
                 before.Set(kept.keptEntry, now.Get(kept.keptEntry));
             if (before.Exists() && (now.Codes() != before.Codes() || now.Values() != before.Values())) before.Write();
-            if (auto block = std::dynamic_pointer_cast<acad::AcadBlockReference>(object)) {
-                auto attributes = block->GetAttributes();
-                for (std::size_t i = 0; i < attributes.size() && i < kept.texts.size(); ++i)
-                    if (attributes[i]->TextString() != kept.texts[i]) attributes[i]->SetTextString(kept.texts[i]);
-            }
+            if (kept.look) kept.look->PutBack();
             if (auto entity = std::dynamic_pointer_cast<acad::AcadEntity>(object);
                 entity && entity->Visible() != kept.visible)
                 entity->SetVisible(kept.visible);

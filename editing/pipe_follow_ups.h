@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/block_look.h"
 #include "core/element_records.h"
 #include "platform/acad_document.h"
 
@@ -34,21 +36,25 @@ void PassOnPipeChange(ViewStyle& viewStyle, General& general, Crossing& crossing
 
 // What an edit of levels may write, as it was before the first write: the records of the
 // pipes and nodes added and of what their follow-ups write (label blocks with the texts they
-// show, arrows, low/high markers, each pipe's crossing annotations with their leaders and
-// other pipes, its profiles) and of the library points. Undo() gives the steps that put
-// back what differs, for UndoAndRethrow. A profile keeps a flag set since: its stamp stays.
+// show and where they stand, arrows, low/high markers, each pipe's crossing annotations with
+// their leaders and other pipes, its profiles) and of the library points. Undo() gives the
+// steps that put back what differs, for UndoAndRethrow. A profile keeps a flag set since:
+// its stamp stays.
 class WrittenByFollowUps {
 public:
     explicit WrittenByFollowUps(acad::AcadDocument& doc) : doc_(doc) {}
     void AddPipe(const ElementRecord& pipe);
     void AddNode(const ElementRecord& node);
     void AddLibraries();
+    // Refuses, before the first write, a locked layer that flagging the profiles kept would
+    // write: the stamp of one not yet flagged starts on the active layer.
+    void RequireProfilesFlaggable() const;
     std::vector<std::function<void()>> Undo() const;
 
 private:
     struct Kept {
         ElementRecord record;
-        std::vector<std::string> texts;  // of a block reference's attributes
+        std::optional<BlockLook> look;  // of a block reference
         bool visible = true;
         int32_t keptEntry = -1;  // left as it is at the undo
     };

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "bench/drawing_digest.h"
 #include "crossing/crossing.h"
 #include "crossing/crossing_records.h"
 #include "crossing/low_high.h"
@@ -127,6 +128,14 @@ TEST_F(ElementData, ANewNodeLabelReachesItsPipesAndItsLabelBlockOnly) {
 TEST_F(ElementData, ANewPipeLabelReplacesItsItemsAtItsPositions) {
     AddProfileStyle(*doc, "Road");
     TestProfile profile = AddTestProfile(*doc, net, "L-1", "Road", {P(1), P(2)});
+    // Flagging the profile starts its stamp on the active layer: locked, nothing is written.
+    doc->SetActiveLayer(doc->Layers()->Add("Work"));
+    doc->Layers()->Item(Variant("Work"))->SetLock(true);
+    const std::string before = bench_support::DrawingText(*doc);
+    EXPECT_EQ(ErrorOf([&] { PipeData(P(2), "S-2", 0, 0); }), ErrorCode::OnLockedLayer);
+    EXPECT_EQ(bench_support::DrawingText(*doc), before);
+    doc->Layers()->Item(Variant("Work"))->SetLock(false);
+
     PipeData(P(2), "S-2", 0, 0);
     EXPECT_EQ(RecordText(P(2).polyline, pe::kCombinedLabel), "Pipe;Main;S-2");
     EXPECT_EQ(RecordText(N(2).block, ne::kStartPipeLabels), Ref("S-2"));
@@ -278,6 +287,7 @@ TEST_F(ElementData, AFailurePartWayPutsBackWhatWasWritten) {
     const auto findings = NetworkFindings(*doc);
     doc->Layers()->Item(Variant("Water - Network"))->SetLock(true);
     const auto before = Records();
+    const std::string drawing = bench_support::DrawingText(*doc);
     SafeArray circular = library.GetSizesArray(*doc, "Circular"), box = library.GetSizesArray(*doc, "Box"),
               materials = library.GetMaterialsArray(*doc);
     const auto tables = std::vector<std::string>{CountOf(circular, "200"), CountOf(materials, "PVC")};
@@ -288,9 +298,11 @@ TEST_F(ElementData, AFailurePartWayPutsBackWhatWasWritten) {
               }),
               ErrorCode::OnLockedLayer);
     EXPECT_EQ(Records(), before);
+    EXPECT_EQ(bench_support::DrawingText(*doc), drawing);
     EXPECT_EQ((std::vector<std::string>{CountOf(circular, "200"), CountOf(materials, "PVC")}), tables);
     EXPECT_EQ(ErrorOf([&] { NodeData(N(2), "MH-2", 103, 97, "Match Inverts"); }), ErrorCode::OnLockedLayer);
     EXPECT_EQ(Records(), before);
+    EXPECT_EQ(bench_support::DrawingText(*doc), drawing);
     EXPECT_EQ(NetworkFindings(*doc), findings);
 
     // Unlocked, the same edits go through.
