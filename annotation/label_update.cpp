@@ -8,7 +8,7 @@
 #include "annotation/format_table.h"
 #include "annotation/label_context.h"
 #include "annotation/label_layout.h"
-#include "annotation/label_look.h"
+#include "core/block_look.h"
 #include "annotation/label_names.h"
 #include "annotation/view_style.h"
 #include "core/element_records.h"
@@ -138,7 +138,7 @@ private:
     acad::AcadDocument& doc_;
     LayersToWrite layers_;  // every layer opened so far
     std::vector<std::unique_ptr<OpenedLayersGuard>> opened_;
-    std::vector<labels::BlockLook> before_;
+    std::vector<BlockLook> before_;
 };
 
 // One rewriting call: what it wrote is put back when it fails, and its layers get their
