@@ -163,4 +163,18 @@ private:
                      undoFailure->Description() + " (undoing what failed with: " + original + ")");
 }
 
+// UndoAndRethrow with the drawing's locked layers unlocked meanwhile: the failed call's own
+// upkeep may have written through layers that it opened and locked again, and what it wrote
+// there must come back all the same.
+[[noreturn]] inline void UndoThroughLocksAndRethrow(General& general, acad::AcadDocument& doc,
+                                                    const std::vector<std::function<void()>>& steps) {
+    std::optional<UnlockedLayersGuard> unlocked;
+    try {
+        unlocked.emplace(general, doc);
+    } catch (const com::Error&) {
+        // Then what lies on a locked layer stays as the failure left it, and the undo says so.
+    }
+    UndoAndRethrow(steps);
+}
+
 }  // namespace fluvanet

@@ -178,7 +178,7 @@ void Editing::UpdateNodeData(acad::AcadDocument& AcadActiveDocument, const std::
                          vb::CInt(node.Number(node_entry::kMatchingCode)), nullptr);
         viewStyle_->UpdateAnnotationsAfterEditing(AcadActiveDocument, refs::TrailingAppend("", NodeOID), false);
     } catch (...) {
-        UndoAndRethrow(written.Undo());
+        UndoThroughLocksAndRethrow(*general_, AcadActiveDocument, written.Undo());
     }
     if (node.ElementType() == element_type::kPressureNode) SetNodesForLowHigh.AddItems({entity});
 }
@@ -250,7 +250,7 @@ void Editing::UpdatePipeData(acad::AcadDocument& AcadActiveDocument, const std::
             ArBoxSizes = boxBefore;
             ArMaterials = materialsBefore;
         });
-        UndoAndRethrow(undo);
+        UndoThroughLocksAndRethrow(*general_, AcadActiveDocument, undo);
     }
     if (pipe.ElementType() == element_type::kPressurePipe) SetNodesForLowHigh.AddItems(nodes);
 }

@@ -137,7 +137,7 @@ void Editing::UpdateConnectedPipesAtNode(acad::AcadDocument& AcadActiveDocument,
         MatchPipesAtNode(AcadActiveDocument, NodeEntity, NodeLabel, PipesAtStartOID, PipesAtEndOID, SumpLevel,
                          Matching, nullptr);
     } catch (...) {
-        UndoAndRethrow(written.Undo());
+        UndoThroughLocksAndRethrow(*general_, AcadActiveDocument, written.Undo());
     }
 }
 
@@ -190,7 +190,7 @@ void Editing::UpdateConnectedNodeAtPipe(acad::AcadDocument& AcadActiveDocument, 
     try {
         MatchNodeToPipeEnd(AcadActiveDocument, NodeOID, PipeLabel, PipeOID, InvertLevel, Rise);
     } catch (...) {
-        UndoAndRethrow(written.Undo());
+        UndoThroughLocksAndRethrow(*general_, AcadActiveDocument, written.Undo());
     }
 }
 
