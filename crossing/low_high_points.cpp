@@ -123,6 +123,17 @@ void LowHigh::BuildLowHighPoints(acad::AcadDocument& AcadActiveDocument,
     if (general_->GetElementType(*first) == element_type::kGravityNode) return;
 
     std::vector<ShpNode> nodes = StartNodes(AcadActiveDocument, ArNodesLowHighOID);
+    // Met before the first marker goes: stopped at a lock part way, the build would have
+    // taken out some nodes' markers and not drawn others'. A node the classification spreads
+    // to lies on its network's layer, as the nodes it starts from do.
+    LayersToWrite layers(AcadActiveDocument);
+    layers.ActiveLayer().Layer(LowHighLayerName(NetworkName));
+    for (const ShpNode& node : nodes) {
+        layers.Entity(*node.Entity);
+        const std::string marker = ElementRecord::Read(node.Entity).Text(node_entry::kLowHighId);
+        if (!marker.empty()) layers.Object(ObjectFromIdIfAlive(AcadActiveDocument, refs::ReferenceKey(marker)));
+    }
+    layers.Require();
     general_->CreateStandardBlock(AcadActiveDocument, "LowHighPoint");
     general_->CreateStandardLayer(AcadActiveDocument, NetworkName, "LowHighPoint");
     auto markers = general_->InitializeSelectionSet(AcadActiveDocument, std::string(kLowHighPointsSet));

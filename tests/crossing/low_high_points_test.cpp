@@ -1,6 +1,7 @@
 // Classifying pressure nodes into low and high points, their markers and the references
 // between node and marker, and runs that must change nothing or fail without damage.
 
+#include "bench/drawing_digest.h"
 #include "tests/crossing/low_high_drawing.h"
 
 namespace {
@@ -121,6 +122,14 @@ TEST_F(LowHighPoints, OldMarkersGoOnlyWhenTheNewOneCanBeMade) {
         EXPECT_EQ(Marker(c.nodes[1]), old) << layer;
         for (const auto& entity : doc->Database()->SpaceEntities()) EXPECT_NE(entity->BlockName(), kHigh) << layer;
     }
+
+    // A build meets the locks before its first marker goes: N-2, no longer low, lost its
+    // marker before its neighbours' markers found the active layer locked.
+    c.nodes[1].SetSump(10.5);
+    doc->Layers()->Item(Variant("0"))->SetLock(true);
+    const std::string drawing = bench_support::DrawingText(*doc);
+    EXPECT_EQ(ErrorOf([&] { Build({c.nodes[1].Id()}); }), ErrorCode::OnLockedLayer);
+    EXPECT_EQ(bench_support::DrawingText(*doc), drawing);
 }
 
 TEST_F(LowHighPoints, BrokenNetworksEndTheRun) {
