@@ -10,6 +10,7 @@
 #include "core/reference_lists.h"
 #include "editing/editing.h"
 #include "editing/pipe_node_records.h"
+#include "editing/sequence_layers.h"
 #include "platform/acad_layers.h"
 #include "platform/acad_utility.h"
 #include "platform/safe_array.h"
@@ -278,9 +279,11 @@ std::shared_ptr<acad::AcadLWPolyline> Editing::CreateMergedPipe(
         joint = turned ? pipe.start : pipe.end;
     }
     const std::string layer = pipes[0].entity->Layer();
-    // A polyline drawn on a locked layer could neither be moved to its layer nor taken out again.
-    if (auto active = AcadActiveDocument.ActiveLayer(); active && active->Lock())
-        Raise(ErrorCode::OnLockedLayer, "the active layer \"" + active->Name() + "\" is locked");
+    // Every step of the merge, the host's low/high classification included, meets its locks
+    // here: a lock met later would stop the merge halfway.
+    std::vector<ElementRecord> chain;
+    for (std::size_t k : order) chain.push_back(pipes[k].record);
+    MergeLayers(*general_, AcadActiveDocument, chain, layer).Require();
 
     auto polyline = AcadActiveDocument.ModelSpace()->AddLightWeightPolyline(merged.coordinates);
     try {

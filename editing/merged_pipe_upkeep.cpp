@@ -18,6 +18,7 @@
 #include "editing/editing.h"
 #include "editing/pipe_follow_ups.h"
 #include "editing/pipe_node_records.h"
+#include "editing/sequence_layers.h"
 #include "platform/safe_array.h"
 #include "platform/vb_convert.h"
 #include "profile/profile.h"
@@ -102,12 +103,100 @@ public:
         for (const auto& entity : entities_) entity->Delete();
     }
 
+    const std::vector<std::shared_ptr<acad::AcadEntity>>& Entities() const { return entities_; }
+
 private:
     acad::AcadDocument& doc_;
     std::vector<std::shared_ptr<acad::AcadEntity>> entities_;
 };
 
+// What the merge deletes last, each checked to be of its kind: the old pipes' label blocks
+// and arrows, every node of theirs that is neither end of the merged pipe (an inner node,
+// reached from both of its pipes) with its label block and low/high marker, then the old
+// pipes themselves.
+Doomed MergeDeletions(acad::AcadDocument& doc, const std::vector<ElementRecord>& old, const std::string& startLabel,
+                      const std::string& endLabel) {
+    Doomed doomed(doc);
+    for (const ElementRecord& pipe : old) {
+        if (!pipe.Text(pipe_entry::kLabelBlockLabel).empty())
+            doomed.Add(doomed.Live(pipe.Text(pipe_entry::kLabelBlockId), {element_type::kAnnotation}, "a label block"));
+        if (!pipe.Text(pipe_entry::kArrowLabel).empty())
+            doomed.Add(doomed.Live(pipe.Text(pipe_entry::kArrowId), {element_type::kArrow}, "an arrow"));
+        for (auto [labelEntry, idEntry] : {std::pair{pipe_entry::kStartNodeLabel, pipe_entry::kStartNodeId},
+                                           std::pair{pipe_entry::kEndNodeLabel, pipe_entry::kEndNodeId}}) {
+            const std::string label = pipe.Text(labelEntry);
+            if (label == startLabel || label == endLabel) continue;
+            auto node = doomed.Live(pipe.Text(idEntry), {element_type::kGravityNode, element_type::kPressureNode},
+                                    "an inner node");
+            if (!node || doomed.Holds(node)) continue;
+            const ElementRecord record = ElementRecord::Read(node);
+            RequireNodeRecord(record);
+            if (!record.Text(node_entry::kLabelBlockId).empty())
+                doomed.Add(doomed.Live(record.Text(node_entry::kLabelBlockId), {element_type::kAnnotation},
+                                       "a label block"));
+            if (!record.Text(node_entry::kLowHighId).empty())
+                doomed.Add(doomed.Live(record.Text(node_entry::kLowHighId), {element_type::kLowHighPoint},
+                                       "a low/high marker"));
+            doomed.Add(node);
+        }
+    }
+    for (const ElementRecord& pipe : old) doomed.Add(acad::Cast<acad::AcadEntity>(pipe.Object()));
+    return doomed;
+}
+
+// The record step besides the merged pipe itself: its label, its end nodes, and the change
+// passed on from every pipe matched at them, the merged pipe with the old pipes' crossings
+// and profiles among them.
+void AddMergedRecordLayers(LayersToWrite& layers, acad::AcadDocument& doc, const std::string& network,
+                           const std::vector<ElementRecord>& old, const std::vector<ElementRecord>& endNodes,
+                           const std::vector<ElementRecord>& matched) {
+    AddNewLabelLayers(layers, network);
+    for (const ElementRecord& node : endNodes) layers.Object(node.Object());
+    for (const std::vector<ElementRecord>* pipes : {&old, &matched})
+        for (const ElementRecord& pipe : *pipes) AddPipeChangeLayers(layers, doc, pipe);
+}
+
+// The end nodes as read now, and the pipes they list.
+struct EndNodes {
+    std::vector<ElementRecord> nodes, pipes;
+};
+
+EndNodes ReadEndNodes(acad::AcadDocument& doc, const FreeEnd& start, const FreeEnd& end) {
+    EndNodes read;
+    for (const FreeEnd* at : {&start, &end}) {
+        read.nodes.push_back(OpenNodeRecord(doc, refs::ReferenceKey(at->id)));
+        for (ElementRecord& pipe : PipesAtNode(doc, read.nodes.back())) read.pipes.push_back(std::move(pipe));
+    }
+    return read;
+}
+
 }  // namespace
+
+LayersToWrite MergeLayers(General& general, acad::AcadDocument& doc, const std::vector<ElementRecord>& chain,
+                          const std::string& mergedLayer) {
+    if (chain.size() < 2) Raise(ErrorCode::InvalidProcedureCall, "a merge joins two pipes or more");
+    const ElementRecord& first = chain.front();
+    const std::string network = general.EntityNetworkFromCombined(first.Get(pipe_entry::kCombinedLabel));
+    const FreeEnd start = FreeEndOf(first, chain[1]);
+    const FreeEnd end = FreeEndOf(chain.back(), chain[chain.size() - 2]);
+    const EndNodes ends = ReadEndNodes(doc, start, end);
+
+    LayersToWrite layers(doc);
+    // The merged polyline is made on the active layer.
+    layers.ActiveLayer().Layer(mergedLayer);
+    AddMergedRecordLayers(layers, doc, network, chain, ends.nodes, ends.pipes);
+    AddLibraryLayers(layers, doc);
+    std::string crossings, profiles;
+    for (const ElementRecord& pipe : chain) {
+        crossings += pipe.Text(pipe_entry::kCrossingIds);
+        profiles += pipe.Text(pipe_entry::kProfileIds);
+    }
+    AddCrossingUpdateLayers(layers, doc, crossings);
+    AddProfileRewriteLayers(layers, doc, profiles);
+    AddDeletedLayers(layers, MergeDeletions(doc, chain, start.label, end.label).Entities());
+    if (first.ElementType() == element_type::kPressurePipe) AddLowHighLayers(layers, doc, network, ends.nodes);
+    return layers;
+}
 
 void Editing::AssignMergedXdata(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& MergedPipeEntity,
                                 const std::vector<std::shared_ptr<acad::AcadEntity>>& ArFinalSequencePipes,
@@ -147,17 +236,18 @@ void Editing::AssignMergedXdata(acad::AcadDocument& AcadActiveDocument, acad::Ac
         }
     }
 
-    // Both end nodes, and every pipe they list, are what they should be before anything is written.
+    // Both end nodes, and every pipe they list, are what they should be before anything is
+    // written; as read here they are what a failure after the first write puts back.
     const std::string startNodeId = refs::ReferenceKey(start.id), endNodeId = refs::ReferenceKey(end.id);
-    RequireLabelLayersUnlocked(AcadActiveDocument,
-                               general_->EntityNetworkFromCombined(first.Get(pipe_entry::kCombinedLabel)));
-    // As read here they are what a failure after the first write puts back.
-    std::vector<ElementRecord> endNodesBefore, matchedBefore;
-    for (const std::string& id : {startNodeId, endNodeId}) {
-        endNodesBefore.push_back(OpenNodeRecord(AcadActiveDocument, id));
-        for (ElementRecord& pipe : PipesAtNode(AcadActiveDocument, endNodesBefore.back()))
-            matchedBefore.push_back(std::move(pipe));
-    }
+    const EndNodes before = ReadEndNodes(AcadActiveDocument, start, end);
+    const std::vector<ElementRecord>& endNodesBefore = before.nodes;
+    const std::vector<ElementRecord>& matchedBefore = before.pipes;
+    LayersToWrite written(AcadActiveDocument);
+    written.Object(SharedOf(MergedPipeEntity));
+    AddMergedRecordLayers(written, AcadActiveDocument,
+                          general_->EntityNetworkFromCombined(first.Get(pipe_entry::kCombinedLabel)), old,
+                          endNodesBefore, matchedBefore);
+    written.Require();
 
     std::vector<Variant> values = first.Values();
     values[pipe_entry::kStartInvert] = Variant(start.invert);
@@ -233,6 +323,9 @@ void Editing::UpdateLibrariesAfterMerging(acad::AcadDocument& AcadActiveDocument
     const ElementRecord pipe = OpenPipeRecord(AcadActiveDocument, IdText(FirstMergedPipeEntity));
     // One pipe stays of the CountPipes that were there.
     const std::string change = vb::CStr(int32_t{1} - CountPipes);
+    LayersToWrite libraries(AcadActiveDocument);
+    AddLibraryLayers(libraries, AcadActiveDocument);
+    libraries.Require();
 
     SafeArray materials = library_->GetMaterialsArray(AcadActiveDocument);
     library_->UpdateMaterialUsage(AcadActiveDocument, materials,
@@ -277,6 +370,10 @@ void Editing::UpdateCrossingsAfterMerging(acad::AcadDocument& AcadActiveDocument
         }
         annotations.push_back({acad::Cast<acad::AcadBlockReference>(object), std::move(record)});
     }
+    LayersToWrite written(AcadActiveDocument);
+    written.Object(SharedOf(MergedPipeEntity));
+    AddCrossingUpdateLayers(written, AcadActiveDocument, CrossPointOIDsString);
+    written.Require();
     for (Repointed& a : annotations) {
         a.record.Write();
         crossing_->UpdateCrossingData(AcadActiveDocument, *a.annotation);
@@ -322,6 +419,9 @@ void Editing::UpdateProfilesAfterMerging(acad::AcadDocument& AcadActiveDocument,
         record.Set(profile_entry::kPipeDirections, Variant(refs::LeadingList(keptDirections)));
         profiles.push_back(std::move(profile));
     }
+    LayersToWrite written(AcadActiveDocument);
+    AddProfileRewriteLayers(written, AcadActiveDocument, merged.Text(pipe_entry::kProfileIds));
+    written.Require();
     for (ProfileBlockRecord& profile : profiles) {
         profile.record.Write();
         profile_->FlagProfileForUpdate(AcadActiveDocument, IdText(*profile.block));
@@ -330,37 +430,18 @@ void Editing::UpdateProfilesAfterMerging(acad::AcadDocument& AcadActiveDocument,
 
 void Editing::DeleteOldMergedPipes(acad::AcadDocument& AcadActiveDocument, acad::AcadSelectionSet& SetPipesToMerge,
                                    const std::string& FinalStartNodeLabel, const std::string& FinalEndNodeLabel) {
+    const int16_t count = vb::Count16(static_cast<std::size_t>(SetPipesToMerge.Count()));
+    std::vector<ElementRecord> old;
+    for (int16_t i = 0; i < count; ++i)
+        old.push_back(OpenPipeRecord(AcadActiveDocument, IdText(*SetPipesToMerge.Item(i))));
+    Doomed doomed = MergeDeletions(AcadActiveDocument, old, FinalStartNodeLabel, FinalEndNodeLabel);
+    LayersToWrite deleted(AcadActiveDocument);
+    AddDeletedLayers(deleted, doomed.Entities());
+    deleted.Require();
+
     // The library's own deletions reach no erase handler: those would follow records that
     // already name the merged pipe.
     EventsOffGuard events(*general_, AcadActiveDocument);
-
-    Doomed doomed(AcadActiveDocument);
-    const int16_t count = vb::Count16(static_cast<std::size_t>(SetPipesToMerge.Count()));
-    for (int16_t i = 0; i < count; ++i) {
-        const ElementRecord pipe = OpenPipeRecord(AcadActiveDocument, IdText(*SetPipesToMerge.Item(i)));
-        if (!pipe.Text(pipe_entry::kLabelBlockLabel).empty())
-            doomed.Add(doomed.Live(pipe.Text(pipe_entry::kLabelBlockId), {element_type::kAnnotation}, "a label block"));
-        if (!pipe.Text(pipe_entry::kArrowLabel).empty())
-            doomed.Add(doomed.Live(pipe.Text(pipe_entry::kArrowId), {element_type::kArrow}, "an arrow"));
-        for (auto [labelEntry, idEntry] : {std::pair{pipe_entry::kStartNodeLabel, pipe_entry::kStartNodeId},
-                                           std::pair{pipe_entry::kEndNodeLabel, pipe_entry::kEndNodeId}}) {
-            const std::string label = pipe.Text(labelEntry);
-            if (label == FinalStartNodeLabel || label == FinalEndNodeLabel) continue;
-            // An inner node, reached from both of its pipes.
-            auto node = doomed.Live(pipe.Text(idEntry), {element_type::kGravityNode, element_type::kPressureNode},
-                                    "an inner node");
-            if (!node || doomed.Holds(node)) continue;
-            const ElementRecord record = ElementRecord::Read(node);
-            RequireNodeRecord(record);
-            if (!record.Text(node_entry::kLabelBlockId).empty())
-                doomed.Add(doomed.Live(record.Text(node_entry::kLabelBlockId), {element_type::kAnnotation},
-                                       "a label block"));
-            if (!record.Text(node_entry::kLowHighId).empty())
-                doomed.Add(doomed.Live(record.Text(node_entry::kLowHighId), {element_type::kLowHighPoint},
-                                       "a low/high marker"));
-            doomed.Add(node);
-        }
-    }
     doomed.DeleteAll();
     SetPipesToMerge.Erase();
     events.Restore();

@@ -1,7 +1,11 @@
 // A merge carried through: the merged pipe's record and label, its end nodes, the library
 // counts, crossings and profiles, and what goes with events off.
 
+#include <functional>
+
+#include "bench/drawing_digest.h"
 #include "crossing/crossing_records.h"
+#include "crossing/low_high.h"
 #include "tests/annotation/label_drawing.h"
 #include "tests/editing/merging.h"
 #include "tests/support/profile_builder.h"
@@ -21,11 +25,13 @@ protected:
     std::vector<std::string> Keys(const std::shared_ptr<acad::AcadObject>& object, int32_t entry) {
         return fluvanet::refs::LeadingKeys(RecordText(object, entry));
     }
-    // The merge up to its record step, and that step's error.
-    std::optional<ErrorCode> AssignFails(const Pipes& picked) {
+    // The merge up to its record step, and that step's error; `drawn` runs once the merged
+    // pipe is drawn.
+    std::optional<ErrorCode> AssignFails(const Pipes& picked, const std::function<void()>& drawn = [] {}) {
         doc->Utility()->QueueSelection({picked.begin(), picked.end()});
         set = Call("GetPipesToMerge");
         merged = Call("CreateMergedPipe", set, chain, crossingLabels, crossingIds);
+        drawn();
         return ErrorOf([&] {
             Call("AssignMergedXdata", merged, chain, crossingLabels, crossingIds, first, last, startLabel, endLabel,
                  elementType, network, lowHigh);
@@ -162,8 +168,9 @@ TEST_F(MergedPipe, DeletionsRunWithEventsOffAndPutTheFlagBack) {
         return all;
     };
     const auto unmerged = records();
-    doc->Layers()->Item(Variant("Main - Annotation"))->SetLock(true);
-    EXPECT_EQ(AssignFails(q), ErrorCode::OnLockedLayer);
+    // Locked after the first step, which would have refused, the record step refuses too.
+    EXPECT_EQ(AssignFails(q, [&] { doc->Layers()->Item(Variant("Main - Annotation"))->SetLock(true); }),
+              ErrorCode::OnLockedLayer);
     EXPECT_FALSE(ElementRecord::Read(merged.ObjectAs<acad::AcadObject>()).Exists());
     EXPECT_EQ(records(), unmerged);
     Sound();
@@ -179,6 +186,72 @@ TEST_F(MergedPipe, DeletionsRunWithEventsOffAndPutTheFlagBack) {
     EXPECT_FALSE(ElementRecord::Read(merged.ObjectAs<acad::AcadObject>()).Exists());
     EXPECT_EQ(records(), damaged);
     EXPECT_EQ(NetworkFindings(*doc), findings);
+}
+
+TEST_F(MergedPipe, ALockedLayerAnywhereInTheSequenceStopsItsFirstDrawingStep) {
+    // Each locked in turn: the host's whole merge goes through, or its first step refuses
+    // with the drawing as it was; a lock met later would leave the merge half done.
+    const std::vector<std::string> locked{"Main - Network", "Main - Annotation", "Main - Arrow",
+                                          "Main - Low&High Points", "Crossing Point Annotation Lines",
+                                          "Crossing Point Annotation Text", "0", "Drafting", "Profiles",
+                                          "Cross - Network", "Cross Profiles", "Cross - Annotation"};
+    for (const std::string& layer : locked) {
+        SCOPED_TRACE(layer);
+        doc = NewProjectDrawing();
+        AddActiveViewStyle(*doc, ViewStyleSettings({{32, "1"}}));  // arrows on pressure pipes
+        // Main: N-1 -P-1-> N-2 -P-2-> N-3 -P-3-> N-4, every node marked; Cross over P-1 and P-3.
+        std::vector<TestPipe> main =
+            ConvertPolylines(*doc, "Main", "Pressure", {{0, 0, 10, 0}, {10, 0, 20, 0}, {20, 0, 30, 0}});
+        std::vector<TestPipe> cross = ConvertPolylines(*doc, "Cross", "Gravity", {{5, -5, 5, 5}, {25, -5, 25, 5}});
+        AddProfileStyle(*doc, "Road");
+        const TestProfile l1 = AddTestProfile(*doc, NetworkBuilder(*doc, "Main", "Pressure"), "L-1", "Road",
+                                              {main[1], main[2]});
+        const TestProfile l2 = AddTestProfile(*doc, NetworkBuilder(*doc, "Cross"), "L-2", "Road", {cross[1]});
+        l1.block->SetLayer(doc->Layers()->Add("Profiles")->Name());
+        l2.block->SetLayer(doc->Layers()->Add("Cross Profiles")->Name());
+        doc->SetActiveLayer(doc->Layers()->Add("Drafting"));
+        Sound();
+        doc->Layers()->Item(Variant(layer))->SetLock(true);
+        const std::string before = bench_support::DrawingText(*doc);
+
+        doc->Utility()->QueueSelection({main[0].polyline, main[1].polyline});
+        auto picked = editing->GetPipesToMerge(*doc);
+        ASSERT_EQ(picked->Count(), 2);
+        std::vector<std::shared_ptr<acad::AcadEntity>> sequence;
+        std::string labels, ids;
+        std::shared_ptr<acad::AcadLWPolyline> pipe;
+        try {
+            pipe = editing->CreateMergedPipe(*doc, *picked, sequence, labels, ids);
+        } catch (const com::Error& e) {
+            EXPECT_EQ(e.Code(), ErrorCode::OnLockedLayer);
+            EXPECT_THAT(e.Description(), testing::HasSubstr(layer));
+            EXPECT_EQ(bench_support::DrawingText(*doc), before);
+            continue;
+        }
+        std::string step = "AssignMergedXdata";
+        try {
+            std::shared_ptr<acad::AcadEntity> firstPipe, lastPipe;
+            std::string start, end, type, net;
+            auto nodes = general.InitializeSelectionSet(*doc, "SetNodesForLowHigh");
+            editing->AssignMergedXdata(*doc, *pipe, sequence, labels, ids, firstPipe, lastPipe, start, end, type, net,
+                                       nodes);
+            step = "UpdateLibrariesAfterMerging";
+            editing->UpdateLibrariesAfterMerging(*doc, *firstPipe, int16_t{2});
+            step = "UpdateCrossingsAfterMerging";
+            editing->UpdateCrossingsAfterMerging(*doc, labels, ids, *pipe, *picked);
+            step = "UpdateProfilesAfterMerging";
+            editing->UpdateProfilesAfterMerging(*doc, *pipe, *picked);
+            step = "DeleteOldMergedPipes";
+            editing->DeleteOldMergedPipes(*doc, *picked, start, end);
+            step = "the low/high classification";
+            fluvanet::LowHigh lowHigh;
+            lowHigh.BuildLowHighPointsAfterImporting(*doc, lowHigh.GetInitialNodesOIDArrayForLowHigh(*doc, *nodes),
+                                                     net);
+        } catch (const com::Error& e) {
+            ADD_FAILURE() << step << ": " << e.Description();
+        }
+        Sound();
+    }
 }
 
 }  // namespace
