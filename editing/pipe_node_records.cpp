@@ -1,6 +1,5 @@
 #include "editing/pipe_node_records.h"
 
-#include "annotation/label_names.h"
 #include "core/general.h"
 #include "core/layer_state.h"
 #include "core/reference_lists.h"
@@ -150,12 +149,6 @@ void UnlistPipeFromNode(ElementRecord& node, int32_t labelsEntry, int32_t idsEnt
         if (k >= ids.size() || refs::ItemKey(ids[k]) != pipeId) keptLabels.push_back(labels[k]);
     node.Set(idsEntry, refs::LeadingList(keptIds));
     node.Set(labelsEntry, refs::LeadingList(keptLabels));
-}
-
-void RequireLabelLayersUnlocked(acad::AcadDocument& doc, const std::string& network) {
-    for (std::string_view suffix : {labels::kAnnotationLayerSuffix, labels::kArrowLayerSuffix})
-        if (auto layer = doc.Database()->FindLayer(network + std::string(suffix)); layer && layer->Lock())
-            com::Raise(com::ErrorCode::OnLockedLayer, layer->Name());
 }
 
 bool PutBackMatchedEntries(const ElementRecord& before) {

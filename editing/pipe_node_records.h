@@ -124,10 +124,6 @@ std::vector<ElementRecord> PipesAtNode(acad::AcadDocument& doc, const ElementRec
 // labels are (labels given by the user may repeat).
 void UnlistPipeFromNode(ElementRecord& node, int32_t labelsEntry, int32_t idsEntry, std::string_view pipeId);
 
-// A new element's label and arrow go onto its network's label layers: refused while one of
-// them is locked, before anything is written, since what went in there could not come out.
-void RequireLabelLayersUnlocked(acad::AcadDocument& doc, const std::string& network);
-
 // A pipe's inverts and node labels, which matching at a node rewrites, written back as
 // `before` holds them; whether any had changed, so that its follow-ups can run again.
 bool PutBackMatchedEntries(const ElementRecord& before);

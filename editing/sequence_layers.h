@@ -49,4 +49,7 @@ void AddLowHighLayers(LayersToWrite& layers, acad::AcadDocument& doc, const std:
 LayersToWrite MergeLayers(General& general, acad::AcadDocument& doc, const std::vector<ElementRecord>& chain,
                           const std::string& mergedLayer);
 
+// Everything a split of the pipe writes, from the halves and the node to its deletion.
+LayersToWrite SplitLayers(General& general, acad::AcadDocument& doc, acad::AcadLWPolyline& splitPipe);
+
 }  // namespace fluvanet

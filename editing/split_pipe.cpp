@@ -20,6 +20,7 @@
 #include "crossing/crossing_records.h"
 #include "editing/editing.h"
 #include "editing/pipe_node_records.h"
+#include "editing/sequence_layers.h"
 #include "platform/ui_log.h"
 #include "platform/vb_convert.h"
 #include "platform/vb_text.h"
@@ -180,16 +181,50 @@ void RequireHalves(const acad::AcadEntity& split, const acad::AcadEntity& half1,
         Raise(ErrorCode::InvalidProcedureCall, "the halves of pipe " + IdText(split) + " must be two other entities");
 }
 
-// ---- deleting -------------------------------------------------------------------------
+// ---- layers ---------------------------------------------------------------------------
 
-// Erasing on a locked layer fails: checked for everything first, so that nothing goes
-// when one of them cannot.
-void RequireUnlocked(acad::AcadDocument& doc, const acad::AcadEntity& entity) {
-    if (doc.Layers()->Item(Variant(entity.Layer()))->Lock())
-        Raise(ErrorCode::OnLockedLayer, IdText(entity) + " lies on the locked layer " + entity.Layer());
+// The record step besides the halves and the node: their labels, and both end nodes.
+void AddSplitRecordLayers(LayersToWrite& layers, acad::AcadDocument& doc, const std::string& network,
+                          const ElementRecord& split) {
+    AddNewLabelLayers(layers, network);
+    for (int32_t entry : {pipe_entry::kStartNodeId, pipe_entry::kEndNodeId})
+        layers.Object(ObjectFromIdIfAlive(doc, refs::ReferenceKey(split.Text(entry))));
+}
+
+// What deleting the split pipe takes: its label block and arrow, each checked to be of its
+// kind, and the pipe itself last.
+std::vector<std::shared_ptr<acad::AcadEntity>> SplitDeletions(acad::AcadDocument& doc, acad::AcadLWPolyline& pipe,
+                                                              const ElementRecord& record) {
+    struct Owned {
+        int32_t entry;
+        std::string_view type;
+    };
+    std::vector<std::shared_ptr<acad::AcadEntity>> doomed;
+    for (const Owned& owned : {Owned{pipe_entry::kLabelBlockId, element_type::kAnnotation},
+                               Owned{pipe_entry::kArrowId, element_type::kArrow}}) {
+        auto object = ObjectFromIdIfAlive(doc, refs::ReferenceKey(record.Text(owned.entry)));
+        if (!object) continue;
+        RequireElementType(ElementRecord::Read(object), {owned.type}, owned.type);
+        doomed.push_back(acad::Cast<acad::AcadEntity>(object));
+    }
+    doomed.push_back(Shared(pipe));
+    return doomed;
 }
 
 }  // namespace
+
+LayersToWrite SplitLayers(General& general, acad::AcadDocument& doc, acad::AcadLWPolyline& splitPipe) {
+    const ElementRecord split = SplitPipeRecord(doc, splitPipe);
+    LayersToWrite layers(doc);
+    // The halves and the node are made on the active layer and go to the split pipe's.
+    layers.ActiveLayer().Layer(splitPipe.Layer());
+    AddSplitRecordLayers(layers, doc, general.EntityNetworkFromCombined(split.Get(pipe_entry::kCombinedLabel)), split);
+    AddLibraryLayers(layers, doc);
+    AddCrossingUpdateLayers(layers, doc, split.Text(pipe_entry::kCrossingIds));
+    AddProfileRewriteLayers(layers, doc, split.Text(pipe_entry::kProfileIds));
+    AddDeletedLayers(layers, SplitDeletions(doc, splitPipe, split));
+    return layers;
+}
 
 bool Editing::GetSplitPipeAndPoint(acad::AcadDocument& AcadActiveDocument,
                                    std::shared_ptr<acad::AcadLWPolyline>& SplitPipeEntity, acad::Point3& SplitPoint) {
@@ -243,6 +278,8 @@ void Editing::CreateSplitEntities(acad::AcadDocument& AcadActiveDocument, acad::
                                           {SplitPoint[0], SplitPoint[1]});
 
     const std::string layer = SplitPipeEntity.Layer();
+    // Every step of the split meets its locks here: a lock met later would stop it halfway.
+    SplitLayers(*general_, AcadActiveDocument, SplitPipeEntity).Require();
     auto space = AcadActiveDocument.ModelSpace();
     std::vector<std::shared_ptr<acad::AcadEntity>> made;
     try {
@@ -291,12 +328,15 @@ void Editing::AssignSplitXdata(acad::AcadDocument& AcadActiveDocument, acad::Aca
     const std::string nodeType = general_->GetNodeTypeFromPipeType(pipeType);
     const std::string startId = refs::ReferenceKey(split.Text(pipe_entry::kStartNodeId));
     const std::string endId = refs::ReferenceKey(split.Text(pipe_entry::kEndNodeId));
-    RequireLabelLayersUnlocked(AcadActiveDocument, network);
     // As read here they are what a failure after the first write puts back.
     const ElementRecord startBefore = OpenNodeRecord(AcadActiveDocument, startId);
     const ElementRecord endBefore = OpenNodeRecord(AcadActiveDocument, endId);
     PipePositions(startBefore, kPipesAtStart, splitId);
     PipePositions(endBefore, kPipesAtEnd, splitId);
+    LayersToWrite written(AcadActiveDocument);
+    written.Entity(NewPipeEntity1).Entity(NewPipeEntity2).Entity(NewNodeEntity);
+    AddSplitRecordLayers(written, AcadActiveDocument, network, split);
+    written.Require();
 
     const std::string newPipeLabel = GetNextLabel(AcadActiveDocument, network, pipeType);
     const std::string newNodeLabel = GetNextLabel(AcadActiveDocument, network, nodeType);
@@ -363,6 +403,9 @@ void Editing::AssignSplitXdata(acad::AcadDocument& AcadActiveDocument, acad::Aca
 void Editing::UpdateLibrariesAfterSplitting(acad::AcadDocument& AcadActiveDocument,
                                             acad::AcadLWPolyline& SplitPipeEntity) {
     const ElementRecord pipe = SplitPipeRecord(AcadActiveDocument, SplitPipeEntity);
+    LayersToWrite libraries(AcadActiveDocument);
+    AddLibraryLayers(libraries, AcadActiveDocument);
+    libraries.Require();
     SafeArray materials = library_->GetMaterialsArray(AcadActiveDocument);
     library_->UpdateMaterialUsage(AcadActiveDocument, materials,
                                   LibraryChangeTable({{pipe.Text(pipe_entry::kMaterial), "1"}}));
@@ -393,6 +436,10 @@ void Editing::UpdateCrossingsAfterSplitting(acad::AcadDocument& AcadActiveDocume
             Raise(ErrorCode::InvalidProcedureCall,
                   "crossing annotation " + id + " does not name pipe " + IdText(SplitPipeEntity));
     }
+    LayersToWrite written(AcadActiveDocument);
+    written.Entity(NewPipeEntity1).Entity(NewPipeEntity2);
+    AddCrossingUpdateLayers(written, AcadActiveDocument, split.Text(pipe_entry::kCrossingIds));
+    written.Require();
 
     for (const std::string& id : annotationIds) {
         ElementRecord annotation = ReadCrossingAnnotation(ObjectFromId(AcadActiveDocument, id));
@@ -435,6 +482,9 @@ void Editing::UpdateProfilesAfterSplitting(acad::AcadDocument& AcadActiveDocumen
     const std::string splitItem = refs::ReferenceItem(IdText(SplitPipeEntity));
     // Every profile's lists are sound before the first is rewritten.
     for (const std::string& id : profileIds) ReadProfilePipes(OpenProfileBlock(AcadActiveDocument, id).record);
+    LayersToWrite written(AcadActiveDocument);
+    AddProfileRewriteLayers(written, AcadActiveDocument, split.Text(pipe_entry::kProfileIds));
+    written.Require();
 
     for (const std::string& id : profileIds) {
         ElementRecord profile = OpenProfileBlock(AcadActiveDocument, id).record;
@@ -448,25 +498,15 @@ void Editing::UpdateProfilesAfterSplitting(acad::AcadDocument& AcadActiveDocumen
 }
 
 void Editing::DeleteSplitPipe(acad::AcadDocument& AcadActiveDocument, acad::AcadLWPolyline& SplitPipeEntity) {
-    const ElementRecord pipe = SplitPipeRecord(AcadActiveDocument, SplitPipeEntity);
-    struct Owned {
-        int32_t entry;
-        std::string_view type;
-    };
-    std::vector<std::shared_ptr<acad::AcadEntity>> doomed;
-    for (const Owned& owned : {Owned{pipe_entry::kLabelBlockId, element_type::kAnnotation},
-                               Owned{pipe_entry::kArrowId, element_type::kArrow}}) {
-        auto object = ObjectFromIdIfAlive(AcadActiveDocument, refs::ReferenceKey(pipe.Text(owned.entry)));
-        if (!object) continue;
-        RequireElementType(ElementRecord::Read(object), {owned.type}, owned.type);
-        doomed.push_back(acad::Cast<acad::AcadEntity>(object));
-    }
-    doomed.push_back(Shared(SplitPipeEntity));
+    const std::vector<std::shared_ptr<acad::AcadEntity>> doomed = SplitDeletions(
+        AcadActiveDocument, SplitPipeEntity, SplitPipeRecord(AcadActiveDocument, SplitPipeEntity));
+    LayersToWrite deleted(AcadActiveDocument);
+    AddDeletedLayers(deleted, doomed);
+    deleted.Require();
 
     // The halves now hold what the split pipe's record still names: no erase handler may
     // follow it.
     EventsOffGuard eventsOff(*general_, AcadActiveDocument);
-    for (const auto& entity : doomed) RequireUnlocked(AcadActiveDocument, *entity);
     for (const auto& entity : doomed) entity->Delete();
     eventsOff.Restore();
 }

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "bench/drawing_digest.h"
 #include "core/general.h"
 #include "core/library.h"
 #include "core/reference_lists.h"
@@ -383,6 +384,57 @@ TEST(SplitEntities, AFailedInsertionTakesOutTheHalvesAgain) {
                     .has_value());
     EXPECT_EQ(doc->Database()->SpaceEntities().size(), before) << "no node block in this drawing";
     EXPECT_FALSE(first || second || node);
+}
+
+TEST_F(Splitting, ALockedLayerAnywhereInTheSequenceStopsItsFirstDrawingStep) {
+    // Each locked in turn: the host's whole split goes through, or its first step refuses
+    // with the drawing as it was; a lock met later would leave the split half done.
+    const std::vector<std::string> locked{"Sewer - Network", "Sewer - Annotation", "Sewer - Arrow",
+                                          "Crossing Point Annotation Lines", "Crossing Point Annotation Text", "0",
+                                          "Drafting", "Profiles", "Storm - Network", "Storm - Annotation"};
+    for (const std::string& layer : locked) {
+        SCOPED_TRACE(layer);
+        doc = NewProjectDrawing();
+        AddActiveViewStyle(*doc, ViewStyleSettings({{18, "1"}}));  // arrows on gravity pipes
+        general.CreateNetworkDefintion(*doc, "Sewer", "Gravity");
+        pipes = Convert("Sewer", {{0, 0, 50, 0}, {50, 0, 80, 0, 80, 30}, {50, 30, 50, 0}});
+        general.CreateNetworkDefintion(*doc, "Storm", "Gravity");
+        Convert("Storm", {{30, -10, 30, 10}});
+        AddProfileStyle(*doc, "Road");
+        const TestProfile l1 =
+            AddTestProfile(*doc, NetworkBuilder(*doc, "Sewer"), "L-1", "Road", {{pipes[0], "P-1"}, {pipes[1], "P-2"}});
+        l1.block->SetLayer(doc->Layers()->Add("Profiles")->Name());
+        doc->SetActiveLayer(doc->Layers()->Add("Drafting"));
+        Sound();
+        doc->Layers()->Item(Variant(layer))->SetLock(true);
+        const std::string before = bench_support::DrawingText(*doc);
+
+        const acad::Point3 at{10, 0, 0};
+        Halves h;
+        try {
+            editing.CreateSplitEntities(*doc, *pipes[0], at, h.first, h.second, h.node);
+        } catch (const com::Error& e) {
+            EXPECT_EQ(e.Code(), ErrorCode::OnLockedLayer);
+            EXPECT_THAT(e.Description(), testing::HasSubstr(layer));
+            EXPECT_EQ(bench_support::DrawingText(*doc), before);
+            continue;
+        }
+        std::string step = "AssignSplitXdata";
+        try {
+            editing.AssignSplitXdata(*doc, *pipes[0], at, *h.first, *h.second, *h.node);
+            step = "UpdateLibrariesAfterSplitting";
+            editing.UpdateLibrariesAfterSplitting(*doc, *pipes[0]);
+            step = "UpdateCrossingsAfterSplitting";
+            editing.UpdateCrossingsAfterSplitting(*doc, *pipes[0], *h.first, *h.second);
+            step = "UpdateProfilesAfterSplitting";
+            editing.UpdateProfilesAfterSplitting(*doc, *pipes[0], *h.first, *h.second);
+            step = "DeleteSplitPipe";
+            editing.DeleteSplitPipe(*doc, *pipes[0]);
+        } catch (const com::Error& e) {
+            ADD_FAILURE() << step << ": " << e.Description();
+        }
+        Sound();
+    }
 }
 
 }  // namespace
