@@ -1,9 +1,11 @@
 // A seeded random walk: a drawing of two gravity networks and a pressure network with a
 // profile, changed step by step as the host and its user change it: conversion, level edits,
 // splits, merges and reversals through the editing steps, copies, moves and erasures through
-// the host, copies the library never sees erased again, identifier rebuilds after a reopen.
-// After every step, one that raised included, the drawing is sound and the libraries count
-// the pipes there are; nothing has raised but the refusals that the operations own to. A
+// the host, copies the library never sees erased again, identifier rebuilds after a reopen,
+// and the user locking and unlocking layers. After every step, one that raised included, the
+// drawing is sound, every layer is locked as the user left it and the libraries count the
+// pipes there are; nothing has raised but the refusals that the operations own to, and a step
+// refused at a locked layer left the drawing as it was, but for a profile's update flag. A
 // failing seed prints its steps.
 //
 // FLUVANET_RANDOM_WALK_SEEDS runs more seeds: a count N (seeds 1 to N) or seeds joined by ",".
@@ -18,9 +20,11 @@
 #include <functional>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "bench/drawing_digest.h"
 #include "core/general.h"
 #include "core/library.h"
 #include "core/reference_lists.h"
@@ -33,6 +37,7 @@
 #include "platform/ui_log.h"
 #include "platform/vb_convert.h"
 #include "platform/vb_text.h"
+#include "profile/profile_records.h"
 #include "tests/support/network_builder.h"
 #include "tests/support/network_invariants.h"
 #include "tests/support/profile_builder.h"
@@ -138,6 +143,8 @@ public:
                        WithPlan());
         // The host sees the library's own erasures, as a real one does.
         host_.SetReportLibraryDeletions(true);
+        // New entities start on the active layer: often not "0", which the attributes take.
+        if (dice_.Chance(50)) doc_->SetActiveLayer(doc_->Layers()->Add("Sketch"));
     }
 
     // "" when every step kept the drawing sound, else what went wrong and the steps so far.
@@ -145,7 +152,7 @@ public:
         const std::vector<std::pair<int, void (Walk::*)()>> operations{
             {2, &Walk::Convert}, {2, &Walk::EditLevels}, {2, &Walk::Split}, {2, &Walk::Merge}, {1, &Walk::Reverse},
             {2, &Walk::Copy},    {2, &Walk::Move},       {2, &Walk::Erase}, {1, &Walk::Rebuild},
-            {1, &Walk::CopyUnseen}};
+            {1, &Walk::CopyUnseen}, {3, &Walk::Lock}};
         int total = 0;
         for (const auto& op : operations) total += op.first;
         try {
@@ -157,17 +164,24 @@ public:
                 std::size_t k = 0;
                 while (roll >= operations[k].first) roll -= operations[k++].first;
                 steps_.push_back(std::to_string(step) + " ");
+                Mark(false);
                 try {
                     (this->*operations[k].second)();
                 } catch (const com::Error& error) {
-                    // What a failed step left behind is told with its error.
                     std::string raised = "raised " + std::to_string(error.Number()) + " " + error.Description();
-                    try {
-                        Check();
-                    } catch (const WalkFailure& failure) {
-                        raised += "\nand " + failure.what;
+                    if (mayRefuse_ && error.Code() == ErrorCode::OnLockedLayer) {
+                        Refused(raised);
+                        const std::string now = Unflagged();
+                        if (now != before_) throw WalkFailure{"a refused step changed the drawing: " + Difference(now)};
+                    } else {
+                        // What a failed step left behind is told with its error.
+                        try {
+                            Check();
+                        } catch (const WalkFailure& failure) {
+                            raised += "\nand " + failure.what;
+                        }
+                        return Report(raised);
                     }
-                    return Report(raised);
                 }
                 Check();
             }
@@ -199,10 +213,48 @@ private:
         return "no message";
     }
 
+    // The drawing as the step starts, or as the part of it that may refuse starts; a lock
+    // the library meets refuses only what the user asks of it.
+    void Mark(bool mayRefuse) {
+        mayRefuse_ = mayRefuse;
+        if (mayRefuse) before_ = Unflagged();
+    }
+    // The drawing's digest text less what flagging a profile out of date writes: the record's
+    // flag, the stamp in the profile's block (and so the reference's extents) and its layer.
+    std::string Unflagged() {
+        std::string out;
+        for (std::string line : vb::Split(bench_support::DrawingText(*doc_), "\n")) {
+            if (line.starts_with("layer Profile - Stamp")) continue;
+            if (line.find(" in Fluvamap_Profile_") != std::string::npos &&
+                line.find(" layer=Profile - Stamp") != std::string::npos)
+                continue;
+            if (line.find(" block=Fluvamap_Profile_") != std::string::npos) {
+                const std::size_t box = line.find(" box=");
+                const std::size_t record = line.find(" {", box);
+                std::size_t flag = record;
+                for (int k = 0; k < fluvanet::profile_entry::kNeedsUpdate && flag != std::string::npos; ++k)
+                    flag = line.find(" {", flag + 1);
+                if (flag != std::string::npos) line.replace(flag, line.find('}', flag) + 1 - flag, " {flag}");
+                if (box != std::string::npos && record != std::string::npos) line.erase(box, record - box);
+            }
+            out += line + "\n";
+        }
+        return out;
+    }
+    std::string Difference(const std::string& now) const {
+        const std::vector<std::string> a = vb::Split(before_, "\n"), b = vb::Split(now, "\n");
+        std::size_t i = 0;
+        while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+        return "\n    was " + (i < a.size() ? a[i] : "nothing") + "\n    now " + (i < b.size() ? b[i] : "nothing");
+    }
+
     void Check() {
         std::vector<std::string> findings = NetworkFindings(*doc_);
         if (!findings.empty()) throw WalkFailure{"the drawing is not sound:\n    " + vb::Join(findings, "\n    ")};
         if (!host_.EventsOn()) throw WalkFailure{"the events flag was left off"};
+        for (const auto& layer : doc_->Database()->LayerTable())
+            if (layer->Lock() != locked_.contains(vb::UCase(layer->Name())))
+                throw WalkFailure{"layer " + layer->Name() + (layer->Lock() ? " was locked" : " was unlocked")};
         if (doc_->Utility()->PendingActions() != 0) throw WalkFailure{"the library asked the user less than expected"};
         CheckUsage();
     }
@@ -282,14 +334,22 @@ private:
             }
         }
         doc_->Utility()->QueueSelection(drawn);
+        // A line on a locked layer cannot be replaced: the pick passes over it.
+        int picked = 0;
+        for (const Entity& e : drawn)
+            if (!(e->DxfName() == "LINE" && doc_->Database()->FindLayer(e->Layer())->Lock())) ++picked;
         auto set = editing_->GetEntitiesToConvert(*doc_);
-        if (!set || set->Count() != count) throw WalkFailure{"the picking did not give the drawn entities"};
+        if (!set || set->Count() != picked) throw WalkFailure{"the picking did not give the drawn entities"};
+        if (picked < count) Refused("a line on a locked layer");
+        if (picked == 0) return;
+        Mark(true);
         host_.Command([&] { editing_->CreateElementsInNetwork(*doc_, *set, true, net.name, net.type); });
     }
 
     void EditLevels() {
         const Census c(*doc_);
         if (c.pipes.empty()) return Log("edit levels: no pipe left");
+        Mark(true);
         auto set = LowHighSet();
         const bool node = dice_.Chance(50);
         const Entity e = node ? dice_.Pick(c.nodes) : dice_.Pick(c.pipes);
@@ -319,6 +379,7 @@ private:
                                          materials, *set);
             });
         }
+        Mark(true);
         host_.Command([&] { ClassifyLowHigh(*set, Piece(e, 1)); });
     }
 
@@ -330,6 +391,7 @@ private:
     void Split() {
         const Census c(*doc_);
         if (c.pipes.empty()) return Log("split: no pipe left");
+        Mark(true);
         const Entity pipe = dice_.Pick(c.pipes);
         const std::vector<double> v = acad::Cast<acad::AcadLWPolyline>(pipe)->Coordinates();
         const auto k = static_cast<std::size_t>(2 * dice_.Below(static_cast<int>(v.size() / 2 - 1)));
@@ -386,6 +448,7 @@ private:
     void Merge() {
         const Census c(*doc_);
         if (c.pipes.size() < 2) return Log("merge: too few pipes");
+        Mark(true);
         Entities chain{dice_.Pick(c.pipes)};
         if (dice_.Chance(15)) {
             chain.push_back(dice_.Pick(c.pipes));  // most often no line
@@ -415,23 +478,27 @@ private:
             if (e.Code() != ErrorCode::InvalidProcedureCall) throw;
             return Refused(e.Description());
         }
+        std::string network;
+        auto lowHigh = LowHighSet();
         host_.Command([&] {
             Entity first, last;
-            std::string start, end, type, network;
-            auto lowHigh = LowHighSet();
+            std::string start, end, type;
             editing_->AssignMergedXdata(*doc_, *merged, sequence, labels, ids, first, last, start, end, type, network,
                                         lowHigh);
             editing_->UpdateLibrariesAfterMerging(*doc_, *first, static_cast<int16_t>(set->Count()));
             editing_->UpdateCrossingsAfterMerging(*doc_, labels, ids, *merged, *set);
             editing_->UpdateProfilesAfterMerging(*doc_, *merged, *set);
             editing_->DeleteOldMergedPipes(*doc_, *set, start, end);
-            ClassifyLowHigh(*lowHigh, network);
         });
+        // The host's classification is a command of its own.
+        Mark(true);
+        host_.Command([&] { ClassifyLowHigh(*lowHigh, network); });
     }
 
     void Reverse() {
         const Census c(*doc_);
         if (c.pipes.empty()) return Log("reverse: no pipe left");
+        Mark(true);
         Entities picked;
         for (int n = dice_.Between(1, 3); n > 0; --n) picked.push_back(dice_.Pick(c.pipes));
         Log("reverse");
@@ -536,6 +603,30 @@ private:
         }
     }
 
+    // The user locks a layer the library writes, or unlocks one; a few at most stay locked.
+    void Lock() {
+        std::vector<std::string> names{"Crossing Point Annotation Lines", "Crossing Point Annotation Text", "0",
+                                       doc_->ActiveLayer()->Name()};
+        for (const Network& net : kNetworks)
+            for (const char* suffix : {" - Network", " - Annotation", " - Arrow", " - Low&High Points"})
+                names.push_back(net.name + suffix);
+        for (const auto& layer : doc_->Database()->LayerTable())
+            if (layer->Name().starts_with("Profile - ")) names.push_back(layer->Name());
+        std::vector<std::string> known;
+        for (const std::string& name : names)
+            if (doc_->Database()->FindLayer(name)) known.push_back(name);
+        std::string name = dice_.Pick(known);
+        if (locked_.size() >= 3) name = *std::next(locked_.begin(), dice_.Below(static_cast<int>(locked_.size())));
+        auto layer = doc_->Database()->FindLayer(name);
+        const bool lock = !layer->Lock();
+        Log(std::string(lock ? "lock " : "unlock ") + layer->Name());
+        layer->SetLock(lock);
+        if (lock)
+            locked_.insert(vb::UCase(layer->Name()));
+        else
+            locked_.erase(vb::UCase(layer->Name()));
+    }
+
     void Rebuild() {
         Log("reopen and rebuild the identifiers");
         doc_->ReopenWithNewIds();
@@ -556,6 +647,9 @@ private:
     host::EventDriver host_{doc_, general_, events_};
     std::vector<std::string> steps_;
     int refusals_ = 0;
+    std::set<std::string> locked_;  // as the user left them, in capitals
+    bool mayRefuse_ = false;
+    std::string before_;
 };
 
 int StepsPerSeed() {
