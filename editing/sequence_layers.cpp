@@ -21,14 +21,8 @@ std::shared_ptr<acad::AcadObject> Named(acad::AcadDocument& doc, const ElementRe
     return ObjectFromIdIfAlive(doc, refs::ReferenceKey(EntryText(record, entry)));
 }
 
-// Flagging measures the profile and stamps it on the active layer, and writes its record;
-// a profile flagged already is left as it is.
 void AddProfileFlag(LayersToWrite& layers, acad::AcadDocument& doc, const std::string& profileId) {
-    auto profile = ObjectFromIdIfAlive(doc, profileId);
-    if (!profile) return;
-    const ElementRecord record = ElementRecord::Read(profile);
-    if (profile_entry::kNeedsUpdate < record.Count() && record.Number(profile_entry::kNeedsUpdate) == 1) return;
-    layers.Object(profile).ActiveLayer();
+    if (ObjectFromIdIfAlive(doc, profileId)) AddLayersToFlag(layers, OpenProfileBlock(doc, profileId));
 }
 
 void AddProfileFlags(LayersToWrite& layers, acad::AcadDocument& doc, const ElementRecord& pipe) {
