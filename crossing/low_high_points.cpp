@@ -109,6 +109,16 @@ int16_t LowHighCode(double level, double lowest, double highest) {
 
 }  // namespace
 
+void AddLowHighLayers(LayersToWrite& layers, acad::AcadDocument& doc, std::string_view network,
+                      const std::vector<ElementRecord>& nodes) {
+    layers.ActiveLayer().Layer(LowHighLayerName(network));
+    for (const ElementRecord& node : nodes) {
+        layers.Object(node.Object());
+        if (node_entry::kLowHighId < node.Count())
+            layers.Object(ObjectFromIdIfAlive(doc, refs::ReferenceKey(node.Text(node_entry::kLowHighId))));
+    }
+}
+
 void LowHigh::BuildLowHighPointsAfterImporting(acad::AcadDocument& AcadActiveDocument,
                                                const std::vector<std::string>& ArNodesLowHighOID,
                                                const std::string& NetworkName) {
@@ -124,15 +134,11 @@ void LowHigh::BuildLowHighPoints(acad::AcadDocument& AcadActiveDocument,
 
     std::vector<ShpNode> nodes = StartNodes(AcadActiveDocument, ArNodesLowHighOID);
     // Met before the first marker goes: stopped at a lock part way, the build would have
-    // taken out some nodes' markers and not drawn others'. A node the classification spreads
-    // to lies on its network's layer, as the nodes it starts from do.
+    // taken out some nodes' markers and not drawn others'.
+    std::vector<ElementRecord> records;
+    for (const ShpNode& node : nodes) records.push_back(ElementRecord::Read(node.Entity));
     LayersToWrite layers(AcadActiveDocument);
-    layers.ActiveLayer().Layer(LowHighLayerName(NetworkName));
-    for (const ShpNode& node : nodes) {
-        layers.Entity(*node.Entity);
-        const std::string marker = ElementRecord::Read(node.Entity).Text(node_entry::kLowHighId);
-        if (!marker.empty()) layers.Object(ObjectFromIdIfAlive(AcadActiveDocument, refs::ReferenceKey(marker)));
-    }
+    AddLowHighLayers(layers, AcadActiveDocument, NetworkName, records);
     layers.Require();
     general_->CreateStandardBlock(AcadActiveDocument, "LowHighPoint");
     general_->CreateStandardLayer(AcadActiveDocument, NetworkName, "LowHighPoint");

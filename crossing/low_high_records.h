@@ -53,6 +53,13 @@ inline std::string LowHighLayerName(std::string_view network) {
     return std::string(network) + std::string(kLowHighLayerSuffix);
 }
 
+class LayersToWrite;
+// What classifying a pressure network from `nodes` writes before it spreads: the nodes and
+// their markers, and new markers, made on the active layer and moved to the marker layer.
+// A node the classification spreads to lies on its network's layer, as these do.
+void AddLowHighLayers(LayersToWrite& layers, acad::AcadDocument& doc, std::string_view network,
+                      const std::vector<ElementRecord>& nodes);
+
 // The values of a new marker's record, in the order of LowHighRecordCodes.
 inline std::vector<com::Variant> NewLowHighValues(std::string_view network, std::string_view nodeLabel,
                                                   std::string_view nodeId) {

@@ -15,6 +15,7 @@
 #include "core/reference_lists.h"
 #include "crossing/crossing.h"
 #include "crossing/crossing_records.h"
+#include "crossing/low_high_records.h"
 #include "editing/editing.h"
 #include "editing/pipe_follow_ups.h"
 #include "editing/pipe_node_records.h"

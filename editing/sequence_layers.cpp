@@ -4,7 +4,6 @@
 #include "core/project_record.h"
 #include "core/reference_lists.h"
 #include "crossing/crossing_records.h"
-#include "crossing/low_high_records.h"
 #include "editing/pipe_node_records.h"
 #include "profile/profile_records.h"
 
@@ -78,12 +77,6 @@ void AddLibraryLayers(LayersToWrite& layers, acad::AcadDocument& doc) {
     const ProjectRecord project = ProjectRecord::Read(doc);
     for (int32_t entry : {project_entry::kMaterialLibrary, project_entry::kSizeLibrary})
         layers.Object(ObjectFromIdIfAlive(doc, project.Text(entry)));
-}
-
-void AddLowHighLayers(LayersToWrite& layers, acad::AcadDocument& doc, const std::string& network,
-                      const std::vector<ElementRecord>& nodes) {
-    layers.ActiveLayer().Layer(LowHighLayerName(network));
-    for (const ElementRecord& node : nodes) layers.Object(node.Object()).Object(Named(doc, node, node_entry::kLowHighId));
 }
 
 }  // namespace fluvanet

@@ -39,11 +39,6 @@ void AddDeletedLayers(LayersToWrite& layers, const std::vector<std::shared_ptr<a
 // The material and size library points.
 void AddLibraryLayers(LayersToWrite& layers, acad::AcadDocument& doc);
 
-// The low/high classification the host runs from the nodes of a pressure network: their
-// markers, redrawn on the active layer and moved to the network's marker layer.
-void AddLowHighLayers(LayersToWrite& layers, acad::AcadDocument& doc, const std::string& network,
-                      const std::vector<ElementRecord>& nodes);
-
 // Everything a merge writes, from the merged polyline on `mergedLayer` to the host's
 // low/high classification: `chain` holds the old pipes' records in chain order.
 LayersToWrite MergeLayers(General& general, acad::AcadDocument& doc, const std::vector<ElementRecord>& chain,
