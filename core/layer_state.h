@@ -135,7 +135,8 @@ public:
 
 private:
     acad::AcadDocument& doc_;
-    std::vector<std::string> names_;  // in the order met; the platform's names ignore case
+    std::vector<std::string> names_;  // in the order met
+    std::vector<std::string> keys_;   // the same in capitals: the platform's names ignore case
 };
 
 // Inside a catch block: undoes what the failed operation changed, each step tried even

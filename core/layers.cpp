@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -173,8 +174,9 @@ void RelockLayers(acad::AcadDocument& AcadActiveDocument, const Variant& ArLocke
 }
 
 LayersToWrite& LayersToWrite::Layer(const std::string& name) {
-    for (const std::string& known : names_)
-        if (vb::UCase(known) == vb::UCase(name)) return *this;
+    std::string key = vb::UCase(name);
+    if (std::find(keys_.begin(), keys_.end(), key) != keys_.end()) return *this;
+    keys_.push_back(std::move(key));
     names_.push_back(name);
     return *this;
 }
